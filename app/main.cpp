@@ -1,0 +1,16 @@
+// TonvikMusic: sets up its folders and well-known paths.
+
+#include "app/common/System.h"
+#include "app/common/Trace.h"
+#include "app/common/WellKnownPaths.h"
+#include "platform/Paths.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    const auto dataPath = GetDataFolder("TonvikMusic");
+    Trace("InitInstance===App date path : %s", dataPath.c_str());
+    SetupWellKnownPaths(tonvik::platform::ProgramFolder());
+    return 0;
+}

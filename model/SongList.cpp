@@ -1,0 +1,326 @@
+#include "model/SongList.h"
+
+#include "app/common/Text.h"
+#include "app/common/Trace.h"
+#include "platform/AtomicFile.h"
+#include "platform/Collate.h"
+#include "platform/Paths.h"
+
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+namespace {
+
+bool IsValid(const St_SongInfo& song) { return !song.id.empty() && !song.name.empty(); }
+
+// The play-list file has no way to carry a tab or a line break inside a
+// field; they are written as blanks so the file always reads back.
+std::string FileField(const std::string& text) {
+    std::string out = text;
+    for (char& ch : out)
+        if (ch == '\t' || ch == '\r' || ch == '\n') ch = ' ';
+    return out;
+}
+
+}  // namespace
+
+CSongList::CSongList() : m_szFilePath(tonvik::platform::ProgramFolder() / "") {}
+
+CSongList::CSongList(const CSongList& other) : CMFMutex(), m_szFilePath(tonvik::platform::ProgramFolder() / "") {
+    CMFAutoLock lock(other);
+    m_songs = other.m_songs;
+    m_nPlayingIndex = other.m_nPlayingIndex;
+}
+
+CSongList& CSongList::operator=(const CSongList& other) {
+    if (this == &other) return *this;
+    std::vector<St_SongInfo> songs;
+    int playing;
+    {
+        CMFAutoLock lock(other);
+        songs = other.m_songs;
+        playing = other.m_nPlayingIndex;
+    }
+    CMFAutoLock lock(*this);
+    m_songs = std::move(songs);
+    m_nPlayingIndex = playing;
+    return *this;
+}
+
+int CSongList::GetCount() const {
+    CMFAutoLock lock(*this);
+    return static_cast<int>(m_songs.size());
+}
+
+bool CSongList::IsEmpty() const { return GetCount() == 0; }
+
+int CSongList::GetAt(int index, St_SongInfo& out) const {
+    CMFAutoLock lock(*this);
+    if (!InRange(index)) {
+        Trace("CSongList::GetAt===Invalid param!");
+        return 0;
+    }
+    out = m_songs[static_cast<size_t>(index)];
+    return 1;
+}
+
+int CSongList::SetAt(int index, const St_SongInfo& song) {
+    CMFAutoLock lock(*this);
+    if (!InRange(index)) {
+        Trace("CSongList::SetAt===Invalid param!");
+        return 0;
+    }
+    m_songs[static_cast<size_t>(index)] = song;
+    return 1;
+}
+
+void CSongList::DropHeadLocked() {
+    if (m_songs.empty()) return;
+    m_songs.erase(m_songs.begin());
+    if (m_nPlayingIndex == 0) m_nPlayingIndex = -1;
+    else if (m_nPlayingIndex > 0) --m_nPlayingIndex;
+}
+
+void CSongList::Add(const St_SongInfo& song) {
+    if (song.id.empty()) return;
+    CMFAutoLock lock(*this);
+    if (static_cast<int>(m_songs.size()) >= kCapacity) {
+        if (m_bNoEvict) return;
+        DropHeadLocked();
+    }
+    m_songs.push_back(song);
+}
+
+int CSongList::AddList(const CSongList& other, bool allowDuplicates) {
+    // Take a copy first, so two lists adding each other never wait on each other.
+    const std::vector<St_SongInfo> incoming = other.Snapshot();
+    CMFAutoLock lock(*this);
+    int added = 0;
+    for (St_SongInfo song : incoming) {
+        if (static_cast<int>(m_songs.size()) >= kCapacity) {
+            if (m_bNoEvict) break;
+            DropHeadLocked();
+        }
+        song.playing.clear();
+        if (!IsValid(song)) continue;
+        if (!allowDuplicates && FindSong(song.id) >= 0) continue;
+        m_songs.push_back(std::move(song));
+        ++added;
+    }
+    return added;
+}
+
+int CSongList::RemoveHead(St_SongInfo& out) {
+    CMFAutoLock lock(*this);
+    if (m_songs.empty()) return 0;
+    out = m_songs.front();
+    DropHeadLocked();
+    return 1;
+}
+
+int CSongList::RemoveAt(int index) {
+    CMFAutoLock lock(*this);
+    if (!InRange(index)) return 0;
+    m_songs.erase(m_songs.begin() + index);
+    AdjustPlayingItem();
+    return 1;
+}
+
+void CSongList::RemoveAll() {
+    CMFAutoLock lock(*this);
+    m_songs.clear();
+    m_nPlayingIndex = -1;
+}
+
+bool CSongList::HasSong(const St_SongInfo& song) const { return FindSong(song.id) >= 0; }
+
+int CSongList::FindSong(std::string_view id) const {
+    CMFAutoLock lock(*this);
+    for (size_t i = 0; i < m_songs.size(); ++i)
+        if (m_songs[i].id == id) return static_cast<int>(i);
+    return -1;
+}
+
+int CSongList::FindNextValid(int index, St_SongInfo& out) const {
+    CMFAutoLock lock(*this);
+    out.id.clear();
+    if (!InRange(index)) return -1;
+    const int count = static_cast<int>(m_songs.size());
+    for (int step = 1; step < count; ++step) {
+        const int candidate = (index + step) % count;
+        if (!m_songs[static_cast<size_t>(candidate)].id.empty()) {
+            out = m_songs[static_cast<size_t>(candidate)];
+            return candidate;
+        }
+    }
+    return -1;
+}
+
+void CSongList::ClearDuplicates() {
+    CMFAutoLock lock(*this);
+    for (size_t i = 0; i < m_songs.size(); ++i) {
+        if (m_songs[i].id.empty()) continue;
+        for (size_t j = i + 1; j < m_songs.size(); ++j)
+            if (m_songs[j].id == m_songs[i].id) m_songs[j].id.clear();
+    }
+}
+
+void CSongList::Compact() {
+    CMFAutoLock lock(*this);
+    std::erase_if(m_songs, [](const St_SongInfo& song) { return !IsValid(song); });
+    AdjustPlayingItem();
+}
+
+int CSongList::CompactAndFindNext() {
+    CMFAutoLock lock(*this);
+    St_SongInfo next;
+    FindNextValid(m_nPlayingIndex, next);
+    Compact();
+    if (next.id.empty()) return -1;
+    return FindSong(next.id);
+}
+
+void CSongList::AdjustPlayingItem() {
+    CMFAutoLock lock(*this);
+    m_nPlayingIndex = -1;
+    for (size_t i = 0; i < m_songs.size(); ++i) {
+        if (m_songs[i].playing != kPlayingMark) continue;
+        if (m_nPlayingIndex < 0) {
+            m_nPlayingIndex = static_cast<int>(i);
+        } else {
+            m_songs[i].playing.clear();
+            Trace("AdjustPlayingItem::More than one playing item!");
+        }
+    }
+}
+
+void CSongList::MoveUp(int index) {
+    CMFAutoLock lock(*this);
+    if (!InRange(index)) {
+        Trace("CSongList::MoveUp===Invalid param! %d", index);
+        return;
+    }
+    if (m_songs.size() < 2) return;
+    if (index == 0) std::rotate(m_songs.begin(), m_songs.begin() + 1, m_songs.end());
+    else std::swap(m_songs[static_cast<size_t>(index)], m_songs[static_cast<size_t>(index - 1)]);
+    AdjustPlayingItem();
+}
+
+void CSongList::MoveDown(int index) {
+    CMFAutoLock lock(*this);
+    if (!InRange(index)) {
+        Trace("CSongList::MoveDown===Invalid param!%d", index);
+        return;
+    }
+    if (m_songs.size() < 2) return;
+    if (index == static_cast<int>(m_songs.size()) - 1) std::rotate(m_songs.rbegin(), m_songs.rbegin() + 1, m_songs.rend());
+    else std::swap(m_songs[static_cast<size_t>(index)], m_songs[static_cast<size_t>(index + 1)]);
+    AdjustPlayingItem();
+}
+
+void CSongList::Sort(bool byName, bool ascending) {
+    CMFAutoLock lock(*this);
+    struct Keyed {
+        std::u16string key;
+        St_SongInfo song;
+    };
+    // Insertion into an empty list: each song goes before the first one whose
+    // key is greater than or equal to its own.
+    std::vector<Keyed> sorted;
+    sorted.reserve(m_songs.size());
+    for (St_SongInfo& song : m_songs) {
+        Keyed item{FromAnsi(byName ? song.name : song.singer).toStdU16String(), std::move(song)};
+        auto at = std::find_if(sorted.begin(), sorted.end(), [&](const Keyed& other) {
+            return tonvik::platform::CompareLocale(other.key, item.key) >= 0;
+        });
+        sorted.insert(at, std::move(item));
+    }
+    m_songs.clear();
+    for (Keyed& item : sorted) m_songs.push_back(std::move(item.song));
+    if (!ascending) std::reverse(m_songs.begin(), m_songs.end());
+    AdjustPlayingItem();
+}
+
+void CSongList::SetFileName(std::string_view name) {
+    CMFAutoLock lock(*this);
+    m_szFilePath = m_szFilePath.parent_path() / (std::string(name) + ".xls");
+}
+
+void CSongList::SetFilePath(const std::filesystem::path& path) {
+    CMFAutoLock lock(*this);
+    m_szFilePath = path;
+}
+
+std::filesystem::path CSongList::GetFilePath() const {
+    CMFAutoLock lock(*this);
+    return m_szFilePath;
+}
+
+int CSongList::SaveToFile() const {
+    std::string content;
+    std::filesystem::path path;
+    int lines = 0;
+    {
+        CMFAutoLock lock(*this);
+        path = m_szFilePath;
+        for (const St_SongInfo& song : m_songs) {
+            content += FileField(song.id) + '\t' + FileField(song.name) + '\t' + FileField(song.singer) + '\t' +
+                       FileField(song.album) + "\t\r\n";
+            ++lines;
+        }
+    }
+    if (lines == 0) {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+        return 0;
+    }
+    if (!tonvik::platform::WriteFileAtomically(path, content)) {
+        Trace("CSongList::SaveToFile===Can not write %s", path.c_str());
+        return 0;
+    }
+    return lines;
+}
+
+void CSongList::LoadFromFile() {
+    CMFAutoLock lock(*this);
+    std::ifstream in(m_szFilePath, std::ios::binary);
+    if (!in) return;
+    RemoveAll();
+    std::string line;
+    while (std::getline(in, line, '\n')) {
+        if (in.eof()) break;  // a last line without LF is not a line
+        St_SongInfo song;
+        std::string* fields[] = {&song.id, &song.name, &song.singer, &song.album};
+        size_t field = 0, start = 0;
+        for (size_t i = 0; i <= line.size() && field < std::size(fields); ++i) {
+            if (i == line.size() || line[i] == '\t' || line[i] == '\r') {
+                *fields[field++] = line.substr(start, i - start);
+                start = i + 1;
+            }
+        }
+        if (static_cast<int>(m_songs.size()) < m_nMaxCount && IsValid(song)) m_songs.push_back(std::move(song));
+        if (static_cast<int>(m_songs.size()) >= m_nMaxCount) break;
+    }
+}
+
+int CSongList::GetPlayingIndex() const {
+    CMFAutoLock lock(*this);
+    return m_nPlayingIndex;
+}
+
+void CSongList::SetNoEvict(bool noEvict) {
+    CMFAutoLock lock(*this);
+    m_bNoEvict = noEvict;
+}
+
+bool CSongList::GetNoEvict() const {
+    CMFAutoLock lock(*this);
+    return m_bNoEvict;
+}
+
+std::vector<St_SongInfo> CSongList::Snapshot() const {
+    CMFAutoLock lock(*this);
+    return m_songs;
+}

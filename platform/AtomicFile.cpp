@@ -1,0 +1,38 @@
+#include "platform/AtomicFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
+
+#include <fstream>
+#include <iterator>
+
+namespace tonvik::platform {
+
+namespace {
+QString ToQtPath(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+}  // namespace
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content) {
+    QSaveFile file(ToQtPath(path));
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    qint64 written = 0;
+    while (written < static_cast<qint64>(content.size())) {
+        const qint64 n = file.write(content.data() + written, static_cast<qint64>(content.size()) - written);
+        if (n <= 0) {
+            file.cancelWriting();
+            return false;
+        }
+        written += n;
+    }
+    return file.commit();
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, std::string& content) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+}  // namespace tonvik::platform

@@ -1,0 +1,18 @@
+#pragma once
+// Where things are: the running program and the user's data folders.
+
+#include <filesystem>
+
+namespace tonvik::platform {
+
+// Full path of the running executable; empty when it cannot be found.
+std::filesystem::path ProgramFilePath();
+
+// Folder of the running executable (no trailing separator).
+std::filesystem::path ProgramFolder();
+
+// The per-user data folder (XDG data home); stands where the common
+// application-data folder of Windows stood.
+std::filesystem::path UserDataFolder();
+
+}  // namespace tonvik::platform

@@ -1,0 +1,61 @@
+#include "platform/AtomicFile.h"
+#include "platform/Disk.h"
+#include "platform/Network.h"
+#include "platform/Paths.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace tonvik::platform;
+
+TEST(AtomicFile, ReplacesContentAndLeavesNoTemporaryFiles) {
+    TempDir dir;
+    const auto path = dir / "list.xls";
+    ASSERT_TRUE(WriteFileAtomically(path, "first\r\n"));
+    ASSERT_TRUE(WriteFileAtomically(path, std::string("second\0line", 11)));
+    std::string back;
+    ASSERT_TRUE(ReadWholeFile(path, back));
+    EXPECT_EQ(back, std::string("second\0line", 11));
+    int files = 0;
+    for ([[maybe_unused]] auto& entry : std::filesystem::directory_iterator(dir.Path())) ++files;
+    EXPECT_EQ(files, 1);
+}
+
+TEST(AtomicFile, FailureKeepsTheOldFile) {
+    TempDir dir;
+    // The target is a folder: the rename over it fails and nothing is lost.
+    const auto folder = dir / "taken";
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_directory(folder / "inside");
+    EXPECT_FALSE(WriteFileAtomically(folder, "data"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "inside"));
+    EXPECT_FALSE(WriteFileAtomically(dir / "missing" / "file.txt", "data"));
+    std::string back;
+    EXPECT_FALSE(ReadWholeFile(dir / "missing" / "file.txt", back));
+}
+
+TEST(Paths, ProgramFolderIsThisTestsFolder) {
+    const auto exe = ProgramFilePath();
+    ASSERT_FALSE(exe.empty());
+    EXPECT_TRUE(std::filesystem::exists(exe));
+    EXPECT_EQ(exe.filename(), "platform_tests");
+    EXPECT_EQ(ProgramFolder(), exe.parent_path());
+}
+
+TEST(Disk, FreeSpaceOfAnExistingAndAMissingPlace) {
+    TempDir dir;
+    auto space = FreeDiskSpace(dir.Path());
+    ASSERT_TRUE(space);
+    EXPECT_GT(*space, 0u);
+    EXPECT_FALSE(FreeDiskSpace(dir / "no" / "such" / "folder"));
+}
+
+TEST(Network, OverrideWinsAndResets) {
+    SetNetworkStateOverride(false);
+    EXPECT_EQ(NetworkStateOverride(), false);
+    SetNetworkStateOverride(true);
+    EXPECT_EQ(NetworkStateOverride(), true);
+    SetNetworkStateOverride(std::nullopt);
+    EXPECT_EQ(NetworkStateOverride(), std::nullopt);
+}
