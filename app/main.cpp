@@ -2,6 +2,7 @@
 
 #include "app/common/System.h"
 #include "app/common/Trace.h"
+#include "app/common/TraceSettings.h"
 #include "app/common/WellKnownPaths.h"
 #include "platform/Paths.h"
 
@@ -9,8 +10,9 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    SetupWellKnownPaths(tonvik::platform::ProgramFolder());
+    RouteTraceBySettings(g_strIniFile);
     const auto dataPath = GetDataFolder("TonvikMusic");
     Trace("InitInstance===App date path : %s", dataPath.c_str());
-    SetupWellKnownPaths(tonvik::platform::ProgramFolder());
     return 0;
 }

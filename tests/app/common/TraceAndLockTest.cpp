@@ -1,6 +1,7 @@
 #include "app/common/MFMutex.h"
 #include "app/common/SafetyDC.h"
 #include "app/common/Trace.h"
+#include "app/common/TraceSettings.h"
 
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
@@ -127,4 +128,15 @@ TEST(SafetyDC, PaintsDuringAPaintEventOnly) {
         EXPECT_FALSE(none);
     }
     EXPECT_EQ(capture.CountContaining("CSafetyDC : GetDC failed! HWND"), 2);
+}
+
+TEST(Trace, OptionsFileRoutesTracesToALogFile) {
+    TempDir dir;
+    const auto ini = dir.Write("TonvikMusic.ini", "[Trace]\r\nFile=logs.txt\r\n");
+    RouteTraceBySettings(ini);
+    Trace("routed %d", 5);
+    dir.Write("TonvikMusic.ini", "[SKIN]\r\nKind=2\r\n");
+    RouteTraceBySettings(ini);
+    Trace("not routed");
+    EXPECT_EQ(TempDir::Read(dir / "logs.txt"), "routed 5\n");
 }

@@ -1,4 +1,4 @@
-#include "app/common/Profile.h"
+#include "platform/Profile.h"
 
 #include "platform/AtomicFile.h"
 
