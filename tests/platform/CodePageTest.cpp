@@ -1,4 +1,5 @@
 #include "platform/CodePage.h"
+#include "platform/Collate.h"
 
 #include <gtest/gtest.h>
 
@@ -70,4 +71,15 @@ TEST(CodePage, ThreadsConvertAtTheSameTime) {
     }
     for (auto& thread : threads) thread.join();
     for (int f : failures) EXPECT_EQ(f, 0);
+}
+
+TEST(Collate, LatinBeforeChineseChineseByReading) {
+    // lower case before upper case of the same letter, then the next letter
+    EXPECT_LT(CompareLocale(u"a", u"A"), 0);
+    EXPECT_LT(CompareLocale(u"A", u"b"), 0);
+    EXPECT_LT(CompareLocale(u"Zebra", u"\u6CE2"), 0);       // Latin before Chinese
+    EXPECT_LT(CompareLocale(u"\u6CE2", u"\u9A6C"), 0);      // bo before ma
+    EXPECT_LT(CompareLocale(u"\u9A6C", u"\u5F20"), 0);      // ma before zhang
+    EXPECT_EQ(CompareLocale(u"same", u"same"), 0);
+    EXPECT_LT(CompareLocale(u"", u"a"), 0);
 }
