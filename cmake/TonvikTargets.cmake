@@ -33,3 +33,14 @@ function(tonvik_pending_library name)
   add_library(${name} INTERFACE)
   target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}")
 endfunction()
+
+# Adds every folder below the current one that has a CMakeLists.txt, so a
+# new tool, benchmark or fuzzer needs no edit of a shared file.
+function(tonvik_add_subfolders)
+  file(GLOB entries LIST_DIRECTORIES true CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*")
+  foreach(folder IN LISTS entries)
+    if(IS_DIRECTORY "${folder}" AND EXISTS "${folder}/CMakeLists.txt")
+      add_subdirectory("${folder}")
+    endif()
+  endforeach()
+endfunction()
