@@ -1,0 +1,267 @@
+#include "playback/WMPPlayer4.h"
+
+#include "app/common/Trace.h"
+
+#include <gst/audio/streamvolume.h>
+#include <gst/gst.h>
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <cstdint>
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+
+std::string FormatPlayTime(double seconds) {
+    if (!(seconds > 0)) seconds = 0;  // also catches NaN
+    const long long whole = static_cast<long long>(seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld", whole / 60, whole % 60);
+    return text;
+}
+
+namespace {
+
+bool InitGStreamer(std::string* reason) {
+    static std::once_flag once;
+    static bool ok = false;
+    static std::string failure;
+    std::call_once(once, [] {
+        GError* error = nullptr;
+        ok = gst_init_check(nullptr, nullptr, &error);
+        if (!ok) failure = error ? error->message : "GStreamer could not be initialised";
+        if (error) g_error_free(error);
+    });
+    if (!ok && reason) *reason = failure;
+    return ok;
+}
+
+// An address the playbin understands: URIs as they are, plain paths as file URIs.
+std::string ToUri(const std::string& address) {
+    if (address.empty() || gst_uri_is_valid(address.c_str())) return address;
+    gchar* uri = gst_filename_to_uri(address.c_str(), nullptr);
+    if (!uri) return address;
+    std::string result(uri);
+    g_free(uri);
+    return result;
+}
+
+}  // namespace
+
+struct CWMPPlayer4::Pipeline {
+    GstElement* playbin = nullptr;
+    GstBus* bus = nullptr;
+
+    ~Pipeline() {
+        if (playbin) gst_element_set_state(playbin, GST_STATE_NULL);  // joins the streaming threads
+        if (bus) {
+            gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+            gst_object_unref(bus);
+        }
+        if (playbin) gst_object_unref(playbin);
+    }
+};
+
+std::unique_ptr<CWMPPlayer4::Pipeline> CWMPPlayer4::MakePipeline(const CWMPPlayer4Options& options,
+                                                                 std::string* reason) {
+    auto pipeline = std::make_unique<Pipeline>();
+    pipeline->playbin = gst_element_factory_make("playbin", nullptr);
+    if (!pipeline->playbin) {
+        if (reason) *reason = "the playbin element is missing";
+        return nullptr;
+    }
+    gst_object_ref_sink(pipeline->playbin);
+    GstElement* audioSink = gst_element_factory_make(options.audioSink.c_str(), nullptr);
+    if (!audioSink) {
+        if (reason) *reason = "the audio output \"" + options.audioSink + "\" is missing";
+        return nullptr;
+    }
+    if (options.audioSink == "fakesink") g_object_set(audioSink, "sync", TRUE, nullptr);
+    g_object_set(pipeline->playbin, "audio-sink", audioSink, nullptr);
+    // Sound only, with the volume applied in software.
+    gst_util_set_object_arg(G_OBJECT(pipeline->playbin), "flags", "audio+soft-volume");
+    pipeline->bus = gst_element_get_bus(pipeline->playbin);
+    return pipeline;
+}
+
+std::unique_ptr<CWMPPlayer4> CWMPPlayer4::Create(const CWMPPlayer4Options& options, std::string* reason,
+                                                 QObject* parent) {
+    if (!InitGStreamer(reason)) return nullptr;
+    auto pipeline = MakePipeline(options, reason);
+    if (!pipeline) return nullptr;
+    return std::unique_ptr<CWMPPlayer4>(new CWMPPlayer4(options, std::move(pipeline), parent));
+}
+
+CWMPPlayer4::CWMPPlayer4(const CWMPPlayer4Options& options, std::unique_ptr<Pipeline> pipeline, QObject* parent)
+    : CMediaEngine(parent), m_options(options) {
+    Adopt(std::move(pipeline));
+}
+
+CWMPPlayer4::~CWMPPlayer4() = default;
+
+void CWMPPlayer4::Adopt(std::unique_ptr<Pipeline> pipeline) {
+    m_pipeline.reset();  // the old song stops here, before the new one exists
+    ++m_epoch;
+    m_pipeline = std::move(pipeline);
+    // Runs on GStreamer's threads: the message is handed to this object's
+    // thread and taken off the bus. It carries the epoch it was posted in;
+    // one posted before a stop or a new song is dropped on arrival, and one
+    // still queued when this object dies is released with the queue.
+    gst_bus_set_sync_handler(
+        m_pipeline->bus,
+        [](GstBus*, GstMessage* message, gpointer data) {
+            auto* player = static_cast<CWMPPlayer4*>(data);
+            const std::uint64_t epoch = player->m_epoch.load();
+            std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
+            QMetaObject::invokeMethod(
+                player,
+                [player, epoch, held] {
+                    if (epoch == player->m_epoch.load()) player->HandleMessage(held.get());
+                },
+                Qt::QueuedConnection);
+            return GST_BUS_DROP;
+        },
+        this, nullptr);
+    g_object_set(m_pipeline->playbin, "mute", m_mute ? TRUE : FALSE, nullptr);
+    gst_stream_volume_set_volume(GST_STREAM_VOLUME(m_pipeline->playbin), GST_STREAM_VOLUME_FORMAT_CUBIC,
+                                 m_volume / 100.0);
+}
+
+void CWMPPlayer4::SetState(int state) {
+    if (state == m_state) return;
+    m_state = state;
+    emit PlayStateChange(state);
+}
+
+void CWMPPlayer4::put_URL(const std::string& url) {
+    // Each song gets a pipeline of its own: nothing of the previous one can
+    // reach the new song.
+    std::string reason;
+    auto pipeline = MakePipeline(m_options, &reason);
+    if (!pipeline) {
+        Trace("CWMPPlayer4::put_URL===%s", reason.c_str());
+        return;
+    }
+    Adopt(std::move(pipeline));
+    m_wantPlaying = false;
+    m_buffering = false;
+    m_url = url;
+    g_object_set(m_pipeline->playbin, "uri", ToUri(url).c_str(), nullptr);
+}
+
+void CWMPPlayer4::play() {
+    if (m_url.empty()) return;
+    m_wantPlaying = true;
+    if (m_state != wmppsPaused) SetState(wmppsTransitioning);
+    // A failure shows up on the bus and is reported from there.
+    gst_element_set_state(m_pipeline->playbin, GST_STATE_PLAYING);
+}
+
+void CWMPPlayer4::pause() {
+    if (m_state != wmppsPlaying && m_state != wmppsBuffering && m_state != wmppsTransitioning) return;
+    m_wantPlaying = false;
+    gst_element_set_state(m_pipeline->playbin, GST_STATE_PAUSED);
+}
+
+void CWMPPlayer4::stop() {
+    Halt();
+    if (m_state != 0) SetState(wmppsStopped);
+}
+
+void CWMPPlayer4::Halt() {
+    m_wantPlaying = false;
+    m_buffering = false;
+    gst_element_set_state(m_pipeline->playbin, GST_STATE_READY);
+    ++m_epoch;  // whatever the song still had to say is no longer news
+}
+
+void CWMPPlayer4::HandleMessage(GstMessage* message) {
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_STATE_CHANGED: {
+        if (GST_MESSAGE_SRC(message) != GST_OBJECT(m_pipeline->playbin)) break;
+        GstState oldState, newState, pending;
+        gst_message_parse_state_changed(message, &oldState, &newState, &pending);
+        if (newState == GST_STATE_PLAYING) SetState(wmppsPlaying);
+        else if (newState == GST_STATE_PAUSED && oldState == GST_STATE_PLAYING && !m_buffering) SetState(wmppsPaused);
+        break;
+    }
+    case GST_MESSAGE_BUFFERING: {
+        gint percent = 100;
+        gst_message_parse_buffering(message, &percent);
+        if (!m_wantPlaying) break;
+        if (percent < 100 && !m_buffering) {
+            m_buffering = true;
+            gst_element_set_state(m_pipeline->playbin, GST_STATE_PAUSED);
+            SetState(wmppsBuffering);
+        } else if (percent >= 100 && m_buffering) {
+            m_buffering = false;
+            gst_element_set_state(m_pipeline->playbin, GST_STATE_PLAYING);
+        }
+        break;
+    }
+    case GST_MESSAGE_EOS:
+        Halt();
+        SetState(wmppsStopped);
+        break;
+    case GST_MESSAGE_ERROR: {
+        GError* error = nullptr;
+        gchar* debug = nullptr;
+        gst_message_parse_error(message, &error, &debug);
+        m_errors.push_back(error ? error->message : "playback failed");
+        if (error) g_error_free(error);
+        g_free(debug);
+        Halt();
+        m_state = wmppsReady;
+        emit Error();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+double CWMPPlayer4::get_currentPosition() const {
+    gint64 position = 0;
+    if (m_state == wmppsStopped || m_state == 0) return 0;
+    if (!gst_element_query_position(m_pipeline->playbin, GST_FORMAT_TIME, &position) || position < 0) return 0;
+    return static_cast<double>(position) / GST_SECOND;
+}
+
+void CWMPPlayer4::put_currentPosition(double seconds) {
+    if (!(seconds >= 0)) seconds = 0;
+    const double duration = get_duration();
+    if (duration > 0) seconds = std::min(seconds, duration);
+    gst_element_seek_simple(m_pipeline->playbin, GST_FORMAT_TIME,
+                            static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT),
+                            static_cast<gint64>(seconds * GST_SECOND));
+}
+
+bool CWMPPlayer4::get_mute() const {
+    gboolean mute = FALSE;
+    g_object_get(m_pipeline->playbin, "mute", &mute, nullptr);
+    return mute != FALSE;
+}
+
+void CWMPPlayer4::put_mute(bool mute) {
+    m_mute = mute;
+    g_object_set(m_pipeline->playbin, "mute", mute ? TRUE : FALSE, nullptr);
+}
+
+int CWMPPlayer4::get_volume() const { return m_volume; }
+
+void CWMPPlayer4::put_volume(int volume) {
+    m_volume = std::clamp(volume, 0, 100);
+    gst_stream_volume_set_volume(GST_STREAM_VOLUME(m_pipeline->playbin), GST_STREAM_VOLUME_FORMAT_CUBIC,
+                                 m_volume / 100.0);
+}
+
+double CWMPPlayer4::get_duration() const {
+    gint64 duration = 0;
+    if (!gst_element_query_duration(m_pipeline->playbin, GST_FORMAT_TIME, &duration) || duration <= 0) return 0;
+    return static_cast<double>(duration) / GST_SECOND;
+}
+
+std::string CWMPPlayer4::get_errorDescription() const { return m_errors.empty() ? std::string() : m_errors.front(); }
+
+void CWMPPlayer4::clearErrorQueue() { m_errors.clear(); }

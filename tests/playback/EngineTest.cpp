@@ -1,0 +1,167 @@
+#include "playback/WMPPlayer4.h"
+
+#include "tests/support/TempDir.h"
+#include "tests/support/WavFile.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <httplib.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// Generous bounds: a loaded machine may be slow, but never this slow.
+constexpr int kStateTimeoutMs = 10000;
+
+class Engine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string reason;
+        CWMPPlayer4Options options;
+        options.audioSink = "fakesink";
+        player = CWMPPlayer4::Create(options, &reason);
+        ASSERT_TRUE(player) << reason;
+        states = std::make_unique<QSignalSpy>(player.get(), &CMediaEngine::PlayStateChange);
+        errors = std::make_unique<QSignalSpy>(player.get(), &CMediaEngine::Error);
+    }
+
+    // Waits until the engine reports `state`; false after the time-out.
+    bool WaitForState(int state, int timeoutMs = kStateTimeoutMs) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            for (const auto& args : *states)
+                if (args.at(0).toInt() == state) return true;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) return false;
+            states->wait(static_cast<int>(left.count()));
+        }
+    }
+
+    std::vector<int> States() const {
+        std::vector<int> list;
+        for (const auto& args : *states) list.push_back(args.at(0).toInt());
+        return list;
+    }
+
+    TempDir dir;
+    std::unique_ptr<CWMPPlayer4> player;
+    std::unique_ptr<QSignalSpy> states;
+    std::unique_ptr<QSignalSpy> errors;
+};
+
+}  // namespace
+
+TEST(PlayTime, MinutesAndSeconds) {
+    EXPECT_EQ(FormatPlayTime(0), "00:00");
+    EXPECT_EQ(FormatPlayTime(59.9), "00:59");
+    EXPECT_EQ(FormatPlayTime(61), "01:01");
+    EXPECT_EQ(FormatPlayTime(3723.4), "62:03");
+    EXPECT_EQ(FormatPlayTime(-3), "00:00");
+    EXPECT_EQ(FormatPlayTime(std::nan("")), "00:00");
+}
+
+TEST_F(Engine, PlaysASongToItsEndAndReportsStopped) {
+    player->put_URL(WriteToneWav(dir / "tone.wav", 0.6).string());
+    player->play();
+    ASSERT_TRUE(WaitForState(wmppsPlaying));
+    ASSERT_TRUE(WaitForState(wmppsStopped));
+    const auto seen = States();
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen.front(), wmppsTransitioning);
+    EXPECT_EQ(seen.back(), wmppsStopped);
+    EXPECT_EQ(errors->count(), 0);
+    EXPECT_EQ(player->get_currentPosition(), 0);
+}
+
+TEST_F(Engine, PauseResumeStopAndPosition) {
+    player->put_URL(WriteToneWav(dir / "tone.wav", 5).string());
+    player->play();
+    ASSERT_TRUE(WaitForState(wmppsPlaying));
+    EXPECT_NEAR(player->get_duration(), 5.0, 0.1);
+    EXPECT_EQ(player->get_durationString(), "00:05");
+    player->pause();
+    ASSERT_TRUE(WaitForState(wmppsPaused));
+    player->put_currentPosition(3.0);
+    // The seek settles asynchronously; poll with a bound.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::abs(player->get_currentPosition() - 3.0) > 0.2 && std::chrono::steady_clock::now() < deadline)
+        QTest::qWait(20);
+    EXPECT_NEAR(player->get_currentPosition(), 3.0, 0.2);
+    EXPECT_EQ(player->get_currentPositionString(), "00:03");
+    states->clear();
+    player->play();
+    ASSERT_TRUE(WaitForState(wmppsPlaying));
+    EXPECT_EQ(States().front(), wmppsPlaying);  // resuming is no new load
+    player->stop();
+    EXPECT_EQ(States().back(), wmppsStopped);
+    EXPECT_EQ(player->get_currentPosition(), 0);
+}
+
+TEST_F(Engine, ANewAddressDropsTheOldSongsMessages) {
+    player->put_URL(WriteToneWav(dir / "short.wav", 0.3).string());
+    player->play();
+    ASSERT_TRUE(WaitForState(wmppsPlaying));
+    player->put_URL(WriteToneWav(dir / "second.wav", 0.8, 660).string());
+    states->clear();
+    player->play();
+    ASSERT_TRUE(WaitForState(wmppsStopped));
+    QTest::qWait(100);  // let any straggler of the first song show itself
+    const auto seen = States();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), wmppsStopped), 1);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), wmppsPlaying), 1);
+    EXPECT_EQ(errors->count(), 0);
+}
+
+TEST_F(Engine, UnplayableMediaRaisesTheErrorEvent) {
+    for (const std::string& url : {(dir / "missing.wav").string(), dir.Write("junk.mp3", std::string(4000, '\x5A')).string()}) {
+        errors->clear();
+        player->put_URL(url);
+        player->play();
+        ASSERT_TRUE(errors->count() > 0 || errors->wait(kStateTimeoutMs)) << url;
+        EXPECT_FALSE(player->get_errorDescription().empty());
+        player->clearErrorQueue();
+        EXPECT_TRUE(player->get_errorDescription().empty());
+    }
+}
+
+TEST_F(Engine, VolumeAndMute) {
+    EXPECT_EQ(player->get_volume(), 100);
+    player->put_volume(37);
+    EXPECT_EQ(player->get_volume(), 37);
+    player->put_volume(150);
+    EXPECT_EQ(player->get_volume(), 100);
+    player->put_volume(-4);
+    EXPECT_EQ(player->get_volume(), 0);
+    EXPECT_FALSE(player->get_mute());
+    player->put_mute(true);
+    EXPECT_TRUE(player->get_mute());
+    player->put_mute(false);
+    EXPECT_FALSE(player->get_mute());
+}
+
+TEST_F(Engine, StreamsOverHttp) {
+    httplib::Server server;
+    server.set_keep_alive_max_count(1);  // so stopping need not wait out an idle connection
+    const std::string wav = MakeToneWav(0.7);
+    server.Get("/song.wav", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content(wav, "audio/wav");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port, 0);
+    // Bound already: connections wait in the backlog until the loop accepts them.
+    std::thread serving([&] { server.listen_after_bind(); });
+
+    player->put_URL("http://127.0.0.1:" + std::to_string(port) + "/song.wav");
+    player->play();
+    EXPECT_TRUE(WaitForState(wmppsPlaying));
+    EXPECT_TRUE(WaitForState(wmppsStopped));
+    EXPECT_EQ(errors->count(), 0) << player->get_errorDescription();
+
+    server.stop();
+    serving.join();
+}
