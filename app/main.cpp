@@ -1,18 +1,19 @@
-// TonvikMusic: sets up its folders and well-known paths.
+// TonvikMusic: the player program.
 
-#include "app/common/System.h"
-#include "app/common/Trace.h"
+#include "app/TonvikMusicApp.h"
 #include "app/common/TraceSettings.h"
 #include "app/common/WellKnownPaths.h"
 #include "platform/Paths.h"
 
 #include <QApplication>
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    SetupWellKnownPaths(tonvik::platform::ProgramFolder());
-    RouteTraceBySettings(g_strIniFile);
-    const auto dataPath = GetDataFolder("TonvikMusic");
-    Trace("InitInstance===App date path : %s", dataPath.c_str());
-    return 0;
+int main(int, char* argv[]) {
+    // The program takes no arguments, not even the framework's own.
+    int argumentCount = 1;
+    char* arguments[] = {argv[0], nullptr};
+    QApplication application(argumentCount, arguments);
+    RouteTraceBySettings(tonvik::platform::ProgramFolder() / kIniFileName);
+
+    CTonvikMusicApp app;
+    return app.Run();
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the player and runs it. Without a display it runs under a virtual
-# X server, takes a screenshot (build/screenshot.png) and stops.
+# Builds the player and runs it. With a display the player stays up (its
+# main frame is hidden) until build/release/bin/TonvikClose or a signal ends
+# it. Without a display it runs under a virtual X server, takes a screenshot
+# (build/screenshot.png) and is closed in order with TonvikClose.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tools/scripts/deps.sh
@@ -29,9 +31,17 @@ player=$!
 sleep 4
 import -window root build/screenshot.png
 echo "Screenshot: build/screenshot.png"
-if kill -0 "$player" 2>/dev/null; then
-  kill "$player"
-  wait "$player" || true
-else
-  wait "$player" && echo "TonvikMusic ran and exited cleanly."
+if ! kill -0 "$player" 2>/dev/null; then
+  status=0
+  wait "$player" || status=$?
+  echo "TonvikMusic ended by itself (exit code $status)."
+  exit "$status"
 fi
+if ! "$bin/TonvikClose"; then
+  echo "TonvikClose could not close the player; stopping it with a signal."
+  kill "$player" 2>/dev/null || true
+fi
+status=0
+wait "$player" || status=$?
+echo "TonvikMusic closed (exit code $status)."
+exit "$status"

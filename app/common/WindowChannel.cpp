@@ -1,0 +1,155 @@
+#include "app/common/WindowChannel.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr quint32 kRecordTag = 0x5456574D;  // "TVWM"
+constexpr qint64 kRecordSize = 24;
+constexpr char kTakenMark = 'A';
+
+QByteArray EncodeRecord(unsigned message, WPARAM wParam, LPARAM lParam) {
+    QByteArray record;
+    QDataStream out(&record, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::BigEndian);
+    out << kRecordTag << static_cast<quint32>(message) << static_cast<quint64>(wParam) << static_cast<qint64>(lParam);
+    return record;
+}
+
+bool DecodeRecord(const QByteArray& record, unsigned& message, WPARAM& wParam, LPARAM& lParam) {
+    QDataStream in(record);
+    in.setByteOrder(QDataStream::BigEndian);
+    quint32 tag = 0;
+    quint32 number = 0;
+    quint64 w = 0;
+    qint64 l = 0;
+    in >> tag >> number >> w >> l;
+    if (in.status() != QDataStream::Ok || tag != kRecordTag) return false;
+    message = number;
+    wParam = static_cast<WPARAM>(w);
+    lParam = static_cast<LPARAM>(l);
+    return true;
+}
+
+int Remaining(const QElapsedTimer& clock, std::chrono::milliseconds limit) {
+    const qint64 left = static_cast<qint64>(limit.count()) - clock.elapsed();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Waits until `count` bytes can be read; false on time-out or close.
+bool WaitForBytes(QLocalSocket& socket, qint64 count, std::chrono::milliseconds limit) {
+    QElapsedTimer clock;
+    clock.start();
+    while (socket.bytesAvailable() < count) {
+        const int left = Remaining(clock, limit);
+        if (left == 0 || !socket.waitForReadyRead(left)) return socket.bytesAvailable() >= count;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString WindowChannelPath(std::string_view utf8Title) {
+    const QByteArray digest = QCryptographicHash::hash(QByteArray(utf8Title.data(), static_cast<qsizetype>(utf8Title.size())),
+                                                       QCryptographicHash::Sha1);
+    const QString name = QStringLiteral("tonvik-window-") + QString::fromLatin1(digest.toHex().left(16));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).filePath(name);
+}
+
+bool FindWindowByTitle(std::string_view utf8Title, std::chrono::milliseconds timeout) {
+    QLocalSocket socket;
+    socket.connectToServer(WindowChannelPath(utf8Title));
+    const bool found = socket.waitForConnected(static_cast<int>(timeout.count()));
+    socket.abort();
+    return found;
+}
+
+RemoteSendStatus SendMessageToWindow(std::string_view utf8Title, unsigned message, WPARAM wParam, LPARAM lParam,
+                                     std::chrono::milliseconds timeout, LRESULT* result) {
+    if (result) *result = 0;
+    QLocalSocket socket;
+    socket.connectToServer(WindowChannelPath(utf8Title));
+    if (!socket.waitForConnected(static_cast<int>(timeout.count()))) return RemoteSendStatus::NoWindow;
+
+    socket.write(EncodeRecord(message, wParam, lParam));
+    socket.waitForBytesWritten(static_cast<int>(timeout.count()));
+    if (!WaitForBytes(socket, 1, timeout)) return RemoteSendStatus::NoAnswer;
+    char mark = 0;
+    socket.getChar(&mark);
+    if (mark != kTakenMark) return RemoteSendStatus::NoAnswer;
+
+    // Taken. The result follows unless the handler ended the window's process.
+    if (WaitForBytes(socket, 8, timeout) && result) {
+        QDataStream in(socket.read(8));
+        in.setByteOrder(QDataStream::BigEndian);
+        qint64 value = 0;
+        in >> value;
+        *result = static_cast<LRESULT>(value);
+    }
+    socket.abort();
+    return RemoteSendStatus::Delivered;
+}
+
+CWindowChannel::CWindowChannel(QObject* target, QObject* parent)
+    : QObject(parent), m_target(target), m_server(new QLocalServer(this)) {
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, [this] { OnNewConnection(); });
+}
+
+CWindowChannel::~CWindowChannel() { Close(); }
+
+bool CWindowChannel::Listen(std::string_view utf8Title) {
+    Close();
+    const QString path = WindowChannelPath(utf8Title);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QLocalServer::removeServer(path);
+    return m_server->listen(path);
+}
+
+void CWindowChannel::Close() {
+    if (m_server->isListening()) m_server->close();
+}
+
+bool CWindowChannel::IsListening() const { return m_server->isListening(); }
+
+void CWindowChannel::OnNewConnection() {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadable(socket); });
+        if (socket->bytesAvailable() > 0) OnReadable(socket);
+    }
+}
+
+void CWindowChannel::OnReadable(QLocalSocket* socket) {
+    if (socket->bytesAvailable() < kRecordSize) return;
+    unsigned message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    if (!DecodeRecord(socket->read(kRecordSize), message, wParam, lParam)) {
+        socket->abort();
+        return;
+    }
+    socket->putChar(kTakenMark);
+    socket->flush();
+
+    // The handler may end the process, or close this channel.
+    QPointer<QLocalSocket> guard(socket);
+    const LRESULT result = SendMessage(m_target, message, wParam, lParam);
+    if (!guard) return;
+    QByteArray answer;
+    QDataStream out(&answer, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::BigEndian);
+    out << static_cast<qint64>(result);
+    socket->write(answer);
+    socket->flush();
+    socket->disconnectFromServer();
+}

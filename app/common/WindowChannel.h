@@ -1,0 +1,69 @@
+#pragma once
+// Finding a top-level window of another process by its title and sending it
+// a message.
+//
+// A window that other processes may find listens on a local socket named
+// after its title: "tonvik-window-" followed by the first 16 hexadecimal
+// digits of the SHA-1 of the title's UTF-8 bytes, in the user's runtime
+// folder. The close tool and a second start of the player use the same
+// derivation through WindowChannelPath.
+//
+// On the wire a message is 24 bytes, big-endian: the tag "TVWM", the
+// message number (32 bits), wParam (64 bits) and lParam (64 bits). The window
+// answers one byte 'A' as soon as it has the message, then the handler's
+// result (64 bits). A connection that closes after the 'A' was delivered
+// too (the orderly close ends the process before it can answer).
+
+#include "app/common/WindowMessage.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <chrono>
+#include <string_view>
+
+class QLocalServer;
+class QLocalSocket;
+
+// The socket path of the window titled `utf8Title`.
+QString WindowChannelPath(std::string_view utf8Title);
+
+// Whether a live process has a window with this title (FindWindow).
+bool FindWindowByTitle(std::string_view utf8Title, std::chrono::milliseconds timeout = std::chrono::milliseconds(1000));
+
+enum class RemoteSendStatus {
+    NoWindow,   // nothing listens under that title
+    Delivered,  // the window has the message
+    NoAnswer,   // connected, but the window did not take the message in time
+};
+
+// Sends a message to the window titled `utf8Title` and waits, at most
+// `timeout` for each step, for it to be taken and handled. `result` gets the
+// handler's result when it came back.
+RemoteSendStatus SendMessageToWindow(std::string_view utf8Title, unsigned message, WPARAM wParam, LPARAM lParam,
+                                     std::chrono::milliseconds timeout, LRESULT* result = nullptr);
+
+// Makes a message target findable by title: every message that arrives is
+// sent to the target on this object's thread, as if sent in-process.
+class CWindowChannel : public QObject {
+public:
+    CWindowChannel(QObject* target, QObject* parent = nullptr);
+    ~CWindowChannel() override;
+    CWindowChannel(const CWindowChannel&) = delete;
+    CWindowChannel& operator=(const CWindowChannel&) = delete;
+
+    // Starts listening under the title. A socket file left by a dead process
+    // is replaced, so only call this while holding the single-instance lock.
+    bool Listen(std::string_view utf8Title);
+    // Stops listening and removes the socket file.
+    void Close();
+    bool IsListening() const;
+
+private:
+    void OnNewConnection();
+    void OnReadable(QLocalSocket* socket);
+
+    QPointer<QObject> m_target;
+    QLocalServer* m_server;
+};

@@ -1,0 +1,191 @@
+// The player as a real process: single instance, the setup marker, locks
+// left by a killed instance, the installer hand-over, and both ways out.
+
+#include "app/TonvikMusicApp.h"
+#include "app/common/MessageIds.h"
+#include "app/common/WindowChannel.h"
+#include "platform/NamedLock.h"
+#include "tests/app/startup/StartupTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using tonvik::platform::NamedLock;
+using tonvik::platform::NamedLockPath;
+
+namespace {
+
+const std::string kCreated = "OnCreate MainFrame... --->Leave";
+const std::string kCreating = "OnCreate MainFrame... --->Enter";
+
+class StartupProcessTest : public ::testing::Test {
+protected:
+    // Starts the player and waits until its frame can be found.
+    std::unique_ptr<QProcess> StartRunningPlayer() {
+        auto player = m_folder.StartPlayer();
+        if (!player) return nullptr;
+        const bool up = WaitUntil([&] {
+            return player->state() == QProcess::NotRunning ||
+                   (m_folder.TraceCount(kCreated) > 0 && FindWindowByTitle(kMainFrameTitle, 200ms));
+        }, 30s);
+        if (!up || player->state() == QProcess::NotRunning) {
+            ADD_FAILURE() << "the player did not come up; traces:\n" << m_folder.Trace();
+            WaitForExit(*player, 5s);
+            return nullptr;
+        }
+        return player;
+    }
+
+    bool NoLockFilesLeft() const {
+        return !std::filesystem::exists(NamedLockPath(kInstanceMutexName)) &&
+               !std::filesystem::exists(NamedLockPath(kSetupEventName)) &&
+               !std::filesystem::exists(WindowChannelPath(kMainFrameTitle).toStdString());
+    }
+
+    IsolatedRuntime m_runtime;
+    PlayerFolder m_folder{m_runtime};
+};
+
+}  // namespace
+
+TEST_F(StartupProcessTest, ThePlayerStaysUpHiddenUntilTheCloseToolEndsItWithExitCodeZero) {
+    auto player = StartRunningPlayer();
+    ASSERT_TRUE(player);
+    EXPECT_NE(m_folder.Trace().find("InitInstance===App date path : " +
+                                    (m_runtime.DataHome() / "Velora" / "TonvikMusic").string()),
+              std::string::npos);
+    EXPECT_NE(m_folder.Trace().find("===========Call SetupNewVersionDll===="), std::string::npos);
+    EXPECT_TRUE(NamedLock::IsHeldByAnyone(kInstanceMutexName));
+    EXPECT_TRUE(NamedLock::IsHeldByAnyone(kSetupEventName));
+    EXPECT_EQ(player->state(), QProcess::Running);
+
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*player), 0);
+    EXPECT_EQ(m_folder.TraceCount("====OnCloseWnd==="), 1);
+    EXPECT_TRUE(NoLockFilesLeft());
+
+    // Nothing left to close.
+    EXPECT_EQ(m_folder.RunCloseTool(), 1);
+}
+
+TEST_F(StartupProcessTest, ASecondStartActivatesTheFirstAndEndsWithoutAWindow) {
+    auto first = StartRunningPlayer();
+    ASSERT_TRUE(first);
+
+    auto second = m_folder.StartPlayer();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(WaitForExit(*second), 0);
+    EXPECT_TRUE(WaitUntil([&] { return m_folder.TraceCount("OnActivatePlayer===Show the player.") == 1; }));
+    EXPECT_EQ(m_folder.TraceCount(kCreating), 1) << "the second start created a frame";
+    EXPECT_EQ(m_folder.TraceCount("Already Exist One Instance!"), 0);
+    EXPECT_EQ(first->state(), QProcess::Running);
+
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*first), 0);
+    EXPECT_TRUE(NoLockFilesLeft());
+}
+
+TEST_F(StartupProcessTest, AStartWhileTheFirstHoldsTheLockButHasNoFrameEndsWithoutHanging) {
+    NamedLock starting(kInstanceMutexName);
+    ASSERT_EQ(starting.Acquire(), NamedLock::Result::Acquired);
+
+    auto player = m_folder.StartPlayer();
+    ASSERT_TRUE(player);
+    EXPECT_EQ(WaitForExit(*player), 0);
+    EXPECT_EQ(m_folder.TraceCount("Already Exist One Instance!"), 1);
+    EXPECT_EQ(m_folder.TraceCount("===========Call SetupNewVersionDll===="), 0);
+    EXPECT_EQ(m_folder.TraceCount(kCreating), 0);
+    EXPECT_TRUE(starting.IsHeld());
+    EXPECT_FALSE(std::filesystem::exists(NamedLockPath(kSetupEventName)));
+}
+
+TEST_F(StartupProcessTest, AHeldSetupMarkerStopsTheStart) {
+    NamedLock setup(kSetupEventName);
+    ASSERT_EQ(setup.Acquire(), NamedLock::Result::Acquired);
+
+    auto player = m_folder.StartPlayer();
+    ASSERT_TRUE(player);
+    EXPECT_EQ(WaitForExit(*player), 0);
+    EXPECT_EQ(m_folder.TraceCount("Setup is running!"), 1);
+    EXPECT_EQ(m_folder.TraceCount(kCreating), 0);
+    EXPECT_EQ(m_folder.TraceCount("~ExitInstance..."), 2);
+    // The refused start gave its instance lock back.
+    EXPECT_FALSE(std::filesystem::exists(NamedLockPath(kInstanceMutexName)));
+    EXPECT_TRUE(setup.IsHeld());
+}
+
+TEST_F(StartupProcessTest, LocksLeftByAKilledInstanceDoNotCount) {
+    auto killed = StartRunningPlayer();
+    ASSERT_TRUE(killed);
+    killed->kill();  // SIGKILL: nothing is cleaned up
+    ASSERT_TRUE(killed->waitForFinished(10000));
+    ASSERT_TRUE(std::filesystem::exists(NamedLockPath(kInstanceMutexName)));
+    ASSERT_TRUE(std::filesystem::exists(NamedLockPath(kSetupEventName)));
+    ASSERT_TRUE(std::filesystem::exists(WindowChannelPath(kMainFrameTitle).toStdString()));
+
+    auto next = StartRunningPlayer();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(m_folder.TraceCount(kCreated), 2);
+    EXPECT_EQ(m_folder.TraceCount("Already Exist One Instance!"), 0);
+    EXPECT_EQ(m_folder.TraceCount("Setup is running!"), 0);
+
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*next), 0);
+    EXPECT_TRUE(NoLockFilesLeft());
+}
+
+TEST_F(StartupProcessTest, ANewVersionStartsTheInstallerWithInstall5AndEndsWithoutAWindow) {
+    m_folder.AddLibrary(TONVIK_STANDIN_LIBRARY);
+    m_folder.AddInstaller();
+    m_folder.SetEnvironment("PATCHWELL_STANDIN_ANSWER", "1");
+
+    auto player = m_folder.StartPlayer();
+    ASSERT_TRUE(player);
+    EXPECT_EQ(WaitForExit(*player), 0);
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(m_folder.InstallerRecord()); }));
+    EXPECT_EQ(TempDir::Read(m_folder.InstallerRecord()), "install 5\n");
+    EXPECT_EQ(TempDir::Read(m_folder.LibraryLog()), "SetPrjCode 5\nSetupNewVersion\n");
+    EXPECT_EQ(m_folder.TraceCount("SetupNewVersionDll===Return : 1"), 1);
+    EXPECT_EQ(m_folder.TraceCount(kCreating), 0);
+    EXPECT_TRUE(NoLockFilesLeft());
+}
+
+TEST_F(StartupProcessTest, ALibraryWithoutExportsDoesNotStopTheStart) {
+    m_folder.AddLibrary(TONVIK_STANDIN_EMPTY_LIBRARY);
+    m_folder.AddInstaller();
+    auto player = StartRunningPlayer();
+    ASSERT_TRUE(player);
+    EXPECT_FALSE(std::filesystem::exists(m_folder.InstallerRecord()));
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*player), 0);
+}
+
+TEST_F(StartupProcessTest, NoNewVersionStartsNormallyWithTheLibraryBound) {
+    m_folder.AddLibrary(TONVIK_STANDIN_LIBRARY);
+    m_folder.AddInstaller();
+    auto player = StartRunningPlayer();
+    ASSERT_TRUE(player);
+    EXPECT_EQ(TempDir::Read(m_folder.LibraryLog()), "SetPrjCode 5\nSetupNewVersion\n");
+    EXPECT_FALSE(std::filesystem::exists(m_folder.InstallerRecord()));
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*player), 0);
+}
+
+TEST_F(StartupProcessTest, ATerminationSignalEndsItAsTheSystemMenuCloseDoes) {
+    auto player = StartRunningPlayer();
+    ASSERT_TRUE(player);
+    player->terminate();  // SIGTERM
+    EXPECT_EQ(WaitForExit(*player), 255);
+    EXPECT_EQ(m_folder.TraceCount("OnSysCommand==Terminate my life."), 1);
+    EXPECT_TRUE(NoLockFilesLeft());
+}
+
+TEST_F(StartupProcessTest, ArgumentsAreIgnored) {
+    auto player = std::make_unique<QProcess>();
+    player->setProcessEnvironment(m_folder.Environment());
+    player->setProcessChannelMode(QProcess::ForwardedChannels);
+    player->start(QString::fromStdString(m_folder.Program().string()), {"-platform", "nonexistent", "song.mp3"});
+    ASSERT_TRUE(player->waitForStarted(10000));
+    ASSERT_TRUE(WaitUntil([&] { return m_folder.TraceCount(kCreated) == 1; }, 30s)) << m_folder.Trace();
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*player), 0);
+}
