@@ -1,0 +1,115 @@
+#include "tools/standin/FaultTable.h"
+
+#include "tools/standin/TextUtil.h"
+
+namespace standin {
+namespace {
+
+struct KindName {
+    FaultKind kind;
+    const char* name;
+};
+
+constexpr KindName kNames[] = {
+    {FaultKind::None, "none"},         {FaultKind::Hang, "hang"},         {FaultKind::CutShort, "cut"},
+    {FaultKind::MalformedXml, "malformed"}, {FaultKind::HtmlError200, "html200"}, {FaultKind::HtmlError404, "html404"},
+    {FaultKind::EmptyBody, "empty"},   {FaultKind::Oversize, "oversize"}, {FaultKind::NoContentLength, "nolength"},
+    {FaultKind::Drop, "drop"},
+};
+
+std::string ErrorPage(int status) {
+    const std::string title = status == 404 ? "404 Not Found" : "Service Error";
+    return ToGbk("<html><head><title>" + title + "</title></head><body><h1>" + title +
+                 "</h1><p>服务器暂时无法处理您的请求，请稍后再试。</p></body></html>\r\n");
+}
+
+}  // namespace
+
+const char* FaultKindName(FaultKind kind) {
+    for (const auto& entry : kNames) {
+        if (entry.kind == kind) return entry.name;
+    }
+    return "none";
+}
+
+std::optional<FaultKind> FaultKindFromName(const std::string& name) {
+    for (const auto& entry : kNames) {
+        if (name == entry.name) return entry.kind;
+    }
+    return std::nullopt;
+}
+
+void CFaultTable::Set(const std::string& path, const St_Fault& fault) {
+    std::lock_guard lock(m_lock);
+    if (fault.count == 0) {
+        m_faults.erase(path);
+        return;
+    }
+    m_faults[path] = fault;
+}
+
+void CFaultTable::Clear(const std::string& path) {
+    std::lock_guard lock(m_lock);
+    m_faults.erase(path);
+}
+
+void CFaultTable::ClearAll() {
+    std::lock_guard lock(m_lock);
+    m_faults.clear();
+}
+
+std::optional<St_Fault> CFaultTable::Take(const std::string& path) {
+    std::lock_guard lock(m_lock);
+    auto it = m_faults.find(path);
+    if (it == m_faults.end()) return std::nullopt;
+    St_Fault fault = it->second;
+    if (it->second.count > 0 && --it->second.count == 0) m_faults.erase(it);
+    return fault;
+}
+
+void CFaultTable::Apply(const St_Fault& fault, St_HttpReply& reply) {
+    reply.delayMs = std::max(0, fault.delayMs);
+    switch (fault.kind) {
+    case FaultKind::None: break;
+    case FaultKind::Hang: reply.delivery = Delivery::Hang; break;
+    case FaultKind::CutShort:
+        reply.delivery = Delivery::CutShort;
+        reply.cutAt = fault.cutAt > 0 ? fault.cutAt : reply.length / 2;
+        break;
+    case FaultKind::MalformedXml:
+        reply.status = 200;
+        reply.headers.clear();
+        reply.SetBody(ToGbk("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<Result>\r\n  <song>\r\n    <id>20001</id>\r\n"
+                            "    <name>雾港晨钟</name>\r\n    <album_name>潮汐"),
+                      "text/xml; charset=GBK");
+        break;
+    case FaultKind::HtmlError200:
+    case FaultKind::HtmlError404: {
+        const int status = fault.kind == FaultKind::HtmlError404 ? 404 : 200;
+        reply.status = status;
+        reply.headers.clear();
+        reply.SetBody(ErrorPage(status), "text/html; charset=GBK");
+        break;
+    }
+    case FaultKind::EmptyBody:
+        reply.status = 200;
+        reply.headers.clear();
+        reply.SetBody(std::string(), reply.contentType);
+        break;
+    case FaultKind::Oversize: {
+        // A comment too long for a 1 MiB buffer in front of the document.
+        std::string body = "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<!--";
+        body.append(kOversizeBytes - body.size() - 3 - 20, 'x');
+        body += "-->\r\n<Result></Result>\r\n";
+        body.resize(kOversizeBytes, ' ');
+        reply.status = 200;
+        reply.headers.clear();
+        reply.SetBody(std::move(body), "text/xml; charset=GBK");
+        break;
+    }
+    case FaultKind::NoContentLength: reply.delivery = Delivery::NoContentLength; break;
+    case FaultKind::Drop: reply.delivery = Delivery::Drop; break;
+    }
+}
+
+}  // namespace standin
