@@ -16,7 +16,7 @@ CSongList FiftySongs(const std::filesystem::path& file) {
     for (int i = 0; i < 50; ++i) {
         St_SongInfo song;
         song.id = std::to_string(100000 + i);
-        song.name = Cp936("夜空中最亮的星 ") + std::to_string(i);
+        song.name = Cp936("晚风里的灯塔 ") + std::to_string(i);
         song.singer = Cp936("林一");
         song.album = Cp936("星河 Tonvik Demo");
         list.Add(song);
@@ -45,7 +45,7 @@ void BM_LoadFiftySongs(benchmark::State& state) {
 BENCHMARK(BM_LoadFiftySongs);
 
 void BM_UrlEncodeName(benchmark::State& state) {
-    const std::string name = Cp936("夜空中最亮的星 (Live) - 林一");
+    const std::string name = Cp936("晚风里的灯塔 (Live) - 林一");
     for (auto _ : state) {
         const std::string encoded = UrlEncode(AnsiToUtf8(name));
         benchmark::DoNotOptimize(encoded.data());
