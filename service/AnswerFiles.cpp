@@ -1,0 +1,32 @@
+#include "service/AnswerFiles.h"
+
+#include "app/common/WellKnownPaths.h"
+
+#include <map>
+#include <memory>
+
+const char* SongAnswerFileName(int kind) {
+    switch (kind) {
+    case kAnswerPlaySong:
+        return kPlaySongFile;
+    case kAnswerAlbumSong:
+        return kAlbumSongFile;
+    default:
+        return kRecmdSongFile;
+    }
+}
+
+std::string AnswerFilePath(std::string_view fileName) { return g_strAppDir + std::string(fileName); }
+
+std::unique_lock<std::mutex> LockAnswerFile(const std::string& path) {
+    static std::mutex registryMutex;
+    static std::map<std::string, std::unique_ptr<std::mutex>> locks;
+    std::mutex* fileMutex;
+    {
+        std::lock_guard lock(registryMutex);
+        auto& slot = locks[path];
+        if (!slot) slot = std::make_unique<std::mutex>();
+        fileMutex = slot.get();
+    }
+    return std::unique_lock<std::mutex>(*fileMutex);
+}

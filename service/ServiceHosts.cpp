@@ -1,0 +1,26 @@
+#include "service/ServiceHosts.h"
+
+#include "app/common/WellKnownPaths.h"
+#include "platform/Profile.h"
+
+ServiceHosts ReadServiceHosts() {
+    CProfile profile;
+    profile.Load(g_strIniFile);  // a missing file leaves every default
+    ServiceHosts hosts;
+    hosts.service = profile.GetString(kHostsSection, "Service", kDefaultHost);
+    hosts.login = profile.GetString(kHostsSection, "Login", kDefaultHost);
+    hosts.comment = profile.GetString(kHostsSection, "Comment", kDefaultHost);
+    hosts.lyricSearch = profile.GetString(kHostsSection, "LyricSearch", kDefaultHost);
+    return hosts;
+}
+
+std::string HostAddress(std::string_view host, std::string_view path) {
+    std::string address;
+    if (host.substr(0, 7) != "http://" && host.substr(0, 8) != "https://") address = "http://";
+    address += host;
+    while (!address.empty() && address.back() == '/') address.pop_back();
+    address += path;
+    return address;
+}
+
+std::string ServiceAddress(std::string_view path) { return HostAddress(ReadServiceHosts().service, path); }
