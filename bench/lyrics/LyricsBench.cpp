@@ -18,8 +18,8 @@ std::string TimeTag(uint32_t ms) {
 // A full-length lyric: title tags, then kMaxSourceLines - 4 lines of Chinese
 // text with `tagsPerLine` time tags each, in CRLF line ends.
 std::string LongLyric(int tagsPerLine) {
-    std::string text = Cp936("[ti:夜空中最亮的星]\r\n[ar:林一]\r\n[al:星河]\r\n[by:Tonvik]\r\n");
-    const std::string words = Cp936("夜空中最亮的星 能否听清 那仰望的人 心底的孤独和叹息");
+    std::string text = Cp936("[ti:晚风里的灯塔]\r\n[ar:林一]\r\n[al:星河]\r\n[by:Tonvik]\r\n");
+    const std::string words = Cp936("晚风吹过旧站台 灯火一盏一盏 把归途慢慢点亮");
     const int lines = kMaxSourceLines - 4;
     for (int line = 0; line < lines; ++line) {
         for (int tag = 0; tag < tagsPerLine; ++tag)
@@ -33,7 +33,7 @@ void BM_SetLyric(benchmark::State& state) {
     const std::string text = LongLyric(static_cast<int>(state.range(0)));
     LyricModel model;
     for (auto _ : state) {
-        model.SetLyric("123456", Cp936("夜空中最亮的星"), text);
+        model.SetLyric("123456", Cp936("晚风里的灯塔"), text);
         benchmark::DoNotOptimize(model.displayCount());
     }
     state.counters["lines"] = model.displayCount();

@@ -19,20 +19,6 @@ protected:
     void Prepare(Parser& parser, const std::string& document) {
         parser.SetXmlFile(folder.Write("answer.xml", document).string());
     }
-    static CSongList ListOfIds(std::initializer_list<const char*> ids) {
-        CSongList list;
-        for (const char* id : ids) {
-            St_SongInfo song;
-            song.id = id;
-            list.Add(song);
-        }
-        return list;
-    }
-    static St_SongInfo At(const CSongList& list, int index) {
-        St_SongInfo song;
-        list.GetAt(index, song);
-        return song;
-    }
 
     TempDir folder;
     TraceCapture traces;
@@ -43,20 +29,20 @@ protected:
 TEST_F(AnswerFile, SongAnswerFillsEveryFieldInPlace) {
     CSongXml parser;
     parser.loadPlayUrl = 0;
-    Prepare(parser, GbkDocument("<Result>" + SongItem("11", "晴天", "http://d/11") + SongItem("22", "七里香") +
+    Prepare(parser, GbkDocument("<Result>" + SongItem("11", "雾港晨钟", "http://d/11") + SongItem("22", "纸船与海") +
                                 "</Result>"));
     CSongList list = ListOfIds({"11", "22"});
     ASSERT_EQ(parser.LoadSong(list), 1);
 
-    const St_SongInfo first = At(list, 0);
+    const St_SongInfo first = SongAt(list, 0);
     EXPECT_EQ(first.id, "11");
-    EXPECT_EQ(first.name, Cp936("晴天"));
+    EXPECT_EQ(first.name, Cp936("雾港晨钟"));
     EXPECT_EQ(first.album, Cp936("专辑11"));
     EXPECT_EQ(first.singer, Cp936("歌手11"));
     EXPECT_EQ(first.lyric, Cp936("[00:01]词11"));
     EXPECT_EQ(first.findoUrl, "http://f/11");
     EXPECT_EQ(first.mp3Url, "http://d/11");
-    EXPECT_EQ(At(list, 1).name, Cp936("七里香"));
+    EXPECT_EQ(SongAt(list, 1).name, Cp936("纸船与海"));
     EXPECT_EQ(traces.CountContaining("CSongXml::LoadSong===No need to load playurl."), 2);
 }
 
@@ -66,8 +52,8 @@ TEST_F(AnswerFile, SongNamedBeforeItsIdIsNotStored) {
     Prepare(parser, "<Result><song><name>late</name><id>33</id></song></Result>");
     CSongList list = ListOfIds({"11"});
     ASSERT_EQ(parser.LoadSong(list), 1);
-    EXPECT_EQ(At(list, 0).id, "11");
-    EXPECT_EQ(At(list, 0).name, "");
+    EXPECT_EQ(SongAt(list, 0).id, "11");
+    EXPECT_EQ(SongAt(list, 0).name, "");
 }
 
 TEST_F(AnswerFile, ExtraSongItemsAreRefused) {
@@ -77,7 +63,7 @@ TEST_F(AnswerFile, ExtraSongItemsAreRefused) {
     CSongList list = ListOfIds({"11"});
     ASSERT_EQ(parser.LoadSong(list), 1);
     EXPECT_EQ(list.GetCount(), 1);
-    EXPECT_EQ(At(list, 0).name, "a");
+    EXPECT_EQ(SongAt(list, 0).name, "a");
     EXPECT_TRUE(traces.Has("CSongList::SetAt===Invalid param!"));
 }
 
@@ -114,16 +100,16 @@ protected:
     }
     CSongList Listed() {
         CSongList list = ListOfIds({"11", "22", "33"});
-        St_SongInfo third = At(list, 2);
+        St_SongInfo third = SongAt(list, 2);
         third.playUrl = "kept";
         list.SetAt(2, third);
         return list;
     }
     void ExpectFetched(const CSongList& list) {
-        EXPECT_EQ(At(list, 0).playUrl, "mms://stream/11.wma");
-        EXPECT_EQ(At(list, 1).playUrl, "");
-        EXPECT_EQ(At(list, 2).playUrl, "kept");
-        EXPECT_EQ(At(list, 2).name, "c");  // stored although its descriptor failed
+        EXPECT_EQ(SongAt(list, 0).playUrl, "mms://stream/11.wma");
+        EXPECT_EQ(SongAt(list, 1).playUrl, "");
+        EXPECT_EQ(SongAt(list, 2).playUrl, "kept");
+        EXPECT_EQ(SongAt(list, 2).name, "c");  // stored although its descriptor failed
         EXPECT_TRUE(traces.Has("Get 33 Mp3URL Faild!"));
     }
 
@@ -165,11 +151,11 @@ TEST_F(AnswerFile, TwelveRecommendationsFillTen) {
     CSongList list = ListOfIds({"old"});
     ASSERT_EQ(parser.LoadSonglist(list), 1);
     ASSERT_EQ(list.GetCount(), 10);
-    EXPECT_EQ(At(list, 0).id, "1");
-    EXPECT_EQ(At(list, 0).name, Cp936("歌1"));
-    EXPECT_EQ(At(list, 0).singer, Cp936("人1"));
-    EXPECT_EQ(At(list, 0).album, Cp936("集1"));
-    EXPECT_EQ(At(list, 9).id, "10");
+    EXPECT_EQ(SongAt(list, 0).id, "1");
+    EXPECT_EQ(SongAt(list, 0).name, Cp936("歌1"));
+    EXPECT_EQ(SongAt(list, 0).singer, Cp936("人1"));
+    EXPECT_EQ(SongAt(list, 0).album, Cp936("集1"));
+    EXPECT_EQ(SongAt(list, 9).id, "10");
 }
 
 TEST_F(AnswerFile, RecommendationsWithoutIdOrNameAreSkipped) {
@@ -179,7 +165,7 @@ TEST_F(AnswerFile, RecommendationsWithoutIdOrNameAreSkipped) {
     CSongList list;
     ASSERT_EQ(parser.LoadSonglist(list), 1);
     ASSERT_EQ(list.GetCount(), 1);
-    EXPECT_EQ(At(list, 0).id, "7");
+    EXPECT_EQ(SongAt(list, 0).id, "7");
 }
 
 TEST_F(AnswerFile, UnreadableRecommendationsEmptyTheList) {

@@ -3,7 +3,9 @@
 // the way the service sends them.
 
 #include "app/common/Text.h"
+#include "model/SongList.h"
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -22,4 +24,22 @@ inline std::string SongItem(const std::string& id, const std::string& name, cons
     return "<song><id>" + id + "</id><name>" + name + "</name><album_name>专辑" + id +
            "</album_name><singer_name>歌手" + id + "</singer_name><lyric>[00:01]词" + id +
            "</lyric><findo_url>http://f/" + id + "</findo_url><mp3_url>" + mp3Url + "</mp3_url></song>";
+}
+
+// A request list of songs known by their ids only.
+inline CSongList ListOfIds(std::initializer_list<std::string> ids) {
+    CSongList list;
+    for (const std::string& id : ids) {
+        St_SongInfo song;
+        song.id = id;
+        list.Add(song);
+    }
+    return list;
+}
+
+// The song at `index`, empty when there is none.
+inline St_SongInfo SongAt(const CSongList& list, int index) {
+    St_SongInfo song;
+    list.GetAt(index, song);
+    return song;
 }

@@ -73,20 +73,6 @@ class ServiceRequest : public ::testing::Test {
 protected:
     ServiceRequest() { UseServiceHost(folder.Path().string(), service.server.Host()); }
 
-    static CSongList ListOfIds(std::initializer_list<std::string> ids) {
-        CSongList list;
-        for (const std::string& id : ids) {
-            St_SongInfo song;
-            song.id = id;
-            list.Add(song);
-        }
-        return list;
-    }
-    static St_SongInfo At(const CSongList& list, int index) {
-        St_SongInfo song;
-        list.GetAt(index, song);
-        return song;
-    }
     std::string Target(int index) const { return service.server.Requests().at(static_cast<size_t>(index)).target; }
     bool AnswerFileExists(const char* name) const { return std::filesystem::exists(folder / name); }
 
@@ -115,8 +101,8 @@ TEST_F(ServiceRequest, SongInformationOfThreeSongs) {
     ASSERT_EQ(parser.GetSongInfo(list, kAnswerPlaySong), 1);
 
     EXPECT_EQ(Target(0), "/songhall/port/tonvik/playlist.php?SONG_ID[]=11&SONG_ID[]=22&SONG_ID[]=33");
-    EXPECT_EQ(At(list, 1).name, "song22");
-    EXPECT_EQ(At(list, 2).playUrl, "mms://s/33");
+    EXPECT_EQ(SongAt(list, 1).name, "song22");
+    EXPECT_EQ(SongAt(list, 2).playUrl, "mms://s/33");
     EXPECT_EQ(service.server.RequestCount(), 4);  // the answer and three descriptors
     EXPECT_TRUE(AnswerFileExists("playsong.xml"));
     const std::string address = service.server.Url(Target(0));
@@ -152,8 +138,8 @@ TEST_F(ServiceRequest, EmptyListSendsNothing) {
 TEST_F(ServiceRequest, PanelLookupFetchesNoDescriptors) {
     CSongList list = ListOfIds({"8", "9"});
     EXPECT_EQ(GetSongInfoWithoutPlayUrl(list), 1);
-    EXPECT_EQ(At(list, 1).name, "song9");
-    EXPECT_EQ(At(list, 1).playUrl, "");
+    EXPECT_EQ(SongAt(list, 1).name, "song9");
+    EXPECT_EQ(SongAt(list, 1).playUrl, "");
     EXPECT_EQ(service.server.RequestCount(), 1);
 }
 
@@ -175,7 +161,7 @@ TEST_P(SongInfoFault, IsReportedByItsCode) {
     CSongXml parser;
     EXPECT_EQ(parser.GetSongInfo(list, kAnswerPlaySong), GetParam().result);
     EXPECT_TRUE(traces.Has(GetParam().trace));
-    EXPECT_EQ(At(list, 0).name, "");
+    EXPECT_EQ(SongAt(list, 0).name, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -221,7 +207,7 @@ TEST_F(ServiceRequest, AnswerBeyondOneMebibyteIsCutThenParsed) {
     CSongXml parser;
     parser.loadPlayUrl = 0;
     ASSERT_EQ(parser.GetSongInfo(list, kAnswerPlaySong), 1);
-    EXPECT_EQ(At(list, 0).name, "big");
+    EXPECT_EQ(SongAt(list, 0).name, "big");
     EXPECT_EQ(std::filesystem::file_size(folder / "playsong.xml"), GenericHTTPClient::kBodySize);
 }
 
@@ -258,8 +244,8 @@ TEST_F(ServiceRequest, LookupWithTheCallersClientFetchesEveryDescriptor) {
     CSongXml parser;
     parser.loadPlayUrl = 0;
     ASSERT_EQ(parser.GetSongInfoEx(list, &client, kAnswerPlaySong), 1);
-    EXPECT_EQ(At(list, 0).playUrl, "mms://s/4");
-    EXPECT_EQ(At(list, 1).playUrl, "mms://s/5");
+    EXPECT_EQ(SongAt(list, 0).playUrl, "mms://s/4");
+    EXPECT_EQ(SongAt(list, 1).playUrl, "mms://s/5");
 }
 
 // The panel and the player both keep their answer in "playsong.xml"; each
@@ -275,7 +261,7 @@ TEST_F(ServiceRequest, SharedAnswerFileNeverMixesTwoRequests) {
             parser.loadPlayUrl = 0;
             const int result = withClient ? parser.GetSongInfoEx(list, &client, kAnswerPlaySong)
                                           : parser.GetSongInfo(list, kAnswerPlaySong);
-            if (result != 1 || At(list, 0).name != "song" + id) ++mixed;
+            if (result != 1 || SongAt(list, 0).name != "song" + id) ++mixed;
         }
         return mixed;
     };

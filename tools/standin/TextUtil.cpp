@@ -114,7 +114,10 @@ std::vector<std::string> QueryValues(std::string_view query, std::string_view na
     return values;
 }
 
-std::string XmlEscape(std::string_view utf8) {
+namespace {
+// Markup escaping; XML texts also keep their carriage returns as a reference,
+// which a parser would otherwise fold away.
+std::string EscapeMarkup(std::string_view utf8, bool keepCarriageReturns) {
     std::string out;
     out.reserve(utf8.size() + 16);
     for (char c : utf8) {
@@ -123,27 +126,20 @@ std::string XmlEscape(std::string_view utf8) {
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        case '\r': out += "&#13;"; break;
+        case '\r':
+            if (keepCarriageReturns) out += "&#13;";
+            else out.push_back(c);
+            break;
         default: out.push_back(c);
         }
     }
     return out;
 }
+}  // namespace
 
-std::string HtmlEscape(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size() + 16);
-    for (char c : utf8) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out.push_back(c);
-        }
-    }
-    return out;
-}
+std::string XmlEscape(std::string_view utf8) { return EscapeMarkup(utf8, true); }
+
+std::string HtmlEscape(std::string_view utf8) { return EscapeMarkup(utf8, false); }
 
 std::string ToGbk(std::string_view utf8) {
     using tonvik::platform::CharsetOfCodePage;
