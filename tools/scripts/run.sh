@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the player and runs it. With a display the player stays up (its
-# main frame is hidden) until build/release/bin/TonvikClose or a signal ends
-# it. Without a display it runs under a virtual X server, takes a screenshot
-# (build/screenshot.png) and is closed in order with TonvikClose.
+# Builds the player and runs it against the bundled service stand-in
+# (tonvik-standin on 127.0.0.1:18080, the default host of every service
+# setting). With a display the player stays up (its main frame is hidden)
+# until build/release/bin/TonvikClose or a signal ends it. Without a display
+# it runs under a virtual X server, takes a screenshot (build/screenshot.png)
+# and is closed in order with TonvikClose.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tools/scripts/deps.sh
@@ -11,15 +13,40 @@ tonvik_install_deps
 cmake --preset release
 cmake --build --preset release
 bin=build/release/bin
+# A private runtime folder for the player's locks and sockets when the
+# session has none (root in a container, for instance).
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="/tmp/runtime-$(id -u)"
+  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+fi
+
+# The service stand-in; albums are kept in build/standin-state between runs.
+standin_log=build/standin.log
+"$bin/tonvik-standin" --port 18080 --state build/standin-state >"$standin_log" 2>&1 &
+standin=$!
+cleanup() {
+  kill "$standin" 2>/dev/null || true
+  if [ -n "${xvfb:-}" ]; then kill "$xvfb" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+for _ in $(seq 50); do
+  if grep -q listening "$standin_log" 2>/dev/null || ! kill -0 "$standin" 2>/dev/null; then break; fi
+  sleep 0.1
+done
+if kill -0 "$standin" 2>/dev/null; then
+  echo "Service stand-in: $(grep listening "$standin_log")"
+else
+  echo "The service stand-in did not start (port 18080 in use?): $(cat "$standin_log")"
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$bin/TonvikMusic"
+  "$bin/TonvikMusic"
+  exit $?
 fi
 
 display=:$((90 + RANDOM % 9))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do
   if xdpyinfo -display "$display" >/dev/null 2>&1; then break; fi
   sleep 0.1
