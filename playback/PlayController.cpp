@@ -1,0 +1,505 @@
+#include "playback/PlayController.h"
+
+#include "app/common/MessageIds.h"
+#include "app/common/Text.h"
+#include "app/common/Trace.h"
+#include "service/AnswerFiles.h"
+#include "service/HttpClient.h"
+#include "service/ServiceHosts.h"
+#include "service/ServiceXml.h"
+
+#include <condition_variable>
+#include <cstdlib>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+constexpr const char* kPlayLogPath = "/songhall/tonvik/playlog.php?";
+
+// Set by the lookup thread as its very last act.
+class CDoneFlag {
+public:
+    void Set() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_changed.notify_all();
+    }
+    bool WaitFor(std::chrono::milliseconds wait) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, wait, [this] { return m_done; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_done = false;
+};
+
+// The playing mark on `index` and on no other song of the list.
+void MarkPlaying(CSongList& list, int index) {
+    CMFAutoLock lock(list);
+    const int count = list.GetCount();
+    for (int i = 0; i < count; ++i) {
+        St_SongInfo song;
+        list.GetAt(i, song);
+        const std::string mark = i == index ? kPlayingMark : "";
+        if (song.playing == mark) continue;
+        song.playing = mark;
+        list.SetAt(i, song);
+    }
+    list.AdjustPlayingItem();
+}
+
+std::string StripQuotes(std::string url) {
+    while (!url.empty() && url.front() == '"') url.erase(url.begin());
+    while (!url.empty() && url.back() == '"') url.pop_back();
+    return url;
+}
+
+}  // namespace
+
+struct CPlayController::LookupThread {
+    std::thread thread;
+    std::shared_ptr<CDoneFlag> done = std::make_shared<CDoneFlag>();
+};
+
+CPlayController::CPlayController(CMediaEngine& engine, IPlayPanel* panel, IPlayWindow& window, ILyricSink& lyric,
+                                 QObject* parent)
+    : QObject(parent),
+      CMessageTarget(this),
+      m_engine(engine),
+      m_panel(panel),
+      m_window(window),
+      m_lyric(lyric),
+      m_lookup([](CSongList& list, GenericHTTPClient& client) {
+          CSongXml parser;
+          return parser.GetSongInfoEx(list, &client, kAnswerPlaySong);
+      }),
+      m_hRequest(std::make_shared<GenericHTTPClient>()) {
+    m_positionTimer.setInterval(kPositionTimerMs);
+    connect(&m_positionTimer, &QTimer::timeout, this, &CPlayController::OnTimer);
+    connect(&m_engine, &CMediaEngine::PlayStateChange, this, &CPlayController::OnPlayStateChange);
+    // The control's error event only posts; the handler runs from the queue.
+    connect(&m_engine, &CMediaEngine::Error, this, [this] { PostMessage(this, WM_PLAYER_ERROR); });
+
+    SetMessageHandler(WM_PLAYER_SONGEND, [this](WPARAM, LPARAM) {
+        SetPlayMode();
+        return LRESULT{0};
+    });
+    SetMessageHandler(WM_PLAYER_SONGREADY, [this](WPARAM wParam, LPARAM lParam) { return PlaySong(wParam, lParam); });
+    SetMessageHandler(WM_PLAYER_ERROR, [this](WPARAM, LPARAM) {
+        OnError();
+        return LRESULT{0};
+    });
+    SetMessageHandler(WM_SLIDER_DRAGSTART, [this](WPARAM wParam, LPARAM) {
+        OnSliderDragStart(static_cast<int>(wParam));
+        return LRESULT{0};
+    });
+    SetMessageHandler(WM_SLIDER_DRAGEND, [this](WPARAM wParam, LPARAM) {
+        OnSliderDragEnd(static_cast<int>(wParam));
+        return LRESULT{0};
+    });
+    SetCommandHandler(kCmdPlayPause, [this] {
+        // When stopped the window lets the my-music panel start its selected song.
+        if (m_nState != 2) ButtonPlay();
+    });
+    SetCommandHandler(kCmdStop, [this] { OnButtonStop(); });
+    SetCommandHandler(kCmdPrevious, [this] { GoLast(0); });
+    SetCommandHandler(kCmdNext, [this] { GoNext(0); });
+}
+
+CPlayController::~CPlayController() {
+    m_positionTimer.stop();
+    m_hRequest->CloseHandles();
+    ++m_nGeneration;
+    EndLookup(kStopWait, kExitStopTimeout);
+}
+
+void CPlayController::SetLookup(Lookup lookup) { m_lookup = std::move(lookup); }
+
+bool CPlayController::LookupRunning() const { return m_hParseThread && !m_hParseThread->done->WaitFor(std::chrono::milliseconds(0)); }
+
+void CPlayController::SetClosing() {
+    m_bClosing = 1;
+    m_positionTimer.stop();
+    m_hRequest->CloseHandles();
+    ++m_nGeneration;
+}
+
+// ---- starting a song ----
+
+void CPlayController::Play(const St_SongInfo& song, int index, int listKind, int flag) {
+    Trace("\xE2\x96\xA0Playing %s  %s  %d  \xE2\x98\x85%d  %d...", song.name.c_str(), song.id.c_str(), index, listKind,
+          flag);
+    m_curSong = song;
+    m_nCurIndex = index;
+    m_nListKind = listKind;
+    m_nRequestedFlag = flag;
+    DoStop(0, "Play");
+    m_hRequest->CloseHandles();
+    OpenParseThread();
+}
+
+bool CPlayController::EndLookup(std::chrono::milliseconds wait, std::uint32_t exitCode) {
+    if (!m_hParseThread) return true;
+    std::unique_ptr<LookupThread> lookup = std::move(m_hParseThread);
+    if (lookup->done->WaitFor(wait)) {
+        lookup->thread.join();
+        m_dwParseExitCode = 0;
+        return true;
+    }
+    m_dwParseExitCode = exitCode;
+    // Abandoned: it can no longer hand over its song (the generation moved
+    // on) and keeps the client it is stuck in; the next lookup gets a new one.
+    ++m_nGeneration;
+    m_hRequest = std::make_shared<GenericHTTPClient>();
+    lookup->thread.detach();
+    return false;
+}
+
+void CPlayController::OpenParseThread() {
+    TRACE_SCOPE("OpenParseThread...");
+    if (m_hParseThread) {
+        if (!EndLookup(kOpenWait, kExitOpenTimeout)) Trace("OpenParseThread===Time out.");
+        else Trace("OpenParseThread===Out.");
+    }
+    m_window.SetTitle(Cp936("正在获取播放地址..."));
+    m_window.SetTitleScrolling(true);
+    m_window.SetDurationText("");
+    if (m_panel && !m_panel->SelectRow(m_nListKind, m_nCurIndex) && m_nListKind == kListAlbum) return;
+
+    auto lookup = std::make_unique<LookupThread>();
+    const WPARAM generation = ++m_nGeneration;
+    try {
+        lookup->thread = std::thread([done = lookup->done, client = m_hRequest, find = m_lookup, target = Handle(),
+                                      song = m_curSong, generation] {
+            // Only what was handed over is touched here: the song copy, the
+            // client this lookup owns a share of, the window's handle.
+            CSongList list;
+            list.Add(song);
+            int result = 0;
+            try {
+                result = find(list, *client);
+            } catch (const std::exception& error) {
+                Trace("Play exception! %.512s", error.what());
+            }
+            St_SongInfo found;
+            if (result <= 0 || !list.GetAt(0, found)) {
+                Trace("Play===Get song info failed,ID:%s", song.id.c_str());
+            } else {
+                SendMessage(target, WM_PLAYER_SONGREADY, generation, reinterpret_cast<LPARAM>(&found));
+            }
+            done->Set();
+        });
+    } catch (const std::system_error& error) {
+        Trace("Play exception! %.512s", error.what());
+        return;
+    }
+    m_hParseThread = std::move(lookup);
+}
+
+LRESULT CPlayController::PlaySong(WPARAM generation, LPARAM lParam) {
+    // A lookup that was stopped or abandoned meanwhile never plays.
+    if (generation != m_nGeneration || lParam == 0) return 0;
+    // The lookup waits for this handler and ends right after it, touching
+    // nothing of ours: let it go so that a stop from here does not wait for it.
+    if (m_hParseThread) {
+        m_hParseThread->thread.detach();
+        m_hParseThread.reset();
+    }
+    m_curSong = *reinterpret_cast<const St_SongInfo*>(lParam);
+    m_window.SetTitle("");
+    m_window.SetTitleScrolling(false);
+    PlaySongChecked(m_curSong);
+    return 1;
+}
+
+void CPlayController::PlaySongChecked(const St_SongInfo& arrived) {
+    TRACE_SCOPE("PlaySong...");
+    try {
+        St_SongInfo song = arrived;
+        if (m_nCurIndex < 0 || m_panel == nullptr) return;
+        if (song.playUrl.empty()) {
+            Trace("Play==song info is Null,ID:%s ", song.id.c_str());
+            OnButtonStop();
+            return;
+        }
+        m_nPlayFlag = m_nRequestedFlag;
+        if (m_bInitState) {
+            Trace("Play==Init state.");
+            m_nPlayFlag = 1;
+            m_bInitState = 0;
+        }
+        Trace("CPlayMainDlg::Play===By Mode %d", m_nPlayFlag);
+        m_nState = 2;
+
+        song.playing = kPlayingMark;
+        if (CSongList* list = m_panel->ListOfKind(m_nListKind)) {
+            if (list->SetAt(m_nCurIndex, song)) {
+                MarkPlaying(*list, m_nCurIndex);
+                m_panel->ShowPlayingRow(m_nListKind, m_nCurIndex, song);
+            }
+        }
+        m_lastSong = song;
+        SendPlayReport(song);
+        ButtonPlay();
+    } catch (const std::exception& error) {
+        Trace("Play exception! %.512s", error.what());
+    }
+}
+
+void CPlayController::SendPlayReport(const St_SongInfo& song) {
+    Trace("Set Play log enter.");
+    const std::string url = ServiceAddress(kPlayLogPath) + "id=" + song.id + "&name=" + UrlEncode(AnsiToUtf8(song.name));
+    GenericHTTPClient client;
+    client.RequestOfURI(url, kHttpGet, kServiceAgent);  // the answer does not matter
+    Trace("Set Play log Leave %s.", url.c_str());
+}
+
+// ---- buttons ----
+
+void CPlayController::ButtonPlay() {
+    TRACE_SCOPE("ButtonPlay...");
+    m_bForceStop = 0;
+    if (m_nState == 0) {
+        m_engine.pause();
+        m_lyric.PostLyric(ILyricSink::kPause, 0);
+        m_window.ShowPauseImage(false);
+        return;
+    }
+    if (m_nState == 2) {
+        const std::string url = StripQuotes(m_lastSong.playUrl);
+        if (url.empty()) {
+            Trace("URL is Null.");
+            return;
+        }
+        Trace("URL:%s", url.c_str());
+        m_engine.put_URL(url);
+        m_lyric.LoadLyric(m_lastSong.id, m_lastSong.name, m_lastSong.lyric);
+    }
+    if (m_nState == 1) m_lyric.PostLyric(ILyricSink::kResume, 0);
+    else m_bSyncLyric = 1;
+    m_bInitState = 1;
+    m_engine.play();
+    m_engine.put_mute(m_bMute != 0);
+    m_positionTimer.start(kPositionTimerMs);
+}
+
+void CPlayController::DoStop(int flag, const char* caller) {
+    try {
+        m_hRequest->CloseHandles();
+        // Whatever lookup is under way is no longer wanted.
+        ++m_nGeneration;
+        if (m_hParseThread && !EndLookup(kStopWait, kExitStopTimeout)) Trace("Dostop===Thread out time.");
+        Trace("DoStop : %d Caller:%s", flag, caller);
+        m_nPlayFlag = flag;
+        m_lyric.PostLyric(ILyricSink::kStop, 0);
+        if (!m_bClosing) m_engine.stop();
+        if (flag == 0) {
+            m_bInitState = 1;
+            m_window.SetAnimation(IPlayWindow::Animation::Stopped);
+        }
+        m_nState = 2;
+        m_lastSong.playUrl.clear();
+        m_lastSong.spare.clear();
+        Trace("DoStop Leave");
+    } catch (...) {
+        Trace("Dostop ====exceptional.");
+    }
+}
+
+void CPlayController::OnButtonStop() {
+    TRACE_SCOPE("OnButtonStop...");
+    m_bForceStop = 1;
+    m_window.SetTimeText("00:00");
+    DoStop(0, "OnButtonStop");
+    m_window.ShowPauseImage(false);
+    if (m_panel) m_panel->RedrawList(m_nListKind);
+    m_window.SetTitle("");
+    m_window.SetTitleScrolling(false);
+    m_window.SetTimeText("00:00");
+}
+
+// ---- moving in the list ----
+
+void CPlayController::GoLast(int flag) {
+    Trace("GoLast  %d...", flag);
+    if (CSongList* list = m_panel ? m_panel->ListOfKind(m_nListKind) : nullptr) Step(*list, true, flag);
+}
+
+void CPlayController::GoNext(int flag) {
+    Trace("GoNext  %d...", flag);
+    if (CSongList* list = m_panel ? m_panel->ListOfKind(m_nListKind) : nullptr) Step(*list, false, flag);
+}
+
+void CPlayController::Step(CSongList& list, bool backwards, int flag) {
+    const int count = list.GetCount();
+    if (count <= 0) return;
+    int index = list.GetPlayingIndex();
+    if (backwards) {
+        --index;
+        if (index < 0) index = count - 1;
+    } else {
+        ++index;
+        if (index >= count) index = 0;
+    }
+    St_SongInfo song;
+    if (!list.GetAt(index, song)) return;
+    Play(song, index, m_nListKind, flag);
+}
+
+void CPlayController::SetPlayMode() {
+    TRACE_SCOPE("SetPlayMode...");
+    if (m_panel == nullptr || m_nPlayFlag == 0) return;
+    if (m_bForceStop) {
+        Trace("Force to stop.");
+        m_bForceStop = 0;
+        return;
+    }
+    Trace("SetPlayMode..Continue...");
+    CSongList* list = m_panel->ListOfKind(m_nListKind);
+    if (list == nullptr) return;
+    ModeCommon(*list, m_panel->PlayMode());
+}
+
+void CPlayController::ModeCommon(CSongList& list, int mode) {
+    TRACE_SCOPE("ModeCommon...");
+    const int count = list.GetCount();
+    if (count <= 0) return;
+    switch (mode) {
+    case kModeSingle:
+        m_bInitState = 1;
+        break;
+    case kModeRepeatOne:
+        Play(m_lastSong, list.GetPlayingIndex(), m_nListKind, 1);
+        break;
+    case kModeSequence:
+        if (list.GetPlayingIndex() >= count - 1) m_bInitState = 1;
+        else GoNext(1);
+        break;
+    case kModeRandom: {
+        const int index = std::rand() % count;  // never seeded: the same order each run
+        St_SongInfo song;
+        if (list.GetAt(index, song)) Play(song, index, m_nListKind, 1);
+        break;
+    }
+    case kModeRepeatList:
+        GoNext(1);
+        break;
+    default:
+        Trace("ModeCommon:default handle.");
+        break;
+    }
+}
+
+// ---- events of the control ----
+
+void CPlayController::OnPlayStateChange(int newState) {
+    Trace("New State:%d  %s", newState, m_lastSong.name.c_str());
+    const int previous = m_nState;
+    switch (newState) {
+    case wmppsStopped:
+        m_nState = 2;
+        m_window.SetAnimation(IPlayWindow::Animation::Stopped);
+        m_window.SetTitle("");
+        m_window.SetTitleScrolling(false);
+        m_window.SetTimeText("00:00");
+        m_window.EnablePositionSlider(false);
+        PostMessage(this, WM_PLAYER_SONGEND);
+        m_positionTimer.stop();
+        if (m_panel) m_panel->RedrawList(m_nListKind);
+        break;
+    case wmppsPaused:
+        m_nState = 1;
+        m_window.SetAnimation(IPlayWindow::Animation::Paused);
+        break;
+    case wmppsPlaying: {
+        m_nState = 0;
+        m_bInitState = 0;
+        m_window.ShowPauseImage(true);
+        if (previous == 3) {
+            m_window.SetAnimation(IPlayWindow::Animation::Playing);
+            m_window.SetTitleScrolling(true);
+        }
+        if (m_bSyncLyric) {
+            m_bSyncLyric = 0;
+            m_lyric.PostLyric(ILyricSink::kJump, static_cast<LPARAM>(m_engine.get_currentPosition() * 1000));
+        } else {
+            Trace("===Lyric Coninue to play...");
+            m_lyric.PostLyric(ILyricSink::kResume, 0);
+            Trace("===Lyric Coninue to play...over");
+        }
+        m_window.EnablePositionSlider(true);
+        m_window.SetDurationText(m_engine.get_durationString());
+        m_window.SetTitle(m_lastSong.name + "--" + m_lastSong.singer);
+        m_window.SetPositionRange(static_cast<int>(m_engine.get_duration()));
+        break;
+    }
+    case wmppsBuffering:
+        m_nState = 3;
+        m_window.SetTitle(Cp936("    正在缓冲..."));
+        Trace("===Stop lyric.");
+        m_lyric.PostLyric(ILyricSink::kPause, 0);
+        Trace("===Stop lyric. over");
+        m_window.SetAnimation(IPlayWindow::Animation::Stopped);
+        break;
+    case wmppsTransitioning:
+        m_nState = 3;
+        m_window.SetTitle(Cp936("    正在缓冲..."));
+        break;
+    case wmppsReconnecting:
+        m_nState = 3;
+        m_window.SetTitle(Cp936("    正在连接..."));
+        break;
+    default:
+        break;
+    }
+    if (newState != wmppsPlaying && newState != wmppsReady) m_window.ShowPauseImage(false);
+}
+
+void CPlayController::OnError() {
+    TRACE_SCOPE("OnError...");
+    Trace("OnPlayError===%s", m_engine.get_errorDescription().c_str());
+    m_engine.clearErrorQueue();
+    if (m_panel) m_panel->ShowMessage(Cp936("  该歌曲无法正常播放！"));
+    OnButtonStop();
+}
+
+void CPlayController::OnTimer() {
+    if (m_bClosing) {
+        Trace("OnTimer:有这种事？！");
+        return;
+    }
+    m_window.SetPositionValue(static_cast<int>(m_engine.get_currentPosition()));
+    m_window.SetTimeText(m_engine.get_currentPositionString());
+}
+
+// ---- sliders ----
+
+void CPlayController::OnSliderDragStart(int control) {
+    if (control == kCtrlPositionSlider) {
+        m_positionTimer.stop();
+    } else if (control == kCtrlVolumeSlider) {
+        m_nVolume = m_window.SliderValue(kCtrlVolumeSlider);
+        m_engine.put_volume(m_nVolume);
+    }
+}
+
+void CPlayController::OnSliderDragEnd(int control) {
+    if (control == kCtrlPositionSlider) {
+        // Only loaded media can be moved in.
+        if (m_nState != 0 && m_nState != 1) return;
+        const int seconds = m_window.SliderValue(kCtrlPositionSlider);
+        m_engine.put_currentPosition(seconds);
+        m_lyric.PostLyric(ILyricSink::kJump, static_cast<LPARAM>(seconds) * 1000);
+        m_positionTimer.start(kPositionTimerMs);
+    } else if (control == kCtrlVolumeSlider) {
+        m_nVolume = m_window.SliderValue(kCtrlVolumeSlider);
+        m_engine.put_volume(m_nVolume);
+    }
+}

@@ -1,0 +1,128 @@
+#pragma once
+// The player's logic: takes a song from one of the my-music panel's lists,
+// looks up its stream address on a worker thread, reports the play, drives
+// the media engine, follows its state events, keeps the lyric window in step
+// and picks the next song by the play mode. Lives on the user-interface
+// thread; only the address lookup runs elsewhere.
+
+#include "app/common/WindowMessage.h"
+#include "model/SongInfo.h"
+#include "model/SongList.h"
+#include "playback/MediaEngine.h"
+#include "playback/PlayControllerPorts.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class GenericHTTPClient;
+
+class CPlayController : public QObject, public CMessageTarget {
+    Q_OBJECT
+public:
+    // The position timer's identifier and period.
+    static constexpr int kPositionTimerId = 1;
+    static constexpr int kPositionTimerMs = 500;
+    // How long a lookup may take to end when it is aborted, and how long a
+    // new lookup waits for the previous one.
+    static constexpr std::chrono::milliseconds kStopWait{500};
+    static constexpr std::chrono::milliseconds kOpenWait{10000};
+    // Exit codes recorded for a lookup ended by force: by a new lookup, by a stop.
+    static constexpr std::uint32_t kExitOpenTimeout = 0xFFFFFFFD;
+    static constexpr std::uint32_t kExitStopTimeout = 0xFFFFFFFC;
+
+    // The address lookup: fills the one-song list through the client and
+    // returns the service's result (> 0 when the song came). Runs on the
+    // lookup thread. Replaceable for tests.
+    using Lookup = std::function<int(CSongList& list, GenericHTTPClient& client)>;
+
+    CPlayController(CMediaEngine& engine, IPlayPanel* panel, IPlayWindow& window, ILyricSink& lyric,
+                    QObject* parent = nullptr);
+    ~CPlayController() override;
+
+    void SetLookup(Lookup lookup);
+
+    // The operations of the player.
+    void Play(const St_SongInfo& song, int index, int listKind, int flag);
+    void GoLast(int flag);
+    void GoNext(int flag);
+    void Step(CSongList& list, bool backwards, int flag);
+    void DoStop(int flag, const char* caller);
+    void ButtonPlay();
+    void OnButtonStop();
+    void SetPlayMode();
+    void OnError();
+    void OnTimer();
+
+    // The orderly close: the engine is no longer told to stop, lookups end.
+    void SetClosing();
+    void SetMute(bool mute) { m_bMute = mute ? 1 : 0; }
+
+    // State for the window and for tests.
+    int State() const { return m_nState; }
+    const St_SongInfo& CurSong() const { return m_curSong; }
+    const St_SongInfo& LastSong() const { return m_lastSong; }
+    int CurIndex() const { return m_nCurIndex; }
+    int ListKind() const { return m_nListKind; }
+    int PlayFlag() const { return m_nPlayFlag; }
+    bool InitState() const { return m_bInitState != 0; }
+    bool ForceStop() const { return m_bForceStop != 0; }
+    int Volume() const { return m_nVolume; }
+    bool PositionTimerActive() const { return m_positionTimer.isActive(); }
+    // The exit code of the last lookup thread: 0, or one of the codes above
+    // when it had to be abandoned.
+    std::uint32_t LookupExitCode() const { return m_dwParseExitCode; }
+    // True while the current lookup thread has not finished.
+    bool LookupRunning() const;
+
+private:
+    struct LookupThread;
+
+    void OpenParseThread();
+    // Waits for the running lookup at most `wait`; abandons it on time-out
+    // and records `exitCode`. True when there was none or it ended in time.
+    bool EndLookup(std::chrono::milliseconds wait, std::uint32_t exitCode);
+    LRESULT PlaySong(WPARAM generation, LPARAM song);
+    void PlaySongChecked(const St_SongInfo& song);
+    void SendPlayReport(const St_SongInfo& song);
+    void OnPlayStateChange(int newState);
+    void OnSliderDragStart(int control);
+    void OnSliderDragEnd(int control);
+    void ModeCommon(CSongList& list, int mode);
+
+    CMediaEngine& m_engine;
+    IPlayPanel* m_panel;
+    IPlayWindow& m_window;
+    ILyricSink& m_lyric;
+    Lookup m_lookup;
+
+    St_SongInfo m_curSong;
+    St_SongInfo m_lastSong;
+    int m_nCurIndex = -1;
+    int m_nListKind = -1;
+    int m_nPlayFlag = 1;
+    int m_nRequestedFlag = 0;  // the flag given to Play, applied when the song arrives
+    int m_bInitState = 1;
+    int m_bForceStop = 0;
+    int m_nState = 2;
+    int m_bSyncLyric = 0;
+    int m_bClosing = 0;
+    int m_bMute = 0;
+    int m_nVolume = 100;
+
+    // The lookup: its thread, and the client whose handles abort it. An
+    // abandoned lookup keeps its own client; the next one gets a fresh one.
+    std::unique_ptr<LookupThread> m_hParseThread;
+    std::shared_ptr<GenericHTTPClient> m_hRequest;
+    // Counts the lookups started and abandoned; a song handed over under an
+    // older number is not played.
+    WPARAM m_nGeneration = 0;
+    std::uint32_t m_dwParseExitCode = 0;
+
+    QTimer m_positionTimer;
+};
