@@ -3,7 +3,6 @@
 #include "app/common/Text.h"
 #include "model/SongList.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -67,10 +66,3 @@ BENCHMARK(BM_Cp936ToUtf16)->Arg(64)->Arg(64 * 1024);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

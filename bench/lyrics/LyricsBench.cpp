@@ -56,4 +56,3 @@ BENCHMARK(BM_FindLineAt)->Arg(3)->Arg(9)->Unit(benchmark::kNanosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();

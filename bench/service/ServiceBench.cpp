@@ -173,4 +173,3 @@ BENCHMARK(BM_ParseFiftySongs)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();

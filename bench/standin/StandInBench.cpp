@@ -4,7 +4,6 @@
 #include "tools/standin/ServiceAnswers.h"
 #include "tools/standin/StandIn.h"
 
-#include <QCoreApplication>
 #include <QHostAddress>
 #include <QTcpSocket>
 
@@ -85,11 +84,3 @@ BENCHMARK(BM_FiftySongAnswerBuilt)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
