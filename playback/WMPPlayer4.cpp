@@ -146,6 +146,7 @@ void CWMPPlayer4::put_URL(const std::string& url) {
     Adopt(std::move(pipeline));
     m_wantPlaying = false;
     m_buffering = false;
+    m_played = false;
     m_url = url;
     g_object_set(m_pipeline->playbin, "uri", ToUri(url).c_str(), nullptr);
 }
@@ -182,19 +183,27 @@ void CWMPPlayer4::HandleMessage(GstMessage* message) {
         if (GST_MESSAGE_SRC(message) != GST_OBJECT(m_pipeline->playbin)) break;
         GstState oldState, newState, pending;
         gst_message_parse_state_changed(message, &oldState, &newState, &pending);
-        if (newState == GST_STATE_PLAYING) SetState(wmppsPlaying);
-        else if (newState == GST_STATE_PAUSED && oldState == GST_STATE_PLAYING && !m_buffering) SetState(wmppsPaused);
+        if (newState == GST_STATE_PLAYING) {
+            m_played = true;
+            SetState(wmppsPlaying);
+        } else if (newState == GST_STATE_PAUSED && oldState == GST_STATE_PLAYING && !m_buffering) SetState(wmppsPaused);
         break;
     }
     case GST_MESSAGE_BUFFERING: {
         gint percent = 100;
         gst_message_parse_buffering(message, &percent);
         if (!m_wantPlaying) break;
-        if (percent < 100 && !m_buffering) {
-            m_buffering = true;
-            gst_element_set_state(m_pipeline->playbin, GST_STATE_PAUSED);
-            SetState(wmppsBuffering);
-        } else if (percent >= 100 && m_buffering) {
+        if (percent < 100) {
+            if (m_state != wmppsBuffering) SetState(wmppsBuffering);
+            // The first fill is waited for by the pipeline itself while it
+            // prerolls; pausing it in the middle of that can leave it resting
+            // paused for good. Only a song that already played is paused to
+            // fill up again.
+            if (m_played && !m_buffering) {
+                m_buffering = true;
+                gst_element_set_state(m_pipeline->playbin, GST_STATE_PAUSED);
+            }
+        } else if (m_buffering) {
             m_buffering = false;
             gst_element_set_state(m_pipeline->playbin, GST_STATE_PLAYING);
         }

@@ -68,4 +68,5 @@ private:
     bool m_mute = false;
     bool m_wantPlaying = false;   // play asked for and not yet stopped or paused
     bool m_buffering = false;     // paused by us while the stream fills
+    bool m_played = false;        // this song reached playing at least once
 };
