@@ -1,0 +1,138 @@
+#include "skin/controls/ControlArithmetic.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+int SliderValueToPixel(const SliderAxis& axis, int minimum, int maximum, int value)
+{
+    const std::int64_t span = std::int64_t(maximum) - minimum;
+    const std::int64_t track = std::int64_t(axis.length) - axis.marginHigh - axis.thumb - axis.marginLow;
+    std::int64_t offset = 0;
+    if (span > 0) {
+        // floor, also for a value below the range
+        const std::int64_t product = track * (std::int64_t(value) - minimum);
+        offset = product / span;
+        if (product % span != 0 && product < 0)
+            --offset;
+    }
+    return int(axis.marginLow + offset + axis.thumb / 2);
+}
+
+int SliderPixelToValue(const SliderAxis& axis, int minimum, int maximum, int pixel)
+{
+    const std::int64_t track = std::int64_t(axis.length) - axis.marginHigh - axis.marginLow - axis.thumb;
+    if (track <= 0 || maximum <= minimum)
+        return minimum;
+    const std::int64_t value =
+        minimum + (std::int64_t(pixel) - axis.thumb / 2 - axis.marginLow) * (std::int64_t(maximum) - minimum) / track;
+    return int(std::clamp<std::int64_t>(value, minimum, maximum));
+}
+
+int SliderClampPixel(const SliderAxis& axis, int pixel)
+{
+    const int low = axis.marginLow + axis.thumb / 2;
+    const int high = axis.length - axis.marginHigh - axis.thumb / 2;
+    return high < low ? low : std::clamp(pixel, low, high);
+}
+
+int CircleTrackY(int x, int centreX, int centreY, int radius)
+{
+    const double dx = double(x) - centreX;
+    const double square = double(radius) * radius - dx * dx;
+    if (square < 0)
+        return 0;
+    return centreY + int(std::sqrt(square));
+}
+
+bool ButtonHitTest(const QSize& size, const QPoint& point, bool round)
+{
+    if (!QRect(QPoint(0, 0), size).contains(point))
+        return false;
+    if (!round)
+        return true;
+    // Inside the inscribed ellipse, measured from pixel centres.
+    const double rx = size.width() / 2.0, ry = size.height() / 2.0;
+    const double dx = (point.x() + 0.5 - rx) / rx, dy = (point.y() + 0.5 - ry) / ry;
+    return dx * dx + dy * dy <= 1.0;
+}
+
+int HoverButtonImageIndex(int imageCount, bool pressed, bool disabled, bool hover)
+{
+    if (imageCount <= 0)
+        return -1;
+    if (disabled)
+        return imageCount >= 4 ? 3 : 0;
+    if (pressed && imageCount > 2)
+        return 2;
+    if (hover && imageCount > 1)
+        return 1;
+    return 0;
+}
+
+std::vector<GradientBand> GradientBands(const QColor& from, const QColor& to, int width)
+{
+    std::vector<GradientBand> bands;
+    if (width <= 0)
+        return bands;
+    const int steps = std::min(100, width);
+    bands.reserve(size_t(steps));
+    auto mix = [steps](int a, int b, int i) { return steps == 1 ? a : a + (b - a) * i / (steps - 1); };
+    for (int i = 0; i < steps; ++i) {
+        const int left = int(std::int64_t(width) * i / steps);
+        const int right = int(std::int64_t(width) * (i + 1) / steps);
+        bands.push_back({left, right - left,
+                         QColor(mix(from.red(), to.red(), i), mix(from.green(), to.green(), i),
+                                mix(from.blue(), to.blue(), i))});
+    }
+    return bands;
+}
+
+void CRollPosition::Step(int textWidth, int clientWidth)
+{
+    ++m_nScrollPos;
+    // scrollPos > 1.1 × width, kept in integers
+    if (std::int64_t(m_nScrollPos) * 10 > std::int64_t(textWidth) * 11)
+        m_nScrollPos = -clientWidth;
+}
+
+bool LyricLinkHit(int linkX, int width, const QPoint& point)
+{
+    if (!(linkX > 0 && linkX < width - kLyricLinkWidth))
+        return false;
+    return point.x() >= linkX && point.x() < linkX + kLyricLinkWidth && point.y() >= 3 && point.y() <= 19;
+}
+
+bool TitleHasLyricLink(const QString& title)
+{
+    return !title.contains(QStringLiteral("正在缓冲")) && !title.contains(QStringLiteral("播放地址"));
+}
+
+TitleParts SplitTitle(const QString& title)
+{
+    const qsizetype dash = title.indexOf(QStringLiteral("--"));
+    if (dash < 0)
+        return {title, {}};
+    return {title.left(dash), title.mid(dash)};
+}
+
+bool IsSkin2Folder(const QString& folder)
+{
+    const QString first = folder.section(QRegularExpression(QStringLiteral("[\\\\/]")), 0, 0);
+    return first.compare(QStringLiteral("Skin2"), Qt::CaseInsensitive) == 0;
+}
+
+QString PlayTimeDisplayText(const QString& text, bool isTimeText, bool skin2)
+{
+    if (!isTimeText)
+        return text;
+    qsizetype start = 0;
+    while (start < text.size() && text[start] == QLatin1Char('/'))
+        ++start;
+    const QString bare = text.mid(start);
+    if (bare.isEmpty())
+        return {};
+    return skin2 ? QStringLiteral("/") + bare : bare;
+}

@@ -1,0 +1,136 @@
+#include "skin/controls/SkinButtonEx.h"
+
+#include "skin/controls/ControlArithmetic.h"
+#include "skin/controls/SkinImage.h"
+
+#include "app/common/WindowMessage.h"
+
+#include <QEnterEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+QPixmap LoadButtonImage(const std::string& file)
+{
+    return KeyedPixmap(LoadSkinImage(file, "CSkinButtonEx::SetImages"), kControlKeyColour);
+}
+
+}  // namespace
+
+CSkinButtonEx::CSkinButtonEx(QWidget* parent, int controlId) : QWidget(parent), m_nControlId(controlId)
+{
+    setMouseTracking(true);
+}
+
+CSkinButtonEx::~CSkinButtonEx() = default;
+
+void CSkinButtonEx::SetImages(const std::string& normal, const std::string& over, const std::string& click,
+                              const QString& tooltip)
+{
+    m_normal = LoadButtonImage(normal);
+    m_over = LoadButtonImage(over);
+    m_click = LoadButtonImage(click);
+    setToolTip(tooltip);
+    Show(State::Normal);
+}
+
+const QPixmap& CSkinButtonEx::Image(State state) const
+{
+    switch (state) {
+    case State::Hover: return m_over;
+    case State::Pressed: return m_click;
+    case State::Normal: break;
+    }
+    return m_normal;
+}
+
+void CSkinButtonEx::Show(State state)
+{
+    m_state = state;
+    update();
+}
+
+bool CSkinButtonEx::HitTest(const QPoint& point) const { return ButtonHitTest(size(), point, m_bRound); }
+
+void CSkinButtonEx::UpdateCursor(const QPoint& point)
+{
+    const bool hand = HitTest(point);
+    if (hand == m_bHandCursor)
+        return;
+    m_bHandCursor = hand;
+    setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+QSize CSkinButtonEx::sizeHint() const { return m_normal.isNull() ? QSize(16, 16) : m_normal.size(); }
+
+void CSkinButtonEx::enterEvent(QEnterEvent* event)
+{
+    m_bTracking = true;
+    m_bHover = true;
+    if (!m_bCaptured)
+        Show(State::Hover);
+    UpdateCursor(event->position().toPoint());
+    QWidget::enterEvent(event);
+}
+
+void CSkinButtonEx::leaveEvent(QEvent* event)
+{
+    m_bTracking = false;
+    m_bHover = false;
+    if (!m_bCaptured)
+        Show(State::Normal);
+    QWidget::leaveEvent(event);
+}
+
+void CSkinButtonEx::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    UpdateCursor(point);
+    // Moves arrive without an enter event when the pointer starts inside.
+    if (!m_bTracking && rect().contains(point)) {
+        m_bTracking = true;
+        m_bHover = true;
+        if (!m_bCaptured)
+            Show(State::Hover);
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void CSkinButtonEx::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_bCaptured = true;
+    Show(State::Pressed);
+}
+
+void CSkinButtonEx::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_bCaptured) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    m_bCaptured = false;
+    const bool inside = rect().contains(event->position().toPoint());
+    Show(State::Normal);
+    if (inside) {
+        if (parentWidget() != nullptr)
+            PostCommand(parentWidget(), m_nControlId);
+        emit clicked();
+    } else {
+        m_bHover = false;
+        m_bTracking = false;
+    }
+}
+
+void CSkinButtonEx::paintEvent(QPaintEvent*)
+{
+    const QPixmap& image = Image(m_state);
+    if (image.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, image);
+}

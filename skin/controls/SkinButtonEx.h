@@ -1,0 +1,65 @@
+#pragma once
+// A picture turned into a button: normal, hover and pressed bitmaps, the
+// hand cursor over its hit area (the whole rectangle, or the inscribed
+// ellipse of a round button) and a tooltip. A click, i.e. a left press
+// released inside the button, is posted to the parent as WM_COMMAND with
+// the button's control number.
+
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+#include <string>
+
+class CSkinButtonEx : public QWidget {
+    Q_OBJECT
+public:
+    enum class State { Normal, Hover, Pressed };
+
+    explicit CSkinButtonEx(QWidget* parent = nullptr, int controlId = 0);
+    ~CSkinButtonEx() override;
+
+    void SetControlId(int controlId) { m_nControlId = controlId; }
+    int ControlId() const { return m_nControlId; }
+
+    // Loads the three bitmaps (a missing file leaves that picture empty),
+    // keeps the tooltip and shows the normal picture.
+    void SetImages(const std::string& normal, const std::string& over, const std::string& click,
+                   const QString& tooltip = {});
+    void SetRound(bool round) { m_bRound = round; }
+    bool IsRound() const { return m_bRound; }
+
+    State CurrentState() const { return m_state; }
+    bool IsHover() const { return m_bHover; }
+    bool IsTracking() const { return m_bTracking; }
+    bool HasImage(State state) const { return !Image(state).isNull(); }
+    // Whether the hand cursor shows at `point`.
+    bool HitTest(const QPoint& point) const;
+
+    QSize sizeHint() const override;
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    const QPixmap& Image(State state) const;
+    void Show(State state);
+    void UpdateCursor(const QPoint& point);
+
+    int m_nControlId = 0;
+    QPixmap m_normal, m_over, m_click;
+    State m_state = State::Normal;
+    bool m_bRound = false;
+    bool m_bHover = false;
+    bool m_bTracking = false;
+    bool m_bCaptured = false;
+    bool m_bHandCursor = false;
+};
