@@ -1,0 +1,17 @@
+#pragma once
+// What the about boxes say. The home page and the ownership lines are this
+// build's own settings, kept here and nowhere else; the other texts are the
+// product's (UTF-8 here, shown through Qt).
+
+// The service's home page, shown as a link by CAboutTonvik.
+inline constexpr const char* kHomePageUrl = "http://music.tonvik.example/";
+// The ownership line of CAboutTonvik.
+inline constexpr const char* kTonvikOwnershipNotice = "版权所有 (C) 2026 Tonvik音乐。保留所有权利。";
+// The ownership line of CAboutDlg, with the year.
+inline constexpr const char* kAboutBoxOwnershipNotice = "Copyright (C) 2026";
+
+inline constexpr const char* kAboutTonvikCaption = "关于Tonvik Player";
+inline constexpr const char* kHomePageCaption = "网址：";
+inline constexpr const char* kTonvikVersionText = "软件版本：Tonvik Player 1.0 Beta 1.1";
+inline constexpr const char* kAboutBoxCaption = "关于 TonvikMusic";
+inline constexpr const char* kAboutBoxVersionText = "TonvikMusic 1.0.0.1 版";
