@@ -6,41 +6,77 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <mutex>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace tonvik::platform {
 namespace {
 
 constexpr const char* kUtf16Native = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 
-// iconv descriptors are costly to open and not safe to share between
-// threads, so each thread keeps its own, one per pair of character sets.
-class ConverterCache {
+// iconv descriptors are costly to open and not safe to use from two threads
+// at once. Idle ones are kept in one pool per pair of character sets and lent
+// out for one conversion at a time. (Not one set per thread: a thread's
+// objects with destructors would keep a library that links this code, such as
+// the update library, from ever being unloaded.)
+class ConverterPool {
 public:
-    ~ConverterCache() {
-        for (auto& [key, cd] : m_open) iconv_close(cd);
+    ~ConverterPool() {
+        for (auto& [key, idle] : m_idle)
+            for (iconv_t cd : idle) iconv_close(cd);
     }
-    iconv_t get(const char* from, const char* to) {
-        auto key = std::make_pair(std::string(from), std::string(to));
-        auto it = m_open.find(key);
-        if (it != m_open.end()) {
-            iconv(it->second, nullptr, nullptr, nullptr, nullptr);  // reset the shift state
-            return it->second;
+
+    iconv_t Borrow(const char* from, const char* to) {
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            auto found = m_idle.find(Key(from, to));
+            if (found != m_idle.end() && !found->second.empty()) {
+                iconv_t cd = found->second.back();
+                found->second.pop_back();
+                return cd;
+            }
         }
-        iconv_t cd = iconv_open(to, from);
-        if (cd == reinterpret_cast<iconv_t>(-1)) return cd;
-        m_open.emplace(std::move(key), cd);
-        return cd;
+        return iconv_open(to, from);
+    }
+
+    void Return(const char* from, const char* to, iconv_t cd) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);  // reset the shift state
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_idle[Key(from, to)].push_back(cd);
     }
 
 private:
-    std::map<std::pair<std::string, std::string>, iconv_t> m_open;
+    static std::pair<std::string, std::string> Key(const char* from, const char* to) { return {from, to}; }
+
+    std::mutex m_lock;
+    std::map<std::pair<std::string, std::string>, std::vector<iconv_t>> m_idle;
 };
 
-iconv_t Converter(const char* from, const char* to) {
-    thread_local ConverterCache cache;
-    return cache.get(from, to);
+ConverterPool& Pool() {
+    static ConverterPool pool;
+    return pool;
 }
+
+// A converter lent for the life of one conversion.
+class Converter {
+public:
+    Converter(const char* from, const char* to) : m_from(from), m_to(to), m_cd(Pool().Borrow(from, to)) {}
+    ~Converter() {
+        if (valid()) Pool().Return(m_from, m_to, m_cd);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return m_cd; }
+
+private:
+    const char* m_from;
+    const char* m_to;
+    iconv_t m_cd;
+};
 
 bool IsUtf16(const char* charset) { return std::strncmp(charset, "UTF-16", 6) == 0; }
 
@@ -75,8 +111,9 @@ const char* CharsetOfCodePage(unsigned codePage) {
 std::optional<std::string> ConvertCharset(std::string_view text, const char* from, const char* to,
                                           OnInvalid onInvalid) {
     if (from == nullptr || to == nullptr) return std::nullopt;
-    iconv_t cd = Converter(from, to);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    const Converter converter(from, to);
+    if (!converter.valid()) return std::nullopt;
+    iconv_t cd = converter.get();
 
     std::string out;
     out.reserve(text.size() * 2 + 4);

@@ -7,7 +7,8 @@
 //
 // Commands: prj N | check CODE VERSION PROJECT | setup | complete | state |
 // install LAUNCH | download DELETE KIND | wait-file PATH MS | wait-gone PATH MS |
-// wait-prompts N MS | wait-messages N MS
+// wait-prompts N MS | wait-messages N MS | window (opens a window titled
+// "在线升级") | unload | load
 // The exit code is 0, 2 for a bad command line or a library that does not
 // load, 3 when a wait ran out of time.
 
@@ -24,6 +25,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -134,27 +136,36 @@ int main(int argc, char** argv) {
 
     // By file name from the program's own folder, as the player binds it.
     QLibrary library(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Patchwell")));
-    if (!library.load()) {
-        Print(QStringLiteral("load failed %1").arg(library.errorString()));
-        return 2;
-    }
     using IntOfInt = int (*)(int);
     using IntOfVoid = int (*)();
     using IntOfTwo = int (*)(int, int);
     using CheckUpdateFunction = int (*)(int*, const char*, int);
-    auto setPrjCode = reinterpret_cast<IntOfInt>(library.resolve("SetPrjCode"));
-    auto checkUpdate = reinterpret_cast<CheckUpdateFunction>(library.resolve("CheckUpdate"));
-    auto setupNewVersion = reinterpret_cast<IntOfVoid>(library.resolve("SetupNewVersion"));
-    auto completeSetup = reinterpret_cast<IntOfInt>(library.resolve("CompleteSetup"));
-    auto checkNewSetup = reinterpret_cast<IntOfVoid>(library.resolve("CheckNewSetup"));
-    auto installFile = reinterpret_cast<IntOfInt>(library.resolve("InstallFile"));
-    auto downloadSetupFile = reinterpret_cast<IntOfTwo>(library.resolve("DownloadSetupFile"));
-    auto release = reinterpret_cast<void (*)()>(library.resolve("Release"));
-    if (!setPrjCode || !checkUpdate || !setupNewVersion || !completeSetup || !checkNewSetup || !installFile ||
-        !downloadSetupFile || !release) {
-        Print(QStringLiteral("missing export"));
-        return 2;
-    }
+    IntOfInt setPrjCode = nullptr, completeSetup = nullptr, installFile = nullptr;
+    IntOfVoid setupNewVersion = nullptr, checkNewSetup = nullptr;
+    IntOfTwo downloadSetupFile = nullptr;
+    CheckUpdateFunction checkUpdate = nullptr;
+    void (*release)() = nullptr;
+    bool bound = false;
+    auto bind = [&] {
+        if (!library.load()) {
+            Print(QStringLiteral("load failed %1").arg(library.errorString()));
+            return false;
+        }
+        setPrjCode = reinterpret_cast<IntOfInt>(library.resolve("SetPrjCode"));
+        checkUpdate = reinterpret_cast<CheckUpdateFunction>(library.resolve("CheckUpdate"));
+        setupNewVersion = reinterpret_cast<IntOfVoid>(library.resolve("SetupNewVersion"));
+        completeSetup = reinterpret_cast<IntOfInt>(library.resolve("CompleteSetup"));
+        checkNewSetup = reinterpret_cast<IntOfVoid>(library.resolve("CheckNewSetup"));
+        installFile = reinterpret_cast<IntOfInt>(library.resolve("InstallFile"));
+        downloadSetupFile = reinterpret_cast<IntOfTwo>(library.resolve("DownloadSetupFile"));
+        release = reinterpret_cast<void (*)()>(library.resolve("Release"));
+        bound = setPrjCode && checkUpdate && setupNewVersion && completeSetup && checkNewSetup && installFile &&
+                downloadSetupFile && release;
+        if (!bound) Print(QStringLiteral("missing export"));
+        return bound;
+    };
+    if (!bind()) return 2;
+    std::unique_ptr<QWidget> window;
 
     CAnswerer answerer(std::move(answers));
     int exitCode = 0;
@@ -168,7 +179,30 @@ int main(int argc, char** argv) {
             }
             return true;
         };
-        if (command == QLatin1String("prj") && need(1)) {
+        if (!bound && command != QLatin1String("load")) {
+            Print(QStringLiteral("not loaded %1").arg(command));
+            return 2;
+        }
+        if (command == QLatin1String("window")) {
+            window = std::make_unique<QWidget>();
+            window->setWindowTitle(QString::fromUtf8("在线升级"));
+            window->show();
+            Print(QStringLiteral("window open"));
+            i += 1;
+        } else if (command == QLatin1String("unload")) {
+            // The library's state goes with it, and with the state any of
+            // its windows still open.
+            const bool unloaded = library.unload();
+            bound = false;
+            Print(QStringLiteral("unload %1 window %2")
+                      .arg(unloaded ? 1 : 0)
+                      .arg(window && window->isVisible() ? QStringLiteral("open") : QStringLiteral("closed")));
+            i += 1;
+        } else if (command == QLatin1String("load")) {
+            if (!bind()) return 2;
+            Print(QStringLiteral("loaded"));
+            i += 1;
+        } else if (command == QLatin1String("prj") && need(1)) {
             Print(QStringLiteral("SetPrjCode %1").arg(setPrjCode(number(i + 1))));
             i += 2;
         } else if (command == QLatin1String("check") && need(3)) {
@@ -211,7 +245,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    release();
+    if (bound) release();
     Print(QStringLiteral("done"));
     return exitCode;
 }

@@ -227,4 +227,16 @@ TEST_F(PatchwellHostTest, ExportsAnswerWithoutAnyManifest) {
     EXPECT_TRUE(run.Has("done"));
 }
 
+TEST_F(PatchwellHostTest, UnloadingEndsTheStateAndClosesTheUpdateWindowAndALaterLoadStartsAfresh) {
+    // The player binds the library twice: once at start-up, freed at once,
+    // and once for good when its frame exists.
+    const HostRun run = Run({"prj", "5", "setup", "window", "unload", "load", "prj", "5", "state", "setup"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(run.Has("unload 1 window closed")) << run.output;
+    EXPECT_TRUE(run.Has("loaded"));
+    EXPECT_EQ(run.Starting("SetPrjCode "), (std::vector<std::string>{"47", "47"}));
+    EXPECT_EQ(run.Starting("SetupNewVersion "), (std::vector<std::string>{"0", "0"}));
+    EXPECT_TRUE(run.Has("done"));
+}
+
 }  // namespace
