@@ -167,6 +167,15 @@ fs::path SessionFixture::WorkFolderOf(int code) const {
     return WorkFolder::Compute(programFolder, ProjectFor(code).module, documentsRoot).Path();
 }
 
+ManifestSpec SessionFixture::WriteWorkManifests(int code, const std::string& status) {
+    const ManifestSpec pending = ManifestSpec::ForProduct(Product(code));
+    WriteWorkManifest(code, "Update.bk", pending);
+    ManifestSpec local = pending;
+    local.status = status;
+    WriteWorkManifest(code, "Update.xml", local);
+    return local;
+}
+
 void SessionFixture::WriteWorkManifest(int code, const std::string& name, const ManifestSpec& spec) {
     const fs::path folder = WorkFolderOf(code);
     fs::create_directories(folder);

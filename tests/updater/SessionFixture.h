@@ -82,6 +82,9 @@ protected:
     bool HasTrace(const std::string& part) const;
     // Writes a manifest into the work folder of project `code`.
     void WriteWorkManifest(int code, const std::string& name, const ManifestSpec& spec);
+    // The fetched manifest of project `code`'s product as the pending one,
+    // and a local one like it in state `status`; returns the local one.
+    ManifestSpec WriteWorkManifests(int code, const std::string& status);
     // The work folder project `code` gets.
     std::filesystem::path WorkFolderOf(int code) const;
 

@@ -85,11 +85,7 @@ TEST_F(UpdateSessionTest, ProjectSixKeepsTheLocationAndUsesTheDefaultRow) {
 // Re-initialisation
 
 TEST_F(UpdateSessionTest, ReinitialisationRereadsBothManifestsEveryTime) {
-    ManifestSpec pending = ManifestSpec::ForProduct(Product(5));
-    WriteWorkManifest(5, "Update.bk", pending);
-    ManifestSpec local = pending;
-    local.status = "1";
-    WriteWorkManifest(5, "Update.xml", local);
+    ManifestSpec local = WriteWorkManifests(5, "1");
     fs::permissions(WorkFolderOf(5) / "Update.xml", fs::perms::owner_write, fs::perm_options::remove);
 
     UpdateSession& session = NewSession();
@@ -156,11 +152,7 @@ TEST_F(UpdateSessionTest, CheckUpdateWithAKnownUpdateCodeFetchesNothing) {
 
 TEST_F(UpdateSessionTest, CheckUpdateFailingInsideClearsTheWorkFolderAndReturnsZero) {
     // A download to resume whose local manifest cannot be written.
-    ManifestSpec pending = ManifestSpec::ForProduct(Product(5));
-    WriteWorkManifest(5, "Update.bk", pending);
-    ManifestSpec local = pending;
-    local.status = "2";
-    WriteWorkManifest(5, "Update.xml", local);
+    WriteWorkManifests(5, "2");
     UpdateSession& session = NewSession();
     session.SetPrjCode(5);
     fs::remove(WorkPath("Update.xml"));
@@ -373,11 +365,7 @@ TEST_F(UpdateSessionTest, DiskTooFullForTheManifestEndsTheManifestPoll) {
 }
 
 TEST_F(UpdateSessionTest, DownloadSetupFileRecordsTheTargetInTheLocalManifest) {
-    ManifestSpec pending = ManifestSpec::ForProduct(Product(5));
-    WriteWorkManifest(5, "Update.bk", pending);
-    ManifestSpec local = pending;
-    local.status = "2";
-    WriteWorkManifest(5, "Update.xml", local);
+    WriteWorkManifests(5, "2");
     UpdateSession& session = NewSession();
     session.SetPrjCode(5);
     EXPECT_EQ(session.DownloadSetupFile(0, 1), 0);
