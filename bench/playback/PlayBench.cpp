@@ -1,8 +1,8 @@
 // Figures for starting a song: from Play to the engine's playing state with
 // the service stand-in on loopback (lookup, descriptor, play report, then
 // the media engine into a fake audio sink), and the three HTTP exchanges of
-// a start on their own. The stand-in serves WAV audio, not MP3: the song is
-// its shortest WAV.
+// a start on their own. The song is the stand-in's shortest, played as the
+// WAV it serves and as a short MP3 encoded here and served in its place.
 
 #include "app/common/Text.h"
 #include "app/common/WellKnownPaths.h"
@@ -15,6 +15,8 @@
 #include "tools/standin/StandIn.h"
 
 #include <QCoreApplication>
+
+#include <gst/gst.h>
 
 #include <benchmark/benchmark.h>
 
@@ -83,6 +85,39 @@ bool RunUntil(Predicate done, std::chrono::milliseconds limit) {
     return true;
 }
 
+// A two-second tone as MP3, encoded with the media framework; empty when its
+// MP3 encoder is missing (`error` says why).
+std::string EncodeMp3(const std::filesystem::path& file, std::string& error) {
+    if (!gst_init_check(nullptr, nullptr, nullptr)) {
+        error = "GStreamer could not be initialised";
+        return {};
+    }
+    const std::string description = "audiotestsrc num-buffers=87 samplesperbuffer=1024 ! audioconvert ! "
+                                    "lamemp3enc ! filesink location=\"" + file.string() + "\"";
+    GError* failure = nullptr;
+    GstElement* pipeline = gst_parse_launch(description.c_str(), &failure);
+    if (!pipeline) {
+        error = failure ? failure->message : "no MP3 encoder";
+        if (failure) g_error_free(failure);
+        return {};
+    }
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* end = gst_bus_timed_pop_filtered(bus, 30 * GST_SECOND,
+                                                 static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool ok = end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS;
+    if (end) gst_message_unref(end);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    if (!ok) {
+        error = "encoding the MP3 failed";
+        return {};
+    }
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // A program folder whose options name the stand-in as the service host.
 struct St_Setup {
     std::filesystem::path folder;
@@ -105,6 +140,17 @@ struct St_Setup {
         song.name = Utf8ToAnsi(shortest->name);
         return true;
     }
+    // Serves the song as an MP3 in place of its WAV.
+    bool UseMp3(std::string& error) {
+        std::string mp3 = EncodeMp3(folder / "tone.mp3", error);
+        if (mp3.empty()) return false;
+        const std::string audio = "/songhall/audio/" + song.id + ".mp3";
+        standIn.SetDocument(audio, std::move(mp3), "audio/mpeg");
+        standIn.SetDocument("/songhall/stream/" + song.id + ".asx",
+                            "<asx>\r\n  <entry><ref href=\"http://{HOST}" + audio + "\" /></entry>\r\n</asx>\r\n",
+                            "video/x-ms-asf");
+        return true;
+    }
     ~St_Setup() {
         standIn.Stop();
         std::error_code ignored;
@@ -112,10 +158,11 @@ struct St_Setup {
     }
 };
 
+// state.range(0): 1 for the MP3, 0 for the WAV.
 void BM_PlayToPlayingState(benchmark::State& state) {
     St_Setup setup;
     std::string error;
-    if (!setup.Start(error)) {
+    if (!setup.Start(error) || (state.range(0) == 1 && !setup.UseMp3(error))) {
         state.SkipWithError(error.c_str());
         return;
     }
@@ -147,8 +194,13 @@ void BM_PlayToPlayingState(benchmark::State& state) {
     }
     state.counters["median_ms"] = MedianMs(samples);
     state.counters["reports"] = static_cast<double>(setup.standIn.PlayReports().size());
+    // How many times the audio itself was fetched, so a run shows what it played.
+    const std::string extension = state.range(0) == 1 ? ".mp3" : ".wav";
+    state.counters["audio_fetches"] =
+        static_cast<double>(setup.standIn.RequestsFor("/songhall/audio/" + setup.song.id + extension).size());
+    state.SetLabel(extension.substr(1));
 }
-BENCHMARK(BM_PlayToPlayingState)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
+BENCHMARK(BM_PlayToPlayingState)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 
 // The song information, its stream descriptor and the play report.
 void BM_ThreeExchanges(benchmark::State& state) {
