@@ -219,12 +219,7 @@ bool UpdateSession::RunUpdateCheck() {
     }
     if (ReadInteger(m_pending.mstrUpdateCode) != m_hostUpdateCode) return false;
     if (ReadInteger(m_local.mstrUpdateStatus) != 2) return false;
-    const int main = CompareMainVersion(m_pending.mstrMainVer, m_hostVersionParts, m_updateKind);
-    if (main == 1) {
-        DownloadSetupFile(0, 0);
-    } else if (main == 0 && ComparePatch(m_local.mstrPatchVer, m_pending.mstrPatchVer, m_updateKind) == 1) {
-        DownloadSetupFile(0, 1);
-    }
+    if (const auto kind = NewerPackage()) DownloadSetupFile(0, *kind);
     return true;
 }
 
@@ -302,6 +297,18 @@ void UpdateSession::ReplanFromPackageAddress() {
     }
 }
 
+std::optional<int> UpdateSession::NewerPackage() {
+    const int main = CompareMainVersion(m_pending.mstrMainVer, m_hostVersionParts, m_updateKind);
+    if (main == 1) return kPackageMain;
+    if (main == 0 && ComparePatch(m_local.mstrPatchVer, m_pending.mstrPatchVer, m_updateKind) == 1) return kPackagePatch;
+    return std::nullopt;
+}
+
+void UpdateSession::DownloadNewerOrClear() {
+    if (const auto kind = NewerPackage()) DownloadSetupFile(1, *kind);
+    else ClearWorkFolder();
+}
+
 void UpdateSession::ManifestPoll() {
     std::lock_guard guard(m_lock);
     try {
@@ -359,14 +366,7 @@ void UpdateSession::ManifestPoll() {
             StopPoll(m_manifestPoll);
             return;
         }
-        const int main = CompareMainVersion(m_pending.mstrMainVer, m_hostVersionParts, m_updateKind);
-        if (main == 1) {
-            DownloadSetupFile(1, 0);
-        } else if (main == 0 && ComparePatch(m_local.mstrPatchVer, m_pending.mstrPatchVer, m_updateKind) == 1) {
-            DownloadSetupFile(1, 1);
-        } else {
-            ClearWorkFolder();
-        }
+        DownloadNewerOrClear();
         StopPoll(m_manifestPoll);
     } catch (const UpdateError& error) {
         StopPoll(m_manifestPoll);
@@ -421,14 +421,7 @@ void UpdateSession::HandlePollError(const UpdateError& error) {
 bool UpdateSession::OnPackageDone() {
     if (m_range.Exists() && m_range.first != m_range.last) {
         if (!m_parts.empty()) m_parts.erase(m_parts.begin());
-        const int main = CompareMainVersion(m_pending.mstrMainVer, m_hostVersionParts, m_updateKind);
-        if (main == 1) {
-            DownloadSetupFile(1, 0);
-        } else if (main == 0 && ComparePatch(m_local.mstrPatchVer, m_pending.mstrPatchVer, m_updateKind) == 1) {
-            DownloadSetupFile(1, 1);
-        } else {
-            ClearWorkFolder();
-        }
+        DownloadNewerOrClear();
         return false;
     }
 
@@ -462,17 +455,13 @@ fs::path UpdateSession::PackagePath() const {
 }
 
 bool UpdateSession::VerifyPackage() {
-    std::string expected;
-    const int main = CompareMainVersion(m_pending.mstrMainVer, m_hostVersionParts, m_updateKind);
-    if (main == 1) {
-        expected = m_pending.mstrMainFileMd5;
-    } else if (main == 0 && ComparePatch(m_local.mstrPatchVer, m_pending.mstrPatchVer, m_updateKind) == 1) {
-        expected = m_pending.mstrPatchFileMd5;
-    } else {
+    const auto kind = NewerPackage();
+    if (!kind) {
         Trace("VerifyPackage : nothing newer to install");
         ClearWorkFolder();
         return false;
     }
+    const std::string& expected = *kind == kPackageMain ? m_pending.mstrMainFileMd5 : m_pending.mstrPatchFileMd5;
     const fs::path package = PackagePath();
     if (package.empty() || !FileMatchesDigest(package, expected)) {
         Trace("VerifyPackage : the package does not match its digest " + package.string());

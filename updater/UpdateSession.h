@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,13 @@ private:
     void Reinitialise();
     void UnlockManifests(bool& enumerationOk);
     bool RunUpdateCheck();
+    // The download kind of the package newer than what is installed (main
+    // version first, then patch), or none; sets the update kind.
+    static constexpr int kPackageMain = 0;
+    static constexpr int kPackagePatch = 1;
+    std::optional<int> NewerPackage();
+    // Downloads that package afresh, or empties the work folder when there is none.
+    void DownloadNewerOrClear();
     void FetchManifest();
     void ManifestPoll();
     void PackagePoll();
