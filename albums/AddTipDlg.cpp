@@ -1,9 +1,9 @@
 #include "albums/AddTipDlg.h"
 
 #include "albums/AlbumDialogIds.h"
-#include "app/common/Text.h"
-#include "app/common/Trace.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/Text.h"
+#include "common/Trace.h"
+#include "common/WellKnownPaths.h"
 #include "skin/ProgramResources.h"
 #include "skin/SkinChoice.h"
 #include "skin/SkinPaths.h"

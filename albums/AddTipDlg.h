@@ -4,7 +4,7 @@
 // "caching", network trouble). Owned by the window it is shown for and run
 // modally; it closes itself after m_nDelay milliseconds.
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <QDialog>
 #include <QFont>

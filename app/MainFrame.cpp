@@ -1,7 +1,7 @@
 #include "app/MainFrame.h"
 
-#include "app/common/MessageIds.h"
-#include "app/common/Trace.h"
+#include "common/MessageIds.h"
+#include "common/Trace.h"
 
 #include <QCloseEvent>
 #include <QPalette>

@@ -3,8 +3,8 @@
 // the place where requests that concern the whole program arrive (a second
 // start asking to be shown, the orderly close, the system-menu close).
 
-#include "app/common/WindowChannel.h"
-#include "app/common/WindowMessage.h"
+#include "common/WindowChannel.h"
+#include "common/WindowMessage.h"
 
 #include <QWidget>
 

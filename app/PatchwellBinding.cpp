@@ -1,6 +1,6 @@
 #include "app/PatchwellBinding.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
 

@@ -2,11 +2,11 @@
 
 #include "app/MainFrame.h"
 #include "app/PatchwellBinding.h"
-#include "app/common/MessageIds.h"
-#include "app/common/System.h"
-#include "app/common/Trace.h"
-#include "app/common/WellKnownPaths.h"
-#include "app/common/WindowChannel.h"
+#include "common/MessageIds.h"
+#include "common/System.h"
+#include "common/Trace.h"
+#include "common/WellKnownPaths.h"
+#include "common/WindowChannel.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 

@@ -1,8 +1,8 @@
 // TonvikMusic: the player program.
 
 #include "app/TonvikMusicApp.h"
-#include "app/common/TraceSettings.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/TraceSettings.h"
+#include "common/WellKnownPaths.h"
 #include "platform/Paths.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 // The signed-in user's albums: an ordered, lock-protected list of at most 50.
 
-#include "app/common/MFMutex.h"
+#include "common/MFMutex.h"
 #include "model/SongList.h"
 
 #include <string>

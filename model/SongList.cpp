@@ -1,7 +1,7 @@
 #include "model/SongList.h"
 
-#include "app/common/Text.h"
-#include "app/common/Trace.h"
+#include "common/Text.h"
+#include "common/Trace.h"
 #include "platform/AtomicFile.h"
 #include "platform/Collate.h"
 #include "platform/Paths.h"

@@ -2,7 +2,7 @@
 // The ordered, lock-protected, bounded list of songs used everywhere a list
 // of songs is kept. Every operation holds the list's lock for its whole run.
 
-#include "app/common/MFMutex.h"
+#include "common/MFMutex.h"
 #include "model/SongInfo.h"
 
 #include <filesystem>

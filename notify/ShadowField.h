@@ -3,7 +3,7 @@
 // from the window's shape, with no window involved, so that it can be
 // checked pixel by pixel.
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <QImage>
 #include <QRegion>

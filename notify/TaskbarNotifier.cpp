@@ -1,9 +1,9 @@
 #include "notify/TaskbarNotifier.h"
 
-#include "app/common/Text.h"
-#include "app/common/Trace.h"
-#include "app/common/WellKnownPaths.h"
-#include "app/common/WindowMessage.h"
+#include "common/Text.h"
+#include "common/Trace.h"
+#include "common/WellKnownPaths.h"
+#include "common/WindowMessage.h"
 #include "notify/NotifyIds.h"
 #include "skin/ProgramResources.h"
 

@@ -3,7 +3,7 @@
 // a click to its owner (message WM_NOTIFIER_CLICKED). The program creates
 // and skins it but never shows it.
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <QFont>
 #include <QImage>

@@ -1,9 +1,9 @@
 #include "notify/TrayIcon.h"
 
-#include "app/common/MessageIds.h"
-#include "app/common/System.h"
-#include "app/common/Trace.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/MessageIds.h"
+#include "common/System.h"
+#include "common/Trace.h"
+#include "common/WellKnownPaths.h"
 #include "notify/NotifyIds.h"
 #include "notify/TrayIconText.h"
 #include "skin/ProgramResources.h"

@@ -6,7 +6,7 @@
 // The state lives here; the notification area itself is an ITrayIconHost,
 // so the icon behaves the same where the desktop has no tray.
 
-#include "app/common/WindowMessage.h"
+#include "common/WindowMessage.h"
 #include "notify/TrayIconHost.h"
 
 #include <QIcon>

@@ -1,7 +1,7 @@
 #include "notify/TrayIconSystemHost.h"
 
-#include "app/common/Text.h"
-#include "app/common/WindowMessage.h"
+#include "common/Text.h"
+#include "common/WindowMessage.h"
 #include "notify/NotifyIds.h"
 
 #include <QCursor>

@@ -1,6 +1,6 @@
 #include "notify/WndShadow.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 #include "platform/Composition.h"
 
 #include <QEvent>

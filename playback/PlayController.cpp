@@ -1,8 +1,8 @@
 #include "playback/PlayController.h"
 
-#include "app/common/MessageIds.h"
-#include "app/common/Text.h"
-#include "app/common/Trace.h"
+#include "common/MessageIds.h"
+#include "common/Text.h"
+#include "common/Trace.h"
 #include "service/AnswerFiles.h"
 #include "service/HttpClient.h"
 #include "service/ServiceHosts.h"

@@ -5,7 +5,7 @@
 // and picks the next song by the play mode. Lives on the user-interface
 // thread; only the address lookup runs elsewhere.
 
-#include "app/common/WindowMessage.h"
+#include "common/WindowMessage.h"
 #include "model/SongInfo.h"
 #include "model/SongList.h"
 #include "playback/MediaEngine.h"

@@ -3,7 +3,7 @@
 // panel, the player window and the lyric window implement these; tests use
 // fakes. Every call comes on the user-interface thread. Texts are CP936.
 
-#include "app/common/WindowMessage.h"
+#include "common/WindowMessage.h"
 #include "model/SongInfo.h"
 #include "model/SongList.h"
 

@@ -1,6 +1,6 @@
 #include "playback/WMPPlayer4.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 
 #include <gst/audio/streamvolume.h>
 #include <gst/gst.h>

@@ -1,6 +1,6 @@
 #include "service/AnswerFiles.h"
 
-#include "app/common/WellKnownPaths.h"
+#include "common/WellKnownPaths.h"
 
 #include <map>
 #include <memory>

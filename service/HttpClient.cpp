@@ -1,6 +1,6 @@
 #include "service/HttpClient.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 #include "platform/Network.h"
 
 #include <QMimeDatabase>

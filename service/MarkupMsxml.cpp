@@ -1,6 +1,6 @@
 #include "service/MarkupMsxml.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 

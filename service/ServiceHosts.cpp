@@ -1,6 +1,6 @@
 #include "service/ServiceHosts.h"
 
-#include "app/common/WellKnownPaths.h"
+#include "common/WellKnownPaths.h"
 #include "platform/Profile.h"
 
 ServiceHosts ReadServiceHosts() {

@@ -1,8 +1,8 @@
 // The request operations: build the address, send it, keep the answer in
 // its file in the program's folder, parse it.
 
-#include "app/common/Text.h"
-#include "app/common/Trace.h"
+#include "common/Text.h"
+#include "common/Trace.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "service/AnswerFiles.h"

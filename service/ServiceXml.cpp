@@ -1,6 +1,6 @@
 #include "service/ServiceXml.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 #include "service/AnswerFiles.h"
 #include "service/HttpClient.h"
 

@@ -2,6 +2,8 @@
 
 #include "platform/Profile.h"
 
+#include <cctype>
+
 std::string SkinOfKind(int kind) { return kind == kSkinKindClassic ? kSkinClassic : kSkinOrange; }
 
 std::string ReadSkinChoice(const std::filesystem::path& settingsFile) {
@@ -22,10 +24,20 @@ std::string ToggledMiniSkin(std::string_view skin, std::string_view miniSkin) {
     return horizontal;
 }
 
-bool IsClassicFamily(std::string_view skinFolder) { return skinFolder.find(kSkinClassic) != std::string_view::npos; }
+bool IsClassicFamily(std::string_view skinFolder) {
+    // A mini skin folder ("Skin2/MiniSkin2") counts as its full skin; folder
+    // names compare without regard to case, as on the file systems skins
+    // were first made for.
+    const std::string_view fullSkin = skinFolder.substr(0, skinFolder.find_first_of("/\\"));
+    const std::string_view classic = kSkinClassic;
+    if (fullSkin.size() != classic.size()) return false;
+    for (std::size_t i = 0; i < classic.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(fullSkin[i])) != std::tolower(static_cast<unsigned char>(classic[i])))
+            return false;
+    }
+    return true;
+}
 
 ColorRef PlayerKeyColour(std::string_view skin) {
-    // A mini skin folder ("Skin2/MiniSkin2") counts as its full skin.
-    const std::string_view fullSkin = skin.substr(0, skin.find_first_of("/\\"));
-    return fullSkin == kSkinClassic ? kClassicPlayerKeyColour : kSkinKeyColour;
+    return IsClassicFamily(skin) ? kClassicPlayerKeyColour : kSkinKeyColour;
 }

@@ -2,7 +2,7 @@
 // Which skin the player wears: the two full skins, their mini skins, the
 // choice kept in "TonvikMusic.ini", and the key colours of window regions.
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <filesystem>
 #include <string>
@@ -38,8 +38,9 @@ std::string MiniSkinOf(std::string_view skin);
 // both; for any other skin the mini skin stays as it is.
 std::string ToggledMiniSkin(std::string_view skin, std::string_view miniSkin);
 
-// Whether a skin folder belongs to the "Skin2" family (its name contains
-// "Skin2"), which decides shadows, list selection bars and the like.
+// Whether a skin folder belongs to the "Skin2" family: "Skin2" itself or one
+// of its mini skin folders ("Skin2/MiniSkin", "skin2\\MiniSkin2"). It decides
+// key colours, shadows, list selection bars and the like.
 bool IsClassicFamily(std::string_view skinFolder);
 // The region key colour of the player window wearing `skin` (a full skin
 // or one of its mini skin folders).

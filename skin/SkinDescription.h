@@ -4,7 +4,7 @@
 // so a control without geometry collapses to an empty rectangle at the
 // origin. Windows read their sections through this class only.
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 #include "platform/Profile.h"
 #include "skin/SkinPaths.h"
 

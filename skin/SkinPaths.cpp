@@ -1,6 +1,6 @@
 #include "skin/SkinPaths.h"
 
-#include "app/common/WellKnownPaths.h"
+#include "common/WellKnownPaths.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Figures for the play-list file and the text conversions on the request path.
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 #include "model/SongList.h"
 
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 
 #include "lyrics/LyricModel.h"
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 
 #include <benchmark/benchmark.h>
 

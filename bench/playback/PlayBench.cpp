@@ -4,8 +4,8 @@
 // a start on their own. The song is the stand-in's shortest, played as the
 // WAV it serves and as a short MP3 encoded here and served in its place.
 
-#include "app/common/Text.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/Text.h"
+#include "common/WellKnownPaths.h"
 #include "playback/PlayController.h"
 #include "playback/WMPPlayer4.h"
 #include "service/AnswerFiles.h"

@@ -2,8 +2,8 @@
 // against a bare libcurl GET of the same address, and the parse of a
 // 50-song song-information answer.
 
-#include "app/common/Text.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/Text.h"
+#include "common/WellKnownPaths.h"
 #include "model/SongList.h"
 #include "service/HttpClient.h"
 #include "service/ServiceXml.h"

@@ -3,8 +3,8 @@
 #include "skin/controls/MemDC.h"
 #include "skin/controls/SkinImage.h"
 
-#include "app/common/Trace.h"
-#include "app/common/WindowMessage.h"
+#include "common/Trace.h"
+#include "common/WindowMessage.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

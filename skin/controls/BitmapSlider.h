@@ -5,8 +5,8 @@
 // and keyboard moves with posted messages carrying its control number and
 // the new position.
 
-#include "app/common/Bitmap.h"
-#include "app/common/MessageIds.h"
+#include "common/Bitmap.h"
+#include "common/MessageIds.h"
 #include "skin/controls/ControlArithmetic.h"
 
 #include <QPixmap>

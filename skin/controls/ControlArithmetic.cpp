@@ -1,7 +1,5 @@
 #include "skin/controls/ControlArithmetic.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -116,12 +114,6 @@ TitleParts SplitTitle(const QString& title)
     if (dash < 0)
         return {title, {}};
     return {title.left(dash), title.mid(dash)};
-}
-
-bool IsSkin2Folder(const QString& folder)
-{
-    const QString first = folder.section(QRegularExpression(QStringLiteral("[\\\\/]")), 0, 0);
-    return first.compare(QStringLiteral("Skin2"), Qt::CaseInsensitive) == 0;
 }
 
 QString PlayTimeDisplayText(const QString& text, bool isTimeText, bool skin2)

@@ -79,10 +79,6 @@ struct TitleParts {
 };
 TitleParts SplitTitle(const QString& title);
 
-// The skins whose folder is "Skin2" or one of its sub-folders draw the
-// title in two fonts and put a "/" before the duration.
-bool IsSkin2Folder(const QString& folder);
-
 // The shown play-time text: the duration loses its leading "/" characters
 // and, in Skin2 skins, gets exactly one in front; a text of nothing but "/"
 // is shown empty. The elapsed time is shown as it is.

@@ -1,7 +1,7 @@
 #pragma once
 // Colours of the skin description (0x00BBGGRR) for painting.
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <QColor>
 

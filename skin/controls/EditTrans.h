@@ -4,7 +4,7 @@
 // parent under it. The search box uses the placeholder mode: on leaving, the
 // typed text is kept aside and "搜索歌曲" shows; a click empties the box.
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <QLineEdit>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "skin/controls/ControlArithmetic.h"
 #include "skin/controls/SkinImage.h"
 
-#include "app/common/WindowMessage.h"
+#include "common/WindowMessage.h"
 
 #include <QPainter>
 

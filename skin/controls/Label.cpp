@@ -2,9 +2,9 @@
 
 #include "skin/controls/ControlColour.h"
 
-#include "app/common/Text.h"
-#include "app/common/Trace.h"
-#include "app/common/WindowMessage.h"
+#include "common/Text.h"
+#include "common/Trace.h"
+#include "common/WindowMessage.h"
 #include "platform/Shell.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 // (WM_COMMAND with the label's control number), which is how the panel's
 // check-box captions toggle their check box.
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <QColor>
 #include <QCursor>

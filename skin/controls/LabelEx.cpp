@@ -3,7 +3,7 @@
 #include "skin/controls/ControlArithmetic.h"
 #include "skin/controls/ControlColour.h"
 
-#include "app/common/WindowMessage.h"
+#include "common/WindowMessage.h"
 
 #include <QApplication>
 #include <QMouseEvent>

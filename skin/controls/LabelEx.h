@@ -4,7 +4,7 @@
 // background (timer 1, every 500 ms). Every setter repaints the label and,
 // for a see-through label, the part of the parent under it.
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <QColor>
 #include <QFont>

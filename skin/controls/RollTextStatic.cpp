@@ -4,7 +4,8 @@
 #include "skin/controls/MemDC.h"
 #include "skin/controls/SkinImage.h"
 
-#include "app/common/Text.h"
+#include "common/Text.h"
+#include "skin/SkinChoice.h"
 #include "skin/SkinDescription.h"
 
 #include <QApplication>
@@ -64,7 +65,7 @@ void CRollTextStatic::SetTimeText(bool isTimeText)
 void CRollTextStatic::SetSkin(const CSkinDescription& skin)
 {
     const char* section = SectionOf(m_variant, m_bTimeText);
-    m_bSkin2 = IsSkin2Folder(QString::fromStdString(skin.Paths().Folder()));
+    m_bSkin2 = IsClassicFamily(skin.Paths().Folder());
     m_crText = ColorRefToQColor(skin.TextColour(section));
     const std::string name = skin.Name(section);
     m_background = name.empty() ? QPixmap()

@@ -1,6 +1,6 @@
 #include "skin/controls/SkinImage.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 
 #include <QBitmap>
 

@@ -2,7 +2,7 @@
 // Skin bitmaps for the controls: loaded from BMP files and made see-through
 // where they carry the key colour.
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include <QImage>
 #include <QPixmap>

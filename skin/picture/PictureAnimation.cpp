@@ -1,6 +1,6 @@
 #include "skin/picture/PictureAnimation.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 
 #include <QPainter>
 

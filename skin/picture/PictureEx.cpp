@@ -1,8 +1,8 @@
 #include "skin/picture/PictureEx.h"
 
-#include "app/common/Bitmap.h"
-#include "app/common/Trace.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/Bitmap.h"
+#include "common/Trace.h"
+#include "common/WellKnownPaths.h"
 #include "skin/SkinChoice.h"
 #include "skin/SkinDescription.h"
 #include "skin/SkinPaths.h"

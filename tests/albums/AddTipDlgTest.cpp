@@ -2,7 +2,7 @@
 // and where its texts are drawn.
 
 #include "albums/AddTipDlg.h"
-#include "app/common/Text.h"
+#include "common/Text.h"
 #include "skin/ProgramResources.h"
 
 #include <QElapsedTimer>

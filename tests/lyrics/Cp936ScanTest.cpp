@@ -1,6 +1,6 @@
 #include "lyrics/Cp936Scan.h"
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 
 #include <gtest/gtest.h>
 

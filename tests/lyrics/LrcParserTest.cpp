@@ -1,7 +1,7 @@
 #include "lyrics/LrcParser.h"
 #include "lyrics/LyricModel.h"
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 #include "tests/lyrics/LyricTestSupport.h"
 
 #include <gtest/gtest.h>

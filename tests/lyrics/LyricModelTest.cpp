@@ -1,6 +1,6 @@
 #include "lyrics/LyricModel.h"
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 #include "tests/lyrics/LyricTestSupport.h"
 
 #include <gtest/gtest.h>

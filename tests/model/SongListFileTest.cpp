@@ -1,6 +1,6 @@
 #include "model/SongList.h"
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 #include "platform/Paths.h"
 #include "tests/support/TempDir.h"
 

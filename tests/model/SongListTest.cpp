@@ -1,6 +1,6 @@
 #include "model/SongList.h"
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 #include "tests/support/TraceCapture.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The pop-up notifier: creation, skin, fonts, colours, hover and click.
 
-#include "app/common/WellKnownPaths.h"
-#include "app/common/WindowMessage.h"
+#include "common/WellKnownPaths.h"
+#include "common/WindowMessage.h"
 #include "notify/NotifyIds.h"
 #include "notify/TaskbarNotifier.h"
 #include "tests/support/TempDir.h"

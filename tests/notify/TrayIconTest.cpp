@@ -3,7 +3,7 @@
 
 #include "TrayIconTestSupport.h"
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 #include "notify/TrayIconText.h"
 
 #include <QWidget>

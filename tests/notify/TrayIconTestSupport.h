@@ -1,8 +1,8 @@
 #pragma once
 // A notification area, an owner and an icon loader for the tray icon tests.
 
-#include "app/common/MessageIds.h"
-#include "app/common/WindowMessage.h"
+#include "common/MessageIds.h"
+#include "common/WindowMessage.h"
 #include "notify/NotifyIds.h"
 #include "notify/TrayIcon.h"
 

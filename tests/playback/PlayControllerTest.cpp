@@ -6,9 +6,9 @@
 
 #include "PlayFakes.h"
 
-#include "app/common/MessageIds.h"
-#include "app/common/Text.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/MessageIds.h"
+#include "common/Text.h"
+#include "common/WellKnownPaths.h"
 #include "service/AnswerFiles.h"
 #include "service/HttpClient.h"
 #include "service/ServiceXml.h"

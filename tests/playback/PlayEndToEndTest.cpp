@@ -7,8 +7,8 @@
 
 #include "PlayFakes.h"
 
-#include "app/common/Text.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/Text.h"
+#include "common/WellKnownPaths.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
 #include "tools/standin/StandIn.h"

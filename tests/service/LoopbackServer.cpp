@@ -1,6 +1,6 @@
 #include "tests/service/LoopbackServer.h"
 
-#include "app/common/WellKnownPaths.h"
+#include "common/WellKnownPaths.h"
 #include "platform/Profile.h"
 
 #include <arpa/inet.h>

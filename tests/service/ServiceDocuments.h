@@ -2,7 +2,7 @@
 // Answer documents for the tests, written in UTF-8 source text and encoded
 // the way the service sends them.
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 #include "model/SongList.h"
 
 #include <initializer_list>

@@ -1,7 +1,7 @@
 // The request operations against a loopback service: the addresses they
 // send, the answer files they keep, their result codes and traces.
 
-#include "app/common/WellKnownPaths.h"
+#include "common/WellKnownPaths.h"
 #include "service/AnswerFiles.h"
 #include "service/HttpClient.h"
 #include "service/ServiceHosts.h"

@@ -1,8 +1,8 @@
 // The request operations against the service stand-in: what the service
 // sees of them in its request log, and what the program makes of its answers.
 
-#include "app/common/Text.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/Text.h"
+#include "common/WellKnownPaths.h"
 #include "service/AnswerFiles.h"
 #include "service/HttpClient.h"
 #include "service/ServiceXml.h"

@@ -7,8 +7,8 @@
 #include "skin/SkinChoice.h"
 #include "skin/SkinDescription.h"
 
-#include "app/common/Bitmap.h"
-#include "app/common/Text.h"
+#include "common/Bitmap.h"
+#include "common/Text.h"
 #include "tests/support/TempDir.h"
 
 #include <QImageReader>

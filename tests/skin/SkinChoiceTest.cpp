@@ -48,8 +48,13 @@ TEST(SkinChoice, PlayerKeyColourFollowsTheSkinFamily) {
     EXPECT_EQ(PlayerKeyColour("Skin2\\MiniSkin"), 0x131313u);
     EXPECT_EQ(PlayerKeyColour("Skin"), 0xFF00FFu);
     EXPECT_EQ(PlayerKeyColour("Skin/MiniSkin"), 0xFF00FFu);
-    EXPECT_TRUE(IsClassicFamily("Skin2/MiniSkin"));
-    EXPECT_FALSE(IsClassicFamily("Skin/MiniSkin"));
+}
+
+TEST(SkinChoice, TheSkin2FamilyIsSkin2AndItsMiniSkinsWhateverTheCase) {
+    for (const char* folder : {"Skin2", "Skin2/MiniSkin", "Skin2\\MiniSkin2", "skin2/MiniSkin", "SKIN2"})
+        EXPECT_TRUE(IsClassicFamily(folder)) << folder;
+    for (const char* folder : {"Skin", "Skin/MiniSkin", "Skin22", "MySkin2", "Skin/Skin2", ""})
+        EXPECT_FALSE(IsClassicFamily(folder)) << folder;
 }
 
 }  // namespace

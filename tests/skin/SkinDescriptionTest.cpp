@@ -1,7 +1,7 @@
 #include "skin/SkinDescription.h"
 
-#include "app/common/Text.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/Text.h"
+#include "common/WellKnownPaths.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tests/support/TraceCapture.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 
 #include <algorithm>
 

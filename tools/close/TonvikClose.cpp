@@ -5,8 +5,8 @@
 // Exit codes: 0 the player closed, 1 no player was running, 2 the player
 // did not take the message, 3 it took it but was still running at the end.
 
-#include "app/common/MessageIds.h"
-#include "app/common/WindowChannel.h"
+#include "common/MessageIds.h"
+#include "common/WindowChannel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "tools/gallery/GallerySheet.h"
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 #include "skin/SkinDescription.h"
 #include "skin/controls/BitmapSlider.h"
 #include "skin/controls/EditTrans.h"

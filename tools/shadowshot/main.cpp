@@ -5,7 +5,7 @@
 //
 //   shadowshot <skin folder> [seconds]
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 #include "notify/WndShadow.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 
 #include "Art.h"
 
-#include "app/common/Bitmap.h"
-#include "app/common/Text.h"
+#include "common/Bitmap.h"
+#include "common/Text.h"
 #include "skin/ScrollThumb.h"
 #include "skin/SkinCatalogue.h"
 #include "skin/SkinChoice.h"

@@ -3,7 +3,7 @@
 #include "GifEncoder.h"
 #include "IconEncoder.h"
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 
 #include <QBuffer>
 #include <QDir>

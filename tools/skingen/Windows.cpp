@@ -5,7 +5,7 @@
 #include "Parts.h"
 #include "SkinWriter.h"
 
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 #include "skin/SkinChoice.h"
 
 #include <QLinearGradient>

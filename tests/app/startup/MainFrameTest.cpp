@@ -2,9 +2,9 @@
 // system-menu close, with the process end replaced by a recorder.
 
 #include "app/MainFrame.h"
-#include "app/common/MessageIds.h"
-#include "app/common/Trace.h"
-#include "app/common/WindowChannel.h"
+#include "common/MessageIds.h"
+#include "common/Trace.h"
+#include "common/WindowChannel.h"
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/support/TraceCapture.h"
 

@@ -2,8 +2,8 @@
 // left by a killed instance, the installer hand-over, and both ways out.
 
 #include "app/TonvikMusicApp.h"
-#include "app/common/MessageIds.h"
-#include "app/common/WindowChannel.h"
+#include "common/MessageIds.h"
+#include "common/WindowChannel.h"
 #include "platform/NamedLock.h"
 #include "tests/app/startup/StartupTestSupport.h"
 

@@ -1,9 +1,9 @@
 // Finding a window by title across processes and sending it messages. The
 // client side blocks, so it runs on a worker while this thread serves.
 
-#include "app/common/MessageIds.h"
-#include "app/common/WindowChannel.h"
-#include "app/common/WindowMessage.h"
+#include "common/MessageIds.h"
+#include "common/WindowChannel.h"
+#include "common/WindowMessage.h"
 #include "tests/app/startup/StartupTestSupport.h"
 
 #include <QLocalSocket>

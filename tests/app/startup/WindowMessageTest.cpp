@@ -1,8 +1,8 @@
 // The message layer: posting, sending on the same thread and across threads,
 // handler and command tables, and targets that go away while a send waits.
 
-#include "app/common/MessageIds.h"
-#include "app/common/WindowMessage.h"
+#include "common/MessageIds.h"
+#include "common/WindowMessage.h"
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/support/TraceCapture.h"
 

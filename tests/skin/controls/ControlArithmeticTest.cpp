@@ -227,15 +227,6 @@ TEST(TitleText, SplitsAtTheFirstDoubleDash) {
     EXPECT_TRUE(nameOnly.rest.isEmpty());
 }
 
-TEST(SkinFolder, Skin2AndItsMiniSkinsCount) {
-    EXPECT_TRUE(IsSkin2Folder("Skin2"));
-    EXPECT_TRUE(IsSkin2Folder("Skin2\\MiniSkin"));
-    EXPECT_TRUE(IsSkin2Folder("Skin2/MiniSkin2"));
-    EXPECT_FALSE(IsSkin2Folder("Skin"));
-    EXPECT_FALSE(IsSkin2Folder("Skin/MiniSkin"));
-    EXPECT_FALSE(IsSkin2Folder("Skin22"));
-}
-
 struct TimeTextCase {
     const char* text;
     bool isTimeText, skin2;

@@ -2,8 +2,8 @@
 // Helpers of the control tests: a parent window that records the messages
 // its controls post, and bitmaps written to a temporary folder.
 
-#include "app/common/MessageIds.h"
-#include "app/common/WindowMessage.h"
+#include "common/MessageIds.h"
+#include "common/WindowMessage.h"
 
 #include <QCoreApplication>
 #include <QImage>

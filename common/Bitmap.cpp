@@ -1,4 +1,4 @@
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include "platform/AtomicFile.h"
 

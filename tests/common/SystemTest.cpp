@@ -1,4 +1,4 @@
-#include "app/common/System.h"
+#include "common/System.h"
 
 #include "platform/Network.h"
 #include "tests/support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 
 #include <atomic>
 #include <cstdarg>

@@ -1,4 +1,4 @@
-#include "app/common/Bitmap.h"
+#include "common/Bitmap.h"
 
 #include "tests/support/TempDir.h"
 

@@ -1,6 +1,6 @@
-#include "app/common/TraceSettings.h"
+#include "common/TraceSettings.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 #include "platform/Profile.h"
 
 void RouteTraceBySettings(const std::filesystem::path& iniFile) {

@@ -1,6 +1,6 @@
-#include "app/common/SafetyDC.h"
+#include "common/SafetyDC.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 
 #include <QWidget>
 

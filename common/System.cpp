@@ -1,6 +1,6 @@
-#include "app/common/System.h"
+#include "common/System.h"
 
-#include "app/common/Trace.h"
+#include "common/Trace.h"
 #include "platform/Network.h"
 #include "platform/Paths.h"
 

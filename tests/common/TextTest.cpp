@@ -1,5 +1,5 @@
-#include "app/common/Text.h"
-#include "app/common/WellKnownPaths.h"
+#include "common/Text.h"
+#include "common/WellKnownPaths.h"
 
 #include <gtest/gtest.h>
 

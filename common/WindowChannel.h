@@ -14,7 +14,7 @@
 // result (64 bits). A connection that closes after the 'A' was delivered
 // too (the orderly close ends the process before it can answer).
 
-#include "app/common/WindowMessage.h"
+#include "common/WindowMessage.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "app/common/WellKnownPaths.h"
+#include "common/WellKnownPaths.h"
 
-#include "app/common/Text.h"
+#include "common/Text.h"
 
 std::string g_strAppDir;
 std::string g_strIniFile;

@@ -1,7 +1,7 @@
-#include "app/common/WindowMessage.h"
+#include "common/WindowMessage.h"
 
-#include "app/common/MessageIds.h"
-#include "app/common/Trace.h"
+#include "common/MessageIds.h"
+#include "common/Trace.h"
 
 #include <QCoreApplication>
 #include <QThread>

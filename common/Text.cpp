@@ -1,4 +1,4 @@
-#include "app/common/Text.h"
+#include "common/Text.h"
 
 #include <array>
 

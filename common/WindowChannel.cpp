@@ -1,4 +1,4 @@
-#include "app/common/WindowChannel.h"
+#include "common/WindowChannel.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

@@ -1,7 +1,7 @@
-#include "app/common/MFMutex.h"
-#include "app/common/SafetyDC.h"
-#include "app/common/Trace.h"
-#include "app/common/TraceSettings.h"
+#include "common/MFMutex.h"
+#include "common/SafetyDC.h"
+#include "common/Trace.h"
+#include "common/TraceSettings.h"
 
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
