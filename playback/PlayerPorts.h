@@ -90,4 +90,6 @@ public:
     virtual void SetTopMost(bool topMost) = 0;
     // Writes back the system's drag setting saved at creation.
     virtual void RestoreDragSetting() = 0;
+    // The about box ("关于"), owned by `owner`.
+    virtual void ShowAbout(QWidget* owner) = 0;
 };
