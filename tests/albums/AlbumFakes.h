@@ -203,9 +203,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(standIn.Start()) << standIn.Error();
         SetupWellKnownPaths(program.Path());
-        program.Write("TonvikMusic.ini", "[Hosts]\r\nService=" + standIn.Host() + "\r\n");
+        WriteSettings();
     }
     void TearDown() override { standIn.Stop(); }
+
+    // The settings file: the stand-in as the service host, then `more`.
+    void WriteSettings(const std::string& more = {}) {
+        program.Write("TonvikMusic.ini", "[Hosts]\r\nService=" + standIn.Host() + "\r\n" + more);
+    }
 
     // Handles this thread's events until `done` holds; false after kBound.
     static bool WaitUntil(const std::function<bool()>& done) {

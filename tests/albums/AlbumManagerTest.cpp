@@ -60,8 +60,7 @@ TEST_F(AlbumLogicTest, SignInFetchesTheAlbumsAndRemembersTheLoginPrivately) {
 }
 
 TEST_F(AlbumLogicTest, WithoutRememberPassTheBoxesStayEmptyAtTheNextStart) {
-    program.Write("TonvikMusic.ini", "[Hosts]\r\nService=" + standIn.Host() +
-                                         "\r\n[Logon]\r\nUser=tester\r\nPass=c2VjcmV0MTIz\r\nRemberPass=0\r\n");
+    WriteSettings("[Logon]\r\nUser=tester\r\nPass=c2VjcmV0MTIz\r\nRemberPass=0\r\n");
     manager.LoadRememberedLogon();
     EXPECT_EQ(view.user, "");
     EXPECT_EQ(view.password, "");
@@ -69,8 +68,7 @@ TEST_F(AlbumLogicTest, WithoutRememberPassTheBoxesStayEmptyAtTheNextStart) {
 }
 
 TEST_F(AlbumLogicTest, FailedSignInForgetsTheRememberedLogin) {
-    program.Write("TonvikMusic.ini", "[Hosts]\r\nService=" + standIn.Host() +
-                                         "\r\n[Logon]\r\nUser=tester\r\nPass=c2VjcmV0MTIz\r\nRemberPass=1\r\nAutoLogon=1\r\n");
+    WriteSettings("[Logon]\r\nUser=tester\r\nPass=c2VjcmV0MTIz\r\nRemberPass=1\r\nAutoLogon=1\r\n");
     manager.LoadRememberedLogon();
     ASSERT_TRUE(manager.OpensAlbumTabFirst());
     view.password = "wrong";
