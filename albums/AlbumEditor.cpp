@@ -98,15 +98,19 @@ void CAlbumEditor::OnRenameAlbum(AlbumItem item) {
     m_view.SetAlbumItemText(item, oldName, songCount);
 }
 
+// The album commands check the worker before they look at the selection:
+// the check may apply a run that had just ended, and a fetched album list
+// rebuilds the tree.
+
 void CAlbumEditor::OnDelalum() {
     if (CheckAndSave("OnDelalum", true)) return;
-    const St_AlbumSelection selection = m_view.AlbumSelection();
-    const int index = m_manager.AlbumIndexOf(selection.album);
-    if (selection.position != 0 || index < 0) return;
     if (!m_manager.IsThreadUse(kCommandGuardMs, "OnDelalum")) {
         ShowBusy();
         return;
     }
+    const St_AlbumSelection selection = m_view.AlbumSelection();
+    const int index = m_manager.AlbumIndexOf(selection.album);
+    if (selection.position != 0 || index < 0) return;
     const std::string albumId = m_manager.Albums().GetAt(index).albumId;
     m_view.DeleteItem(selection.album);
     m_manager.Albums().RemoveAt(index);
@@ -153,13 +157,13 @@ bool CAlbumEditor::RemoveSongs(int index, AlbumItem item,
 
 void CAlbumEditor::OnDelalumsong() {
     if (CheckAndSave("OnDelalumsong", true)) return;
-    const St_AlbumSelection selection = m_view.AlbumSelection();
-    const int index = m_manager.AlbumIndexOf(selection.album);
-    if (index < 0 || selection.position < 1 || m_manager.Albums().GetAt(index).songs.IsEmpty()) return;
     if (!m_manager.IsThreadUse(kCommandGuardMs, "OnDelalumsong")) {
         ShowBusy();
         return;
     }
+    const St_AlbumSelection selection = m_view.AlbumSelection();
+    const int index = m_manager.AlbumIndexOf(selection.album);
+    if (index < 0 || selection.position < 1 || m_manager.Albums().GetAt(index).songs.IsEmpty()) return;
     std::vector<int> positions = selection.positions;
     if (positions.empty()) positions.push_back(selection.position);
     RemoveSongs(index, selection.album, [&positions](int position, const St_SongInfo&) {
@@ -170,14 +174,14 @@ void CAlbumEditor::OnDelalumsong() {
 int CAlbumEditor::AddSong(const CSongList& songs, AlbumItem album, bool keepSelection) {
     Trace("AddSong Page %d SongNum %d...", static_cast<int>(kPageAlbumTree), songs.GetCount());
     try {
+        if (!m_manager.IsThreadUse(kCommandGuardMs, "AddSong")) {
+            ShowBusy();
+            return -1;
+        }
         const AlbumItem item = album != kNoAlbumItem ? album : m_view.AlbumSelection().album;
         const int index = m_manager.AlbumIndexOf(item);
         if (index < 0) {
             m_view.ShowMessage(Cp936(kNoAlbumSelectedText));
-            return -1;
-        }
-        if (!m_manager.IsThreadUse(kCommandGuardMs, "AddSong")) {
-            ShowBusy();
             return -1;
         }
         St_Album copy = m_manager.Albums().GetAt(index);
@@ -215,7 +219,7 @@ std::vector<CAlbumEditor::St_SaveMenuEntry> CAlbumEditor::SaveMenu() {
     if (!m_manager.AlbumsShown()) return {};
     std::vector<St_SaveMenuEntry> entries;
     const CAlbumList& albums = m_manager.Albums();
-    const int count = std::min(albums.GetCount(), kCmdSaveToLast - kCmdSaveToFirst);
+    const int count = albums.GetCount();
     for (int i = 0; i < count; ++i) {
         const St_Album album = albums.GetAt(i);
         entries.push_back({kCmdSaveToFirst + i, album.albumName, album.songs.GetCount(), false});

@@ -21,10 +21,9 @@ class CAlbumEditor : public CAlbumManager::IListener {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
-    // The save-to menu's commands: album i is 900 + i, a new album follows
-    // the last one.
+    // The save-to menu's commands (900 to 1000): album i is 900 + i, a new
+    // album follows the last one.
     static constexpr int kCmdSaveToFirst = 900;
-    static constexpr int kCmdSaveToLast = 1000;
     // How long saving songs to an album waits for the worker: for the new
     // album, for the songs added, for the songs removed from their album.
     static constexpr std::chrono::milliseconds kCreateWait{10000};
