@@ -229,6 +229,11 @@ int GenericHTTPClient::Connect(const std::string& host, const std::string& agent
     const std::string scheme = m_strScheme == "https" ? "https" : "http";
     handles->requestUrl = scheme + "://" + host + ":" + std::to_string(port);
     std::lock_guard lock(m_handleMutex);
+    if (m_bCancelled) {
+        SetLastError(CURLE_ABORTED_BY_CALLBACK);
+        Trace("Connect4 : last err:%d", static_cast<int>(GetLastError()));
+        return 0;
+    }
     ReleaseHandlesLocked();
     m_handles = std::move(handles);
     m_bRequestOpen = false;
@@ -475,6 +480,14 @@ int GenericHTTPClient::CloseHandles() {
     }
     ReleaseHandlesLocked();
     return 1;
+}
+
+void GenericHTTPClient::Cancel() {
+    {
+        std::lock_guard lock(m_handleMutex);
+        m_bCancelled = true;
+    }
+    CloseHandles();
 }
 
 void GenericHTTPClient::ReleaseHandlesLocked() {

@@ -69,6 +69,10 @@ public:
     // Closes the exchange's handles; may be called from another thread while
     // an exchange runs, which then fails at once. Always 1.
     int CloseHandles();
+    // Closes the handles like CloseHandles and makes every later exchange of
+    // this client fail at once too: for a client given up for good, whose
+    // thread may be between two exchanges when it is told to stop.
+    void Cancel();
 
     // The body of the last exchange, zero-terminated; valid until the next
     // exchange or destruction. Never null: a client whose buffers could not
@@ -122,6 +126,7 @@ private:
     bool m_bTransferring = false;
     bool m_bRequestOpen = false;
     std::atomic<bool> m_bAbort{false};
+    bool m_bCancelled = false;  // under m_handleMutex
 
     std::string m_strScheme;
     std::atomic<uint32_t> m_dwLastError{0};

@@ -43,8 +43,7 @@ bool WriteAnswer(const std::string& path, const GenericHTTPClient& client) {
 }
 
 // Sends a request whose answer nobody reads.
-void SendUnread(const std::string& address) {
-    GenericHTTPClient client;
+void SendUnread(const std::string& address, GenericHTTPClient& client) {
     client.RequestOfURI(address, kHttpGet, kServiceAgent);
 }
 
@@ -143,14 +142,22 @@ int CRecommendXml::LoadExistXml(CSongList& list) {
 
 // ---- sign-in ----
 
+// The password is encoded like the name: as typed, a "&", "#" or blank in
+// it would cut the query short or change its meaning.
 std::string CLogonXml::LogonAddress(std::string_view userName, std::string_view password) {
-    return ServiceAddress(kLogonPath) + "username=" + EncodeTypedName(userName) + "&password=" + std::string(password);
+    return ServiceAddress(kLogonPath) + "username=" + EncodeTypedName(userName) +
+           "&password=" + EncodeTypedName(password);
 }
 
 int CLogonXml::Logon(std::string_view userName, std::string_view password, LogonResult& result) {
+    GenericHTTPClient client;
+    return Logon(userName, password, result, client);
+}
+
+int CLogonXml::Logon(std::string_view userName, std::string_view password, LogonResult& result,
+                     GenericHTTPClient& client) {
     TRACE_SCOPE("Logon...");
     try {
-        GenericHTTPClient client;
         if (!client.RequestOfURI(LogonAddress(userName, password), kHttpGet, kServiceAgent)) {
             result.status = Cp936("登录失败");
             Trace("Get logon.xml failed!");
@@ -179,9 +186,13 @@ int CLogonXml::Logon(std::string_view userName, std::string_view password, Logon
 // ---- albums ----
 
 int CAlbumXml::GetAlbumList(std::string_view uid, CAlbumList& albums) {
+    GenericHTTPClient client;
+    return GetAlbumList(uid, albums, client);
+}
+
+int CAlbumXml::GetAlbumList(std::string_view uid, CAlbumList& albums, GenericHTTPClient& client) {
     TRACE_SCOPE("GetAlbumList...");
     try {
-        GenericHTTPClient client;
         const std::string address = ServiceAddress(kAlbumListPath) + "id=" + std::string(uid);
         if (!client.RequestOfURI(address, kHttpGet, kServiceAgent)) {
             Trace("Get album.xml failed!");
@@ -212,11 +223,15 @@ std::string CCreateAlbumXml::CreateAlbumAddress(std::string_view albumName, std:
 }
 
 int CCreateAlbumXml::CreateAlbum(St_Album& album) {
+    GenericHTTPClient client;
+    return CreateAlbum(album, client);
+}
+
+int CCreateAlbumXml::CreateAlbum(St_Album& album, GenericHTTPClient& client) {
     TRACE_SCOPE("CreateAlbum...");
     try {
         const std::string address = CreateAlbumAddress(album.albumName, LocalTimeText());
         Trace("CreateAlbum:%s", address.c_str());
-        GenericHTTPClient client;
         if (!client.RequestOfURI(address, kHttpGet, kServiceAgent)) {
             Trace("Get createalbum.xml failed!");
             return -2;
@@ -252,20 +267,35 @@ std::string EditAlbumAddress(const St_Album& album) {
 }
 
 void EditAlbum(const St_Album& album) {
+    GenericHTTPClient client;
+    EditAlbum(album, client);
+}
+
+void EditAlbum(const St_Album& album, GenericHTTPClient& client) {
     TRACE_SCOPE("EditAlbum...");
     const std::string address = EditAlbumAddress(album);
     Trace("Edit:%s", address.c_str());
-    SendUnread(address);
+    SendUnread(address, client);
 }
 
 void DelAlbum(const St_Album& album) {
+    GenericHTTPClient client;
+    DelAlbum(album, client);
+}
+
+void DelAlbum(const St_Album& album, GenericHTTPClient& client) {
     TRACE_SCOPE("DelAlbum...");
-    SendUnread(ServiceAddress(kDelAlbumPath) + "id=" + album.albumId);
+    SendUnread(ServiceAddress(kDelAlbumPath) + "id=" + album.albumId, client);
 }
 
 void Logout() {
+    GenericHTTPClient client;
+    Logout(client);
+}
+
+void Logout(GenericHTTPClient& client) {
     TRACE_SCOPE("Logout...");
-    SendUnread(ServiceAddress(kLogoutPath));
+    SendUnread(ServiceAddress(kLogoutPath), client);
 }
 
 // ---- update check ----

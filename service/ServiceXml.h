@@ -90,6 +90,8 @@ class CLogonXml : public CAnswerXml {
 public:
     bool LoadLogon(LogonResult& result);
     int Logon(std::string_view userName, std::string_view password, LogonResult& result);
+    // The same through the caller's client, which another thread may cancel.
+    int Logon(std::string_view userName, std::string_view password, LogonResult& result, GenericHTTPClient& client);
     static std::string LogonAddress(std::string_view userName, std::string_view password);
 };
 
@@ -99,6 +101,7 @@ public:
 
     bool LoadAlbumList(CAlbumList& albums);
     int GetAlbumList(std::string_view uid, CAlbumList& albums);
+    int GetAlbumList(std::string_view uid, CAlbumList& albums, GenericHTTPClient& client);
 
 private:
     void ReadAlbum(St_Album& album);
@@ -108,6 +111,7 @@ class CCreateAlbumXml : public CAnswerXml {
 public:
     bool LoadCreatedAlbum(St_Album& album);
     int CreateAlbum(St_Album& album);
+    int CreateAlbum(St_Album& album, GenericHTTPClient& client);
     static std::string CreateAlbumAddress(std::string_view albumName, std::string_view createTime);
 };
 
@@ -118,10 +122,13 @@ public:
 };
 
 // The requests whose answers are not read; their outcome is taken as
-// success.
+// success. Each can go through the caller's client.
 void EditAlbum(const St_Album& album);
+void EditAlbum(const St_Album& album, GenericHTTPClient& client);
 void DelAlbum(const St_Album& album);
+void DelAlbum(const St_Album& album, GenericHTTPClient& client);
 void Logout();
+void Logout(GenericHTTPClient& client);
 std::string EditAlbumAddress(const St_Album& album);
 
 // The my-music panel's song lookup: no stream descriptors, answer kind 0;

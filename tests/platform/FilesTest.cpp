@@ -2,6 +2,8 @@
 #include "platform/Disk.h"
 #include "platform/Network.h"
 #include "platform/Paths.h"
+#include "platform/PrivateFile.h"
+#include "platform/Profile.h"
 
 #include "tests/support/TempDir.h"
 
@@ -33,6 +35,27 @@ TEST(AtomicFile, FailureKeepsTheOldFile) {
     EXPECT_FALSE(WriteFileAtomically(dir / "missing" / "file.txt", "data"));
     std::string back;
     EXPECT_FALSE(ReadWholeFile(dir / "missing" / "file.txt", back));
+}
+
+TEST(PrivateFile, StaysOwnerOnlyThroughLaterWrites) {
+    TempDir dir;
+    const auto ini = dir / "TonvikMusic.ini";
+    const auto othersOrGroup = std::filesystem::perms::group_all | std::filesystem::perms::others_all;
+    // An existing readable file with content keeps the content.
+    ASSERT_TRUE(WriteFileAtomically(ini, "[SKIN]\r\nKind=1\r\n"));
+    std::filesystem::permissions(ini, std::filesystem::perms::group_read | std::filesystem::perms::others_read,
+                                 std::filesystem::perm_options::add);
+    ASSERT_TRUE(RestrictToOwner(ini));
+    EXPECT_EQ(GetPrivateProfileInt("SKIN", "Kind", 0, ini), 1);
+    // The profile replaces the file on every write; the permissions survive.
+    ASSERT_TRUE(WritePrivateProfileString("Logon", "Pass", "c2VjcmV0", ini));
+    EXPECT_EQ(std::filesystem::status(ini).permissions() & othersOrGroup, std::filesystem::perms::none);
+    // A missing file is created private.
+    const auto fresh = dir / "fresh.ini";
+    ASSERT_TRUE(RestrictToOwner(fresh));
+    EXPECT_EQ(std::filesystem::file_size(fresh), 0u);
+    EXPECT_EQ(std::filesystem::status(fresh).permissions() & othersOrGroup, std::filesystem::perms::none);
+    EXPECT_FALSE(RestrictToOwner(dir / "missing" / "x.ini"));
 }
 
 TEST(Paths, ProgramFolderIsThisTestsFolder) {

@@ -262,4 +262,18 @@ TEST(HttpAbort, CloseHandlesBetweenExchangesIsHarmless) {
     EXPECT_EQ(client.RequestOfURI(server.Url("/"), kHttpGet, kServiceAgent), 1);
 }
 
+// A cancel that comes between two exchanges still stops the next one.
+TEST(HttpAbort, CancelEndsTheRunningExchangeAndRefusesLaterOnes) {
+    LoopbackServer server([](const RawRequest&) { return RawReply::Hanging(std::string()); });
+    GenericHTTPClient client;
+    auto exchange = std::async(std::launch::async,
+                               [&] { return client.RequestOfURI(server.Url("/hang"), kHttpGet, kServiceAgent); });
+    ASSERT_TRUE(server.WaitForRequests(1));
+    client.Cancel();
+    ASSERT_EQ(exchange.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(exchange.get(), 0);
+    EXPECT_EQ(client.RequestOfURI(server.Url("/again"), kHttpGet, kServiceAgent), 0);
+    EXPECT_EQ(server.ConnectionCount(), 1);
+}
+
 }  // namespace

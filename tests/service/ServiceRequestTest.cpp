@@ -333,13 +333,13 @@ TEST_F(ServiceRequest, RecommendationFailures) {
 
 // ---- sign-in ----
 
-TEST_F(ServiceRequest, SignInEncodesTheNameAndKeepsThePassword) {
+TEST_F(ServiceRequest, SignInEncodesTheNameAndThePassword) {
     service.Set("/shequ/port/tonvik/login.php",
                 RawReply::Ok("<Result><uid>42</uid><user_info>info</user_info><item>1</item></Result>"));
     LogonResult result;
     CLogonXml parser;
-    ASSERT_EQ(parser.Logon(Cp936("a b周"), "pa$s", result), 1);
-    EXPECT_EQ(Target(0), "/shequ/port/tonvik/login.php?username=a+b%E5%91%A8&password=pa$s");
+    ASSERT_EQ(parser.Logon(Cp936("a b周"), "pa$s&x=1#", result), 1);
+    EXPECT_EQ(Target(0), "/shequ/port/tonvik/login.php?username=a+b%E5%91%A8&password=pa%24s%26x%3D1%23");
     EXPECT_EQ(result.uid, "42");
     EXPECT_EQ(result.userInfo, "info");
     EXPECT_TRUE(std::filesystem::exists(folder / "logon.xml"));

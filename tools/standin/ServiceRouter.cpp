@@ -166,9 +166,9 @@ St_HttpReply CServiceRouter::Login(const std::string& query) {
     const std::string password = QueryValue(query, "password");
     if (!hasName || name.empty()) return Xml(m_answers.LogonRefused("请输入用户名"));
     const St_Account* account = m_data.accounts.FindByName(name);
-    // The player sends the password as typed; a client that escapes it is
-    // accepted too.
-    if (!account || (account->password != password && account->password != UrlDecode(password, false))) {
+    // The player sends the password encoded like the name; a client that
+    // sends it as typed is accepted too.
+    if (!account || (account->password != password && account->password != TypedText(password))) {
         return Xml(m_answers.LogonRefused("用户名或密码错误"));
     }
     m_data.accounts.SetSignedIn(account->uid);
