@@ -155,9 +155,8 @@ bool CPlayController::EndLookup(std::chrono::milliseconds wait, std::uint32_t ex
     }
     m_dwParseExitCode = exitCode;
     // Abandoned: it can no longer hand over its song (the generation moved
-    // on) and keeps the client it is stuck in; the next lookup gets a new one.
+    // on) and keeps the client it is stuck in.
     ++m_nGeneration;
-    m_hRequest = std::make_shared<GenericHTTPClient>();
     lookup->thread.detach();
     return false;
 }
@@ -175,6 +174,9 @@ void CPlayController::OpenParseThread() {
 
     auto lookup = std::make_unique<LookupThread>();
     const WPARAM generation = ++m_nGeneration;
+    // A client of its own: closing the previous lookup's client ended that
+    // lookup for good.
+    m_hRequest = std::make_shared<GenericHTTPClient>();
     try {
         lookup->thread = std::thread([done = lookup->done, client = m_hRequest, find = m_lookup, target = Handle(),
                                       song = m_curSong, generation] {

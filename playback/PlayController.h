@@ -115,8 +115,8 @@ private:
     int m_bMute = 0;
     int m_nVolume = 100;
 
-    // The lookup: its thread, and the client whose handles abort it. An
-    // abandoned lookup keeps its own client; the next one gets a fresh one.
+    // The lookup: its thread, and the client whose close aborts it. Each
+    // lookup gets a client of its own and shares it with its thread.
     std::unique_ptr<LookupThread> m_hParseThread;
     std::shared_ptr<GenericHTTPClient> m_hRequest;
     // Counts the lookups started and abandoned; a song handed over under an
