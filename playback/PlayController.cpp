@@ -118,6 +118,7 @@ CPlayController::~CPlayController() {
     m_hRequest->CloseHandles();
     ++m_nGeneration;
     EndLookup(kStopWait, kExitStopTimeout);
+    m_reporter.Close(kStopWait);
 }
 
 void CPlayController::SetLookup(Lookup lookup) { m_lookup = std::move(lookup); }
@@ -129,6 +130,7 @@ void CPlayController::SetClosing() {
     m_positionTimer.stop();
     m_hRequest->CloseHandles();
     ++m_nGeneration;
+    m_reporter.Close(kStopWait);
 }
 
 // ---- starting a song ----
@@ -258,8 +260,7 @@ void CPlayController::PlaySongChecked(const St_SongInfo& arrived) {
 void CPlayController::SendPlayReport(const St_SongInfo& song) {
     Trace("Set Play log enter.");
     const std::string url = ServiceAddress(kPlayLogPath) + "id=" + song.id + "&name=" + UrlEncode(AnsiToUtf8(song.name));
-    GenericHTTPClient client;
-    client.RequestOfURI(url, kHttpGet, kServiceAgent);  // the answer does not matter
+    m_reporter.Send(url);  // goes out on the reporter's worker; the answer does not matter
     Trace("Set Play log Leave %s.", url.c_str());
 }
 

@@ -3,13 +3,14 @@
 // looks up its stream address on a worker thread, reports the play, drives
 // the media engine, follows its state events, keeps the lyric window in step
 // and picks the next song by the play mode. Lives on the user-interface
-// thread; only the address lookup runs elsewhere.
+// thread; only the address lookup and the play reports run elsewhere.
 
 #include "common/WindowMessage.h"
 #include "model/SongInfo.h"
 #include "model/SongList.h"
 #include "playback/MediaEngine.h"
 #include "playback/PlayControllerPorts.h"
+#include "playback/PlayReporter.h"
 
 #include <QObject>
 #include <QTimer>
@@ -59,7 +60,8 @@ public:
     void OnError();
     void OnTimer();
 
-    // The orderly close: the engine is no longer told to stop, lookups end.
+    // The orderly close: the engine is no longer told to stop, lookups and
+    // play reports end.
     void SetClosing();
     void SetMute(bool mute) { m_bMute = mute ? 1 : 0; }
 
@@ -123,6 +125,8 @@ private:
     // older number is not played.
     WPARAM m_nGeneration = 0;
     std::uint32_t m_dwParseExitCode = 0;
+
+    CPlayReporter m_reporter;
 
     QTimer m_positionTimer;
 };

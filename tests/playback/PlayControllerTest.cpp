@@ -152,6 +152,20 @@ TEST_F(PlayController, PlayLooksUpReportsAndStartsTheSong) {
     EXPECT_EQ(lyric.posts.back(), std::make_pair(WPARAM{ILyricSink::kJump}, LPARAM{1250}));
 }
 
+// A service that takes the play report and never answers holds up neither
+// the song nor the orderly close, which ends the report.
+TEST_F(PlayController, AHungPlayReportHoldsUpNothing) {
+    const std::string path = "/songhall/tonvik/playlog.php";
+    standIn.SetFault(path, standin::MakeFault(standin::FaultKind::Hang));
+    Start(0);
+    ASSERT_TRUE(standIn.WaitForHung(1, 5s, path));  // still unanswered while the song starts
+    EXPECT_EQ(engine.plays, 1);
+    EXPECT_EQ(standIn.PlayReports().at(0).target, path + "?id=1&name=song1");
+    EXPECT_TRUE(traces.Has("Set Play log Leave " + standIn.Url(path + "?id=1&name=song1") + "."));
+    controller.SetClosing();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return standIn.HungCount(path) == 0; }, kWaitMs));
+}
+
 TEST_F(PlayController, PauseAndResumeFollowTheButton) {
     Start(0);
     ReachPlaying();
