@@ -14,6 +14,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -486,6 +487,8 @@ void CPlayController::OnTimer() {
 
 void CPlayController::OnSliderDragStart(int control) {
     if (control == kCtrlPositionSlider) {
+        // The thumb is the user's while dragged; the timer comes back on release.
+        m_bTimerBeforeDrag = m_bTimerBeforeDrag || m_positionTimer.isActive();
         m_positionTimer.stop();
     } else if (control == kCtrlVolumeSlider) {
         m_nVolume = m_window.SliderValue(kCtrlVolumeSlider);
@@ -495,12 +498,17 @@ void CPlayController::OnSliderDragStart(int control) {
 
 void CPlayController::OnSliderDragEnd(int control) {
     if (control == kCtrlPositionSlider) {
-        // Only loaded media can be moved in.
-        if (m_nState != 0 && m_nState != 1) return;
-        const int seconds = m_window.SliderValue(kCtrlPositionSlider);
-        m_engine.put_currentPosition(seconds);
-        m_lyric.PostLyric(ILyricSink::kJump, static_cast<LPARAM>(seconds) * 1000);
-        m_positionTimer.start(kPositionTimerMs);
+        const bool timerRan = std::exchange(m_bTimerBeforeDrag, false);
+        // Only loaded media can be moved in; while it is still loading the
+        // time display just goes on.
+        if (m_nState == 0 || m_nState == 1) {
+            const int seconds = m_window.SliderValue(kCtrlPositionSlider);
+            m_engine.put_currentPosition(seconds);
+            m_lyric.PostLyric(ILyricSink::kJump, static_cast<LPARAM>(seconds) * 1000);
+            m_positionTimer.start(kPositionTimerMs);
+        } else if (timerRan && m_nState != 2 && !m_bClosing) {
+            m_positionTimer.start(kPositionTimerMs);
+        }
     } else if (control == kCtrlVolumeSlider) {
         m_nVolume = m_window.SliderValue(kCtrlVolumeSlider);
         m_engine.put_volume(m_nVolume);

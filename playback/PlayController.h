@@ -116,6 +116,7 @@ private:
     int m_bClosing = 0;
     int m_bMute = 0;
     int m_nVolume = 100;
+    bool m_bTimerBeforeDrag = false;  // the position timer ran when the thumb was taken
 
     // The lookup: its thread, and the client whose close aborts it. Each
     // lookup gets a client of its own and shares it with its thread.

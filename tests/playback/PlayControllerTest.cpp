@@ -377,6 +377,28 @@ TEST_F(PlayController, SlidersSeekAndSetTheVolume) {
     EXPECT_TRUE(traces.Has("OnTimer:有这种事？！"));
 }
 
+// A drag while the song is still loading seeks nothing, but the time display
+// goes on; a song that ended during the drag keeps it still.
+TEST_F(PlayController, DragWhileBufferingRestartsThePositionTimer) {
+    panel.mode = kModeSingle;  // nothing follows the end of the song
+    Start(0);
+    engine.Report(wmppsBuffering);
+    auto drag = [&](unsigned message) {
+        PostMessage(&controller, message, kCtrlPositionSlider);
+        QCoreApplication::sendPostedEvents(&controller);
+    };
+    drag(WM_SLIDER_DRAGSTART);
+    EXPECT_FALSE(controller.PositionTimerActive());
+    drag(WM_SLIDER_DRAGEND);
+    EXPECT_TRUE(controller.PositionTimerActive());
+    EXPECT_EQ(engine.position, 0);
+
+    drag(WM_SLIDER_DRAGSTART);
+    engine.Report(wmppsStopped);
+    drag(WM_SLIDER_DRAGEND);
+    EXPECT_FALSE(controller.PositionTimerActive());
+}
+
 TEST_F(PlayController, StopWhileStoppedAndNotSeekingStoppedMedia) {
     window.positionValue = 9;
     PostMessage(&controller, WM_SLIDER_DRAGEND, kCtrlPositionSlider);
