@@ -56,6 +56,14 @@ void MarkPlaying(CSongList& list, int index) {
     list.AdjustPlayingItem();
 }
 
+// The row of `list` holding the song `id`: `expected` when it still does,
+// else the first that does; -1 when none. The caller holds the list's lock.
+int RowOfSong(const CSongList& list, int expected, const std::string& id) {
+    St_SongInfo song;
+    if (list.GetAt(expected, song) && song.id == id) return expected;
+    return list.FindSong(id);
+}
+
 std::string StripQuotes(std::string url) {
     while (!url.empty() && url.front() == '"') url.erase(url.begin());
     while (!url.empty() && url.back() == '"') url.pop_back();
@@ -245,9 +253,20 @@ void CPlayController::PlaySongChecked(const St_SongInfo& arrived) {
 
         song.playing = kPlayingMark;
         if (CSongList* list = m_panel->ListOfKind(m_nListKind)) {
-            if (list->SetAt(m_nCurIndex, song)) {
-                MarkPlaying(*list, m_nCurIndex);
-                m_panel->ShowPlayingRow(m_nListKind, m_nCurIndex, song);
+            // Rows may have moved during the lookup: the song goes back to
+            // the row that holds it now, never over another song.
+            int row = -1;
+            {
+                CMFAutoLock lock(*list);
+                row = RowOfSong(*list, m_nCurIndex, song.id);
+                if (row >= 0 && list->SetAt(row, song)) MarkPlaying(*list, row);
+                else row = -1;
+            }
+            if (row >= 0) {
+                m_nCurIndex = row;
+                m_panel->ShowPlayingRow(m_nListKind, row, song);
+            } else {
+                Trace("PlaySong===Song %s is no longer in its list.", song.id.c_str());
             }
         }
         m_lastSong = song;

@@ -209,6 +209,32 @@ TEST_F(PlayController, WithoutAPlayingMarkNextPlaysTheFirstAndPreviousTheLast) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return LastUrl() == UrlOf("8"); }, kWaitMs));
 }
 
+// Rows that moved during the lookup: the song goes back to the row that
+// holds it now, and a song gone from the list overwrites nothing.
+TEST_F(PlayController, TheLookedUpSongGoesBackToItsOwnRow) {
+    CSongList& list = panel.lists[kListTemporary];
+    St_SongInfo row;
+    controller.Play(Song("2"), 1, kListTemporary, 0);
+    list.RemoveAt(0);  // "2" moves up, "3" takes its row
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.urls.size() == 1; }, kWaitMs));
+    ASSERT_TRUE(list.GetAt(1, row));
+    EXPECT_EQ(row.id, "3");
+    EXPECT_TRUE(row.playUrl.empty());
+    ASSERT_TRUE(list.GetAt(0, row));
+    EXPECT_EQ(row.singer, "singer");
+    EXPECT_EQ(PlayingIndex(), 0);
+    EXPECT_EQ(controller.CurIndex(), 0);
+
+    controller.Play(Song("3"), 1, kListTemporary, 0);
+    list.RemoveAt(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.urls.size() == 2; }, kWaitMs));
+    EXPECT_EQ(LastUrl(), UrlOf("3"));
+    ASSERT_EQ(list.GetCount(), 1);
+    ASSERT_TRUE(list.GetAt(0, row));
+    EXPECT_EQ(row.id, "2");
+    EXPECT_TRUE(traces.Has("PlaySong===Song 3 is no longer in its list."));
+}
+
 TEST_F(PlayController, EmptyListAndUnknownKindDoNothing) {
     controller.Play(Song("9"), 0, 9, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.urls.empty() || traces.Has("PlaySong... --->Leave\xE2\x96\xB3\r\n"); }, kWaitMs));
