@@ -20,25 +20,30 @@ namespace {
 
 constexpr const char* kPlayLogPath = "/songhall/tonvik/playlog.php?";
 
-// Set by the lookup thread as its very last act.
-class CDoneFlag {
+// How far the lookup thread has got, told to a user-interface thread that
+// waits for it.
+class CLookupProgress {
 public:
-    void Set() {
+    enum Stage { kWorking, kHandingOver, kDone };
+
+    void Set(Stage stage) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_done = true;
+            m_stage = stage;
         }
         m_changed.notify_all();
     }
-    bool WaitFor(std::chrono::milliseconds wait) {
+    // Waits at most `wait` for the thread to get past its work.
+    Stage WaitPastWork(std::chrono::milliseconds wait) {
         std::unique_lock<std::mutex> lock(m_mutex);
-        return m_changed.wait_for(lock, wait, [this] { return m_done; });
+        m_changed.wait_for(lock, wait, [this] { return m_stage != kWorking; });
+        return m_stage;
     }
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    bool m_done = false;
+    Stage m_stage = kWorking;
 };
 
 // The playing mark on `index` and on no other song of the list.
@@ -74,7 +79,7 @@ std::string StripQuotes(std::string url) {
 
 struct CPlayController::LookupThread {
     std::thread thread;
-    std::shared_ptr<CDoneFlag> done = std::make_shared<CDoneFlag>();
+    std::shared_ptr<CLookupProgress> progress = std::make_shared<CLookupProgress>();
 };
 
 CPlayController::CPlayController(CMediaEngine& engine, IPlayPanel* panel, IPlayWindow& window, ILyricSink& lyric,
@@ -125,14 +130,15 @@ CPlayController::CPlayController(CMediaEngine& engine, IPlayPanel* panel, IPlayW
 CPlayController::~CPlayController() {
     m_positionTimer.stop();
     m_hRequest->CloseHandles();
-    ++m_nGeneration;
     EndLookup(kStopWait, kExitStopTimeout);
     m_reporter.Close(kStopWait);
 }
 
 void CPlayController::SetLookup(Lookup lookup) { m_lookup = std::move(lookup); }
 
-bool CPlayController::LookupRunning() const { return m_hParseThread && !m_hParseThread->done->WaitFor(std::chrono::milliseconds(0)); }
+bool CPlayController::LookupRunning() const {
+    return m_hParseThread && m_hParseThread->progress->WaitPastWork(std::chrono::milliseconds(0)) != CLookupProgress::kDone;
+}
 
 void CPlayController::SetClosing() {
     m_bClosing = 1;
@@ -159,15 +165,25 @@ void CPlayController::Play(const St_SongInfo& song, int index, int listKind, int
 bool CPlayController::EndLookup(std::chrono::milliseconds wait, std::uint32_t exitCode) {
     if (!m_hParseThread) return true;
     std::unique_ptr<LookupThread> lookup = std::move(m_hParseThread);
-    if (lookup->done->WaitFor(wait)) {
+    // Whatever it hands over from now on is not played.
+    ++m_nGeneration;
+    switch (lookup->progress->WaitPastWork(wait)) {
+    case CLookupProgress::kDone:
         lookup->thread.join();
         m_dwParseExitCode = 0;
         return true;
+    case CLookupProgress::kHandingOver:
+        // It waits for this thread to take its song, so waiting for it here
+        // could only run out; it ends as soon as the message is dropped.
+        lookup->thread.detach();
+        m_dwParseExitCode = 0;
+        return true;
+    case CLookupProgress::kWorking:
+        break;
     }
     m_dwParseExitCode = exitCode;
-    // Abandoned: it can no longer hand over its song (the generation moved
-    // on) and keeps the client it is stuck in.
-    ++m_nGeneration;
+    // Abandoned: it keeps the client it is stuck in and can no longer hand
+    // over its song.
     lookup->thread.detach();
     return false;
 }
@@ -189,7 +205,7 @@ void CPlayController::OpenParseThread() {
     // lookup for good.
     m_hRequest = std::make_shared<GenericHTTPClient>();
     try {
-        lookup->thread = std::thread([done = lookup->done, client = m_hRequest, find = m_lookup, target = Handle(),
+        lookup->thread = std::thread([progress = lookup->progress, client = m_hRequest, find = m_lookup, target = Handle(),
                                       song = m_curSong, generation] {
             // Only what was handed over is touched here: the song copy, the
             // client this lookup owns a share of, the window's handle.
@@ -205,9 +221,10 @@ void CPlayController::OpenParseThread() {
             if (result <= 0 || !list.GetAt(0, found)) {
                 Trace("Play===Get song info failed,ID:%s", song.id.c_str());
             } else {
+                progress->Set(CLookupProgress::kHandingOver);
                 SendMessage(target, WM_PLAYER_SONGREADY, generation, reinterpret_cast<LPARAM>(&found));
             }
-            done->Set();
+            progress->Set(CLookupProgress::kDone);
         });
     } catch (const std::system_error& error) {
         Trace("Play exception! %.512s", error.what());

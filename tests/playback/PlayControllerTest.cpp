@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -434,6 +435,23 @@ TEST_F(PlayController, StopWhileStoppedAndNotSeekingStoppedMedia) {
     EXPECT_EQ(engine.plays, 0);
     controller.ButtonPlay();  // nothing to play
     EXPECT_TRUE(traces.Has("URL is Null."));
+}
+
+// A stop that comes while the lookup waits to hand over its song need not
+// wait for it: the song is dropped and the lookup ends at once after.
+TEST_F(PlayController, StopDuringTheHandOverDoesNotWaitForTheLookup) {
+    controller.Play(Song("1"), 0, kListTemporary, 0);
+    // Events are not handled here, so the hand-over stays pending.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (controller.Handle().PendingSends() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(controller.Handle().PendingSends(), 1);
+    controller.OnCommand(kCmdStop);
+    EXPECT_FALSE(traces.Has("Dostop===Thread out time."));
+    EXPECT_EQ(controller.LookupExitCode(), 0u);
+    EXPECT_FALSE(controller.LookupRunning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.Handle().PendingSends() == 0; }, kWaitMs));
+    EXPECT_TRUE(engine.urls.empty());
 }
 
 // A lookup stuck beyond the reach of its closed transfer is abandoned: the
