@@ -39,10 +39,10 @@ bool InitGStreamer(std::string* reason) {
 }
 
 // The failure's kind in the high half (1 core, 2 library, 3 resource,
-// 4 stream, 0 other) and its code within the kind in the low half.
+// 4 stream, 5 other) and its code within the kind in the low half; never 0.
 std::int32_t ErrorCode(const GError* error) {
-    if (!error) return 0;
-    std::int32_t kind = 0;
+    std::int32_t kind = 5;
+    if (!error) return kind << 16;
     if (error->domain == GST_CORE_ERROR) kind = 1;
     else if (error->domain == GST_LIBRARY_ERROR) kind = 2;
     else if (error->domain == GST_RESOURCE_ERROR) kind = 3;

@@ -42,7 +42,7 @@ public:
     void put_volume(int volume) override;
     double get_duration() const override;
     std::string get_errorDescription() const override;
-    // The failure's kind (1 core, 2 library, 3 resource, 4 stream, 0 other)
+    // The failure's kind (1 core, 2 library, 3 resource, 4 stream, 5 other)
     // times 65536 plus its code within the kind.
     std::int32_t get_errorCode() const override;
     void clearErrorQueue() override;
