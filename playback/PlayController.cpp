@@ -452,6 +452,7 @@ void CPlayController::OnPlayStateChange(int newState) {
         m_window.EnablePositionSlider(false);
         PostMessage(this, WM_PLAYER_SONGEND);
         m_positionTimer.stop();
+        m_bTimerBeforeDrag = false;  // nothing to show after a drag either
         if (m_panel) m_panel->RedrawList(m_nListKind);
         break;
     case wmppsPaused:
@@ -542,7 +543,7 @@ void CPlayController::OnSliderDragEnd(int control) {
             m_engine.put_currentPosition(seconds);
             m_lyric.PostLyric(ILyricSink::kJump, static_cast<LPARAM>(seconds) * 1000);
             m_positionTimer.start(kPositionTimerMs);
-        } else if (timerRan && m_nState != 2 && !m_bClosing) {
+        } else if (timerRan && !m_bClosing) {
             m_positionTimer.start(kPositionTimerMs);
         }
     } else if (control == kCtrlVolumeSlider) {
