@@ -24,7 +24,7 @@ CAlbumWorker::CAlbumWorker(CMessageHandle target) : m_target(std::move(target)) 
 
 CAlbumWorker::~CAlbumWorker() {
     if (!m_run) return;
-    m_run->client->Cancel();
+    m_run->client->CloseHandles();
     EndRun(m_run->WaitFor(kCancelWait));
 }
 
@@ -67,7 +67,7 @@ WPARAM CAlbumWorker::CurrentRun() const { return m_run ? m_run->number : 0; }
 void CAlbumWorker::Terminate(std::uint32_t exitCode) {
     m_exitCode = exitCode;
     if (!m_run) return;
-    m_run->client->Cancel();
+    m_run->client->CloseHandles();
     EndRun(m_run->WaitFor(kCancelWait));
 }
 

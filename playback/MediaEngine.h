@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <string>
 
 // Play states reported by PlayStateChange.
@@ -46,6 +47,8 @@ public:
 
     // The first queued error's description, empty when none.
     virtual std::string get_errorDescription() const = 0;
+    // The first queued error's code, 0 when none.
+    virtual std::int32_t get_errorCode() const = 0;
     virtual void clearErrorQueue() = 0;
 
 signals:

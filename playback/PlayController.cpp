@@ -14,30 +14,36 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace {
 
 constexpr const char* kPlayLogPath = "/songhall/tonvik/playlog.php?";
 
-// Set by the lookup thread as its very last act.
-class CDoneFlag {
+// How far the lookup thread has got, told to a user-interface thread that
+// waits for it.
+class CLookupProgress {
 public:
-    void Set() {
+    enum Stage { kWorking, kHandingOver, kDone };
+
+    void Set(Stage stage) {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_done = true;
+            m_stage = stage;
         }
         m_changed.notify_all();
     }
-    bool WaitFor(std::chrono::milliseconds wait) {
+    // Waits at most `wait` for the thread to get past its work.
+    Stage WaitPastWork(std::chrono::milliseconds wait) {
         std::unique_lock<std::mutex> lock(m_mutex);
-        return m_changed.wait_for(lock, wait, [this] { return m_done; });
+        m_changed.wait_for(lock, wait, [this] { return m_stage != kWorking; });
+        return m_stage;
     }
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    bool m_done = false;
+    Stage m_stage = kWorking;
 };
 
 // The playing mark on `index` and on no other song of the list.
@@ -55,6 +61,14 @@ void MarkPlaying(CSongList& list, int index) {
     list.AdjustPlayingItem();
 }
 
+// The row of `list` holding the song `id`: `expected` when it still does,
+// else the first that does; -1 when none. The caller holds the list's lock.
+int RowOfSong(const CSongList& list, int expected, const std::string& id) {
+    St_SongInfo song;
+    if (list.GetAt(expected, song) && song.id == id) return expected;
+    return list.FindSong(id);
+}
+
 std::string StripQuotes(std::string url) {
     while (!url.empty() && url.front() == '"') url.erase(url.begin());
     while (!url.empty() && url.back() == '"') url.pop_back();
@@ -65,7 +79,7 @@ std::string StripQuotes(std::string url) {
 
 struct CPlayController::LookupThread {
     std::thread thread;
-    std::shared_ptr<CDoneFlag> done = std::make_shared<CDoneFlag>();
+    std::shared_ptr<CLookupProgress> progress = std::make_shared<CLookupProgress>();
 };
 
 CPlayController::CPlayController(CMediaEngine& engine, IPlayPanel* panel, IPlayWindow& window, ILyricSink& lyric,
@@ -116,19 +130,22 @@ CPlayController::CPlayController(CMediaEngine& engine, IPlayPanel* panel, IPlayW
 CPlayController::~CPlayController() {
     m_positionTimer.stop();
     m_hRequest->CloseHandles();
-    ++m_nGeneration;
     EndLookup(kStopWait, kExitStopTimeout);
+    m_reporter.Close(kStopWait);
 }
 
 void CPlayController::SetLookup(Lookup lookup) { m_lookup = std::move(lookup); }
 
-bool CPlayController::LookupRunning() const { return m_hParseThread && !m_hParseThread->done->WaitFor(std::chrono::milliseconds(0)); }
+bool CPlayController::LookupRunning() const {
+    return m_hParseThread && m_hParseThread->progress->WaitPastWork(std::chrono::milliseconds(0)) != CLookupProgress::kDone;
+}
 
 void CPlayController::SetClosing() {
     m_bClosing = 1;
     m_positionTimer.stop();
     m_hRequest->CloseHandles();
     ++m_nGeneration;
+    m_reporter.Close(kStopWait);
 }
 
 // ---- starting a song ----
@@ -148,16 +165,25 @@ void CPlayController::Play(const St_SongInfo& song, int index, int listKind, int
 bool CPlayController::EndLookup(std::chrono::milliseconds wait, std::uint32_t exitCode) {
     if (!m_hParseThread) return true;
     std::unique_ptr<LookupThread> lookup = std::move(m_hParseThread);
-    if (lookup->done->WaitFor(wait)) {
+    // Whatever it hands over from now on is not played.
+    ++m_nGeneration;
+    switch (lookup->progress->WaitPastWork(wait)) {
+    case CLookupProgress::kDone:
         lookup->thread.join();
         m_dwParseExitCode = 0;
         return true;
+    case CLookupProgress::kHandingOver:
+        // It waits for this thread to take its song, so waiting for it here
+        // could only run out; it ends as soon as the message is dropped.
+        lookup->thread.detach();
+        m_dwParseExitCode = 0;
+        return true;
+    case CLookupProgress::kWorking:
+        break;
     }
     m_dwParseExitCode = exitCode;
-    // Abandoned: it can no longer hand over its song (the generation moved
-    // on) and keeps the client it is stuck in; the next lookup gets a new one.
-    ++m_nGeneration;
-    m_hRequest = std::make_shared<GenericHTTPClient>();
+    // Abandoned: it keeps the client it is stuck in and can no longer hand
+    // over its song.
     lookup->thread.detach();
     return false;
 }
@@ -175,8 +201,11 @@ void CPlayController::OpenParseThread() {
 
     auto lookup = std::make_unique<LookupThread>();
     const WPARAM generation = ++m_nGeneration;
+    // A client of its own: closing the previous lookup's client ended that
+    // lookup for good.
+    m_hRequest = std::make_shared<GenericHTTPClient>();
     try {
-        lookup->thread = std::thread([done = lookup->done, client = m_hRequest, find = m_lookup, target = Handle(),
+        lookup->thread = std::thread([progress = lookup->progress, client = m_hRequest, find = m_lookup, target = Handle(),
                                       song = m_curSong, generation] {
             // Only what was handed over is touched here: the song copy, the
             // client this lookup owns a share of, the window's handle.
@@ -192,9 +221,10 @@ void CPlayController::OpenParseThread() {
             if (result <= 0 || !list.GetAt(0, found)) {
                 Trace("Play===Get song info failed,ID:%s", song.id.c_str());
             } else {
+                progress->Set(CLookupProgress::kHandingOver);
                 SendMessage(target, WM_PLAYER_SONGREADY, generation, reinterpret_cast<LPARAM>(&found));
             }
-            done->Set();
+            progress->Set(CLookupProgress::kDone);
         });
     } catch (const std::system_error& error) {
         Trace("Play exception! %.512s", error.what());
@@ -240,9 +270,20 @@ void CPlayController::PlaySongChecked(const St_SongInfo& arrived) {
 
         song.playing = kPlayingMark;
         if (CSongList* list = m_panel->ListOfKind(m_nListKind)) {
-            if (list->SetAt(m_nCurIndex, song)) {
-                MarkPlaying(*list, m_nCurIndex);
-                m_panel->ShowPlayingRow(m_nListKind, m_nCurIndex, song);
+            // Rows may have moved during the lookup: the song goes back to
+            // the row that holds it now, never over another song.
+            int row = -1;
+            {
+                CMFAutoLock lock(*list);
+                row = RowOfSong(*list, m_nCurIndex, song.id);
+                if (row >= 0 && list->SetAt(row, song)) MarkPlaying(*list, row);
+                else row = -1;
+            }
+            if (row >= 0) {
+                m_nCurIndex = row;
+                m_panel->ShowPlayingRow(m_nListKind, row, song);
+            } else {
+                Trace("PlaySong===Song %s is no longer in its list.", song.id.c_str());
             }
         }
         m_lastSong = song;
@@ -256,8 +297,7 @@ void CPlayController::PlaySongChecked(const St_SongInfo& arrived) {
 void CPlayController::SendPlayReport(const St_SongInfo& song) {
     Trace("Set Play log enter.");
     const std::string url = ServiceAddress(kPlayLogPath) + "id=" + song.id + "&name=" + UrlEncode(AnsiToUtf8(song.name));
-    GenericHTTPClient client;
-    client.RequestOfURI(url, kHttpGet, kServiceAgent);  // the answer does not matter
+    m_reporter.Send(url);  // goes out on the reporter's worker; the answer does not matter
     Trace("Set Play log Leave %s.", url.c_str());
 }
 
@@ -412,6 +452,7 @@ void CPlayController::OnPlayStateChange(int newState) {
         m_window.EnablePositionSlider(false);
         PostMessage(this, WM_PLAYER_SONGEND);
         m_positionTimer.stop();
+        m_bTimerBeforeDrag = false;  // nothing to show after a drag either
         if (m_panel) m_panel->RedrawList(m_nListKind);
         break;
     case wmppsPaused:
@@ -483,6 +524,8 @@ void CPlayController::OnTimer() {
 
 void CPlayController::OnSliderDragStart(int control) {
     if (control == kCtrlPositionSlider) {
+        // The thumb is the user's while dragged; the timer comes back on release.
+        m_bTimerBeforeDrag = m_bTimerBeforeDrag || m_positionTimer.isActive();
         m_positionTimer.stop();
     } else if (control == kCtrlVolumeSlider) {
         m_nVolume = m_window.SliderValue(kCtrlVolumeSlider);
@@ -492,12 +535,17 @@ void CPlayController::OnSliderDragStart(int control) {
 
 void CPlayController::OnSliderDragEnd(int control) {
     if (control == kCtrlPositionSlider) {
-        // Only loaded media can be moved in.
-        if (m_nState != 0 && m_nState != 1) return;
-        const int seconds = m_window.SliderValue(kCtrlPositionSlider);
-        m_engine.put_currentPosition(seconds);
-        m_lyric.PostLyric(ILyricSink::kJump, static_cast<LPARAM>(seconds) * 1000);
-        m_positionTimer.start(kPositionTimerMs);
+        const bool timerRan = std::exchange(m_bTimerBeforeDrag, false);
+        // Only loaded media can be moved in; while it is still loading the
+        // time display just goes on.
+        if (m_nState == 0 || m_nState == 1) {
+            const int seconds = m_window.SliderValue(kCtrlPositionSlider);
+            m_engine.put_currentPosition(seconds);
+            m_lyric.PostLyric(ILyricSink::kJump, static_cast<LPARAM>(seconds) * 1000);
+            m_positionTimer.start(kPositionTimerMs);
+        } else if (timerRan && !m_bClosing) {
+            m_positionTimer.start(kPositionTimerMs);
+        }
     } else if (control == kCtrlVolumeSlider) {
         m_nVolume = m_window.SliderValue(kCtrlVolumeSlider);
         m_engine.put_volume(m_nVolume);

@@ -3,13 +3,14 @@
 // looks up its stream address on a worker thread, reports the play, drives
 // the media engine, follows its state events, keeps the lyric window in step
 // and picks the next song by the play mode. Lives on the user-interface
-// thread; only the address lookup runs elsewhere.
+// thread; only the address lookup and the play reports run elsewhere.
 
 #include "common/WindowMessage.h"
 #include "model/SongInfo.h"
 #include "model/SongList.h"
 #include "playback/MediaEngine.h"
 #include "playback/PlayControllerPorts.h"
+#include "playback/PlayReporter.h"
 
 #include <QObject>
 #include <QTimer>
@@ -59,7 +60,8 @@ public:
     void OnError();
     void OnTimer();
 
-    // The orderly close: the engine is no longer told to stop, lookups end.
+    // The orderly close: the engine is no longer told to stop, lookups and
+    // play reports end.
     void SetClosing();
     void SetMute(bool mute) { m_bMute = mute ? 1 : 0; }
 
@@ -114,15 +116,18 @@ private:
     int m_bClosing = 0;
     int m_bMute = 0;
     int m_nVolume = 100;
+    bool m_bTimerBeforeDrag = false;  // the position timer ran when the thumb was taken
 
-    // The lookup: its thread, and the client whose handles abort it. An
-    // abandoned lookup keeps its own client; the next one gets a fresh one.
+    // The lookup: its thread, and the client whose close aborts it. Each
+    // lookup gets a client of its own and shares it with its thread.
     std::unique_ptr<LookupThread> m_hParseThread;
     std::shared_ptr<GenericHTTPClient> m_hRequest;
     // Counts the lookups started and abandoned; a song handed over under an
     // older number is not played.
     WPARAM m_nGeneration = 0;
     std::uint32_t m_dwParseExitCode = 0;
+
+    CPlayReporter m_reporter;
 
     QTimer m_positionTimer;
 };

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 std::string FormatPlayTime(double seconds) {
     if (!(seconds > 0)) seconds = 0;  // also catches NaN
@@ -35,6 +36,18 @@ bool InitGStreamer(std::string* reason) {
     });
     if (!ok && reason) *reason = failure;
     return ok;
+}
+
+// The failure's kind in the high half (1 core, 2 library, 3 resource,
+// 4 stream, 5 other) and its code within the kind in the low half; never 0.
+std::int32_t ErrorCode(const GError* error) {
+    std::int32_t kind = 5;
+    if (!error) return kind << 16;
+    if (error->domain == GST_CORE_ERROR) kind = 1;
+    else if (error->domain == GST_LIBRARY_ERROR) kind = 2;
+    else if (error->domain == GST_RESOURCE_ERROR) kind = 3;
+    else if (error->domain == GST_STREAM_ERROR) kind = 4;
+    return (kind << 16) | (error->code & 0xFFFF);
 }
 
 // An address the playbin understands: URIs as they are, plain paths as file URIs.
@@ -154,6 +167,9 @@ void CWMPPlayer4::put_URL(const std::string& url) {
 void CWMPPlayer4::play() {
     if (m_url.empty()) return;
     m_wantPlaying = true;
+    // The user's play takes over from a pause for filling up; a stream still
+    // short of data is paused again by the next buffering report.
+    m_buffering = false;
     if (m_state != wmppsPaused) SetState(wmppsTransitioning);
     // A failure shows up on the bus and is reported from there.
     gst_element_set_state(m_pipeline->playbin, GST_STATE_PLAYING);
@@ -162,7 +178,11 @@ void CWMPPlayer4::play() {
 void CWMPPlayer4::pause() {
     if (m_state != wmppsPlaying && m_state != wmppsBuffering && m_state != wmppsTransitioning) return;
     m_wantPlaying = false;
+    // Paused for filling up already, the pipeline stays where it is and
+    // reports no change: the pause is told from here.
+    const bool filling = std::exchange(m_buffering, false);
     gst_element_set_state(m_pipeline->playbin, GST_STATE_PAUSED);
+    if (filling) SetState(wmppsPaused);
 }
 
 void CWMPPlayer4::stop() {
@@ -217,11 +237,11 @@ void CWMPPlayer4::HandleMessage(GstMessage* message) {
         GError* error = nullptr;
         gchar* debug = nullptr;
         gst_message_parse_error(message, &error, &debug);
-        m_errors.push_back(error ? error->message : "playback failed");
+        m_errors.push_back({ErrorCode(error), error ? error->message : "playback failed"});
         if (error) g_error_free(error);
         g_free(debug);
         Halt();
-        m_state = wmppsReady;
+        SetState(wmppsReady);
         emit Error();
         break;
     }
@@ -271,6 +291,10 @@ double CWMPPlayer4::get_duration() const {
     return static_cast<double>(duration) / GST_SECOND;
 }
 
-std::string CWMPPlayer4::get_errorDescription() const { return m_errors.empty() ? std::string() : m_errors.front(); }
+std::string CWMPPlayer4::get_errorDescription() const {
+    return m_errors.empty() ? std::string() : m_errors.front().description;
+}
+
+std::int32_t CWMPPlayer4::get_errorCode() const { return m_errors.empty() ? 0 : m_errors.front().code; }
 
 void CWMPPlayer4::clearErrorQueue() { m_errors.clear(); }

@@ -42,6 +42,9 @@ public:
     void put_volume(int volume) override;
     double get_duration() const override;
     std::string get_errorDescription() const override;
+    // The failure's kind (1 core, 2 library, 3 resource, 4 stream, 5 other)
+    // times 65536 plus its code within the kind.
+    std::int32_t get_errorCode() const override;
     void clearErrorQueue() override;
 
     // The last state reported.
@@ -62,7 +65,11 @@ private:
     // Counts stops and new songs; a bus message posted in an older epoch is dropped.
     std::atomic<std::uint64_t> m_epoch{0};
     std::string m_url;
-    std::vector<std::string> m_errors;
+    struct St_PlayError {
+        std::int32_t code = 0;
+        std::string description;
+    };
+    std::vector<St_PlayError> m_errors;
     int m_state = 0;
     int m_volume = 100;
     bool m_mute = false;

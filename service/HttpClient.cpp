@@ -21,6 +21,9 @@ constexpr const char* kFormContentType = "Content-Type: application/x-www-form-u
 constexpr size_t kMaxExceptionText = 1024;
 constexpr long kMaxRedirects = 10;
 
+static_assert(GenericHTTPClient::kErrTimedOut == CURLE_OPERATION_TIMEDOUT);
+static_assert(GenericHTTPClient::kErrClosed == CURLE_ABORTED_BY_CALLBACK);
+
 void InitCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -58,6 +61,48 @@ std::string WireTarget(std::string_view path) {
         }
     }
     return out;
+}
+
+// Bytes moved so far in either direction, headers included.
+curl_off_t BytesMoved(CURL* easy) {
+    curl_off_t down = 0, up = 0;
+    long headers = 0, request = 0;
+    curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &down);
+    curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &up);
+    curl_easy_getinfo(easy, CURLINFO_HEADER_SIZE, &headers);
+    curl_easy_getinfo(easy, CURLINFO_REQUEST_SIZE, &request);
+    return down + up + headers + request;
+}
+
+// Drives a transfer until it ends, `abort` is raised (the waiting poll is
+// woken for it) or no byte has moved for `stall`. The connection's own
+// time-out is the transfer library's.
+CURLcode RunTransfer(CURLM* multi, CURL* easy, const std::atomic<bool>& abort, std::chrono::milliseconds stall) {
+    using Clock = std::chrono::steady_clock;
+    constexpr std::chrono::milliseconds kLongestPoll{1000};
+    curl_off_t moved = 0;
+    Clock::time_point lastMove = Clock::now();
+    for (;;) {
+        if (abort.load()) return CURLE_ABORTED_BY_CALLBACK;
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) return CURLE_FAILED_INIT;
+        if (running == 0) {
+            CURLcode result = CURLE_OK;
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued))
+                if (message->msg == CURLMSG_DONE) result = message->data.result;
+            return result;
+        }
+        const Clock::time_point now = Clock::now();
+        if (const curl_off_t nowMoved = BytesMoved(easy); nowMoved != moved) {
+            moved = nowMoved;
+            lastMove = now;
+        }
+        const auto quiet = std::chrono::duration_cast<std::chrono::milliseconds>(now - lastMove);
+        if (quiet >= stall) return CURLE_OPERATION_TIMEDOUT;
+        const auto wait = std::clamp(stall - quiet, std::chrono::milliseconds(1), kLongestPoll);
+        curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait.count()), nullptr);
+    }
 }
 
 }  // namespace
@@ -193,9 +238,20 @@ int GenericHTTPClient::RequestOfURI(const std::string& url, int method, const st
     return result;
 }
 
+void GenericHTTPClient::SetTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds stall) {
+    m_connectLimit = std::max(connect, std::chrono::milliseconds(1));
+    m_stallLimit = std::max(stall, std::chrono::milliseconds(1));
+}
+
 int GenericHTTPClient::Connect(const std::string& host, const std::string& agent, long port, const char* user,
                                const char* password) {
-    m_bAbort.store(false);
+    // A closed client opens nothing again. A close that comes after this
+    // check still stops the exchange before its request goes out.
+    if (m_bAbort.load()) {
+        SetLastError(kErrClosed);
+        Trace("Connect1 : last err:%d", static_cast<int>(GetLastError()));
+        return 0;
+    }
     auto handles = std::make_unique<Handles>();
     handles->session = curl_multi_init();
     if (!handles->session) {
@@ -229,11 +285,6 @@ int GenericHTTPClient::Connect(const std::string& host, const std::string& agent
     const std::string scheme = m_strScheme == "https" ? "https" : "http";
     handles->requestUrl = scheme + "://" + host + ":" + std::to_string(port);
     std::lock_guard lock(m_handleMutex);
-    if (m_bCancelled) {
-        SetLastError(CURLE_ABORTED_BY_CALLBACK);
-        Trace("Connect4 : last err:%d", static_cast<int>(GetLastError()));
-        return 0;
-    }
     ReleaseHandlesLocked();
     m_handles = std::move(handles);
     m_bRequestOpen = false;
@@ -366,7 +417,7 @@ bool GenericHTTPClient::Send(const std::string& verb, const std::string* body) {
     {
         std::lock_guard lock(m_handleMutex);
         if (!m_handles || !m_bRequestOpen || m_bAbort.load() || !m_pBody || !m_pHeader) {
-            SetLastError(CURLE_ABORTED_BY_CALLBACK);
+            SetLastError(kErrClosed);
             return false;
         }
         multi = m_handles->session;
@@ -382,6 +433,7 @@ bool GenericHTTPClient::Send(const std::string& verb, const std::string* body) {
     m_pHeader[0] = '\0';
     m_bBodyFull = false;
     m_bGotStatus = false;
+    m_bTimedOut = false;
 
     curl_easy_setopt(easy, CURLOPT_URL, m_handles->requestUrl.c_str());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -390,6 +442,7 @@ bool GenericHTTPClient::Send(const std::string& verb, const std::string* body) {
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(easy, CURLOPT_PATH_AS_IS, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectLimit.count()));
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, m_handles->requestHeaders);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &GenericHTTPClient::OnBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
@@ -403,30 +456,10 @@ bool GenericHTTPClient::Send(const std::string& verb, const std::string* body) {
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     }
 
-    CURLcode result = CURLE_OK;
-    bool aborted = false;
     curl_multi_add_handle(multi, easy);
-    for (;;) {
-        if (m_bAbort.load()) {
-            aborted = true;
-            break;
-        }
-        int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK) {
-            result = CURLE_FAILED_INIT;
-            break;
-        }
-        if (running == 0) {
-            int queued = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi, &queued))
-                if (message->msg == CURLMSG_DONE) result = message->data.result;
-            break;
-        }
-        // Woken early by CloseHandles from another thread.
-        curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
-    }
+    CURLcode result = RunTransfer(multi, easy, m_bAbort, m_stallLimit);
     curl_multi_remove_handle(multi, easy);
-    if (aborted) result = CURLE_ABORTED_BY_CALLBACK;
+    m_bTimedOut = result == CURLE_OPERATION_TIMEDOUT;
     if (result == CURLE_WRITE_ERROR && m_bBodyFull) result = CURLE_OK;  // cut at the buffer's end
 
     m_pBody[m_nBodyLength] = '\0';
@@ -437,7 +470,7 @@ bool GenericHTTPClient::Send(const std::string& verb, const std::string* body) {
     if (result != CURLE_OK) SetLastError(static_cast<uint32_t>(result));
     if (m_bAbort.load()) {
         // Closed from another thread while the transfer ran.
-        SetLastError(CURLE_ABORTED_BY_CALLBACK);
+        SetLastError(kErrClosed);
         ReleaseHandlesLocked();
         return false;
     }
@@ -449,7 +482,7 @@ int GenericHTTPClient::ReadResponse(char* headers, size_t headerSize, char* body
     {
         std::lock_guard lock(m_handleMutex);
         if (!m_handles || !m_bRequestOpen || m_bAbort.load()) {
-            SetLastError(CURLE_ABORTED_BY_CALLBACK);
+            SetLastError(kErrClosed);
             return 0;
         }
     }
@@ -465,14 +498,19 @@ int GenericHTTPClient::ReadResponse(char* headers, size_t headerSize, char* body
         headers[headerBytes] = '\0';
     }
     if (!m_bGotStatus) return 0;
+    if (m_bTimedOut) {
+        // The answer stalled part way: what came is not the answer.
+        SetLastError(kErrTimedOut);
+        return 0;
+    }
     return count > 0 ? 1 : 0;
 }
 
 int GenericHTTPClient::CloseHandles() {
     std::lock_guard lock(m_handleMutex);
+    m_bAbort.store(true);
     m_bRequestOpen = false;
     if (!m_handles) return 1;
-    m_bAbort.store(true);
     if (m_bTransferring) {
         // The transfer's thread frees them when it wakes.
         if (m_handles->session) curl_multi_wakeup(m_handles->session);
@@ -480,14 +518,6 @@ int GenericHTTPClient::CloseHandles() {
     }
     ReleaseHandlesLocked();
     return 1;
-}
-
-void GenericHTTPClient::Cancel() {
-    {
-        std::lock_guard lock(m_handleMutex);
-        m_bCancelled = true;
-    }
-    CloseHandles();
 }
 
 void GenericHTTPClient::ReleaseHandlesLocked() {

@@ -5,6 +5,7 @@
 // again. No connection is kept between exchanges.
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,6 +40,15 @@ public:
     static constexpr const char* kBoundary = "--MULTI-PARTS-FORM-DATA-BOUNDARY";
     // Last-error value of a connection refused by the network state.
     static constexpr uint32_t kErrNotConnected = 12029;
+    // Last-error value of an exchange that ran out of time.
+    static constexpr uint32_t kErrTimedOut = 28;
+    // Last-error value of an exchange ended or refused by CloseHandles.
+    static constexpr uint32_t kErrClosed = 42;
+    // How long opening the connection (name look-up included) may take, and
+    // how long an exchange may go on without a byte moving either way. Either
+    // ends the exchange as a failure.
+    static constexpr std::chrono::milliseconds kConnectTimeout{10000};
+    static constexpr std::chrono::milliseconds kStallLimit{30000};
 
     GenericHTTPClient();
     virtual ~GenericHTTPClient();
@@ -48,6 +58,10 @@ public:
     // One complete exchange; 1 on success, 0 on failure. Always ends with
     // every handle closed.
     int RequestOfURI(const std::string& url, int method, const std::string& agent);
+
+    // Other limits than kConnectTimeout and kStallLimit for this client's
+    // later exchanges. Not while an exchange runs.
+    void SetTimeLimits(std::chrono::milliseconds connect, std::chrono::milliseconds stall);
 
     // Splits an address. False when a part does not fit its 2047 bytes
     // (the parts are then left empty).
@@ -66,13 +80,11 @@ public:
     // headerSize bytes); 1 when at least one body byte came.
     int ReadResponse(char* headers, size_t headerSize, char* body, size_t bodySize, size_t& count);
 
-    // Closes the exchange's handles; may be called from another thread while
-    // an exchange runs, which then fails at once. Always 1.
+    // Closes the client for good: the exchange under way fails at once, and
+    // every later exchange fails without a byte being sent, however the
+    // close falls among them (before the first, between two). May be called
+    // from any thread; new work takes a new client. Always 1.
     int CloseHandles();
-    // Closes the handles like CloseHandles and makes every later exchange of
-    // this client fail at once too: for a client given up for good, whose
-    // thread may be between two exchanges when it is told to stop.
-    void Cancel();
 
     // The body of the last exchange, zero-terminated; valid until the next
     // exchange or destruction. Never null: a client whose buffers could not
@@ -99,7 +111,7 @@ public:
 private:
     struct Handles;
     int OpenRequest(const std::string& path, const char* verb, const std::vector<std::string>& headers);
-    // Runs the transfer; true when a response (status line) arrived.
+    // Runs the transfer; true when a response (status line) arrived in time.
     bool Send(const std::string& verb, const std::string* body);
     void ReleaseHandlesLocked();
     void SetLastError(uint32_t error) { m_dwLastError.store(error); }
@@ -125,9 +137,11 @@ private:
     std::unique_ptr<Handles> m_handles;
     bool m_bTransferring = false;
     bool m_bRequestOpen = false;
-    std::atomic<bool> m_bAbort{false};
-    bool m_bCancelled = false;  // under m_handleMutex
+    std::atomic<bool> m_bAbort{false};  // set by CloseHandles, never cleared
 
     std::string m_strScheme;
     std::atomic<uint32_t> m_dwLastError{0};
+    std::chrono::milliseconds m_connectLimit = kConnectTimeout;
+    std::chrono::milliseconds m_stallLimit = kStallLimit;
+    bool m_bTimedOut = false;  // the last transfer ran out of time
 };

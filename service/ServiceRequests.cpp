@@ -96,7 +96,8 @@ int CSongXml::GetSongInfo(CSongList& list, int answerKind) {
 int CSongXml::GetSongInfoEx(CSongList& list, GenericHTTPClient* client, int answerKind) {
     TRACE_SCOPE("GetSongInfoEx...");
     if (list.IsEmpty() || client == nullptr) return 0;
-    client->CloseHandles();
+    // The client is not closed first: every exchange already ends closed,
+    // and a close is the caller's way to abort this lookup for good.
     return RequestSongInfo(list, *client, answerKind, true);
 }
 

@@ -88,11 +88,11 @@ int CSongXml::LoadSongs(CSongList& list, GenericHTTPClient* client, bool fetchPl
         ReadChild("mp3_url", song.mp3Url);
 
         if (fetchPlayUrl) {
+            // The caller's client, which an abort of the whole lookup closes
+            // for good, or a fresh one.
             std::unique_ptr<GenericHTTPClient> own;
             GenericHTTPClient* fetcher = client;
-            if (fetcher) {
-                fetcher->CloseHandles();
-            } else {
+            if (!fetcher) {
                 own = std::make_unique<GenericHTTPClient>();
                 fetcher = own.get();
             }

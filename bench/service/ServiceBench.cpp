@@ -121,8 +121,8 @@ void BM_CloseHandlesEndsAHungExchange(benchmark::State& state) {
     BenchServer& server = Server();
     const std::string url = server.HangUrl();
     static int sent = 0;
-    GenericHTTPClient client;
     for (auto _ : state) {
+        GenericHTTPClient client;  // a closed client stays closed
         int result = -1;
         std::thread lookup([&] { result = client.RequestOfURI(url, kHttpGet, kServiceAgent); });
         if (!server.WaitForHanging(++sent)) state.SkipWithError("the request never arrived");

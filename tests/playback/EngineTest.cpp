@@ -3,6 +3,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/WavFile.h"
 
+#include <gst/gst.h>
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -11,6 +13,8 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -52,6 +56,45 @@ protected:
     std::unique_ptr<CWMPPlayer4> player;
     std::unique_ptr<QSignalSpy> states;
     std::unique_ptr<QSignalSpy> errors;
+};
+
+// Catches the audio output of each song as it joins its pipeline, so that a
+// test can speak on the song's bus as the stream would.
+class SinkCatcher {
+public:
+    SinkCatcher()
+        : m_signal(g_signal_lookup("element-added", GST_TYPE_BIN)),
+          m_hook(g_signal_add_emission_hook(m_signal, 0, &SinkCatcher::OnAdded, this, nullptr)) {}
+    ~SinkCatcher() {
+        g_signal_remove_emission_hook(m_signal, m_hook);
+        if (m_sink) gst_object_unref(m_sink);
+    }
+    SinkCatcher(const SinkCatcher&) = delete;
+    SinkCatcher& operator=(const SinkCatcher&) = delete;
+
+    // Posts a buffering report of `percent` from the latest song's output.
+    bool PostBuffering(int percent) {
+        std::lock_guard lock(m_mutex);
+        return m_sink && gst_element_post_message(m_sink, gst_message_new_buffering(GST_OBJECT(m_sink), percent));
+    }
+
+private:
+    static gboolean OnAdded(GSignalInvocationHint*, guint count, const GValue* params, gpointer self) {
+        auto* catcher = static_cast<SinkCatcher*>(self);
+        GstElement* element = count > 1 ? GST_ELEMENT(g_value_get_object(&params[1])) : nullptr;
+        GstElementFactory* factory = element ? gst_element_get_factory(element) : nullptr;
+        if (factory && std::strcmp(GST_OBJECT_NAME(factory), "fakesink") == 0) {
+            std::lock_guard lock(catcher->m_mutex);
+            if (catcher->m_sink) gst_object_unref(catcher->m_sink);
+            catcher->m_sink = GST_ELEMENT(gst_object_ref(element));
+        }
+        return TRUE;
+    }
+
+    std::mutex m_mutex;
+    GstElement* m_sink = nullptr;
+    guint m_signal;
+    gulong m_hook;
 };
 
 }  // namespace
@@ -123,9 +166,36 @@ TEST_F(Engine, UnplayableMediaRaisesTheErrorEvent) {
         player->put_URL(url);
         player->play();
         ASSERT_TRUE(errors->count() > 0 || errors->wait(kStateTimeoutMs)) << url;
+        EXPECT_EQ(States().back(), wmppsReady);  // reported before the error
         EXPECT_FALSE(player->get_errorDescription().empty());
+        EXPECT_NE(player->get_errorCode(), 0);
         player->clearErrorQueue();
         EXPECT_TRUE(player->get_errorDescription().empty());
+        EXPECT_EQ(player->get_errorCode(), 0);
+    }
+}
+
+// A song that ran dry and waits to fill up again: the user's play takes
+// over, and a pause, before or after that play, is reported so that the
+// next play resumes.
+TEST_F(Engine, PlayAndPauseTakeOverFromAPauseForFillingUp) {
+    SinkCatcher catcher;
+    player->put_URL(WriteToneWav(dir / "long.wav", 30).string());
+    player->play();
+    ASSERT_TRUE(WaitForState(wmppsPlaying));
+    for (const bool playFirst : {true, false}) {
+        states->clear();
+        ASSERT_TRUE(catcher.PostBuffering(40));
+        ASSERT_TRUE(WaitForState(wmppsBuffering));
+        if (playFirst) {
+            player->play();
+            ASSERT_TRUE(WaitForState(wmppsPlaying));
+        }
+        player->pause();
+        ASSERT_TRUE(WaitForState(wmppsPaused)) << playFirst;
+        states->clear();
+        player->play();
+        ASSERT_TRUE(WaitForState(wmppsPlaying)) << playFirst;
     }
 }
 

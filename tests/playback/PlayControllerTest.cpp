@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -152,6 +153,20 @@ TEST_F(PlayController, PlayLooksUpReportsAndStartsTheSong) {
     EXPECT_EQ(lyric.posts.back(), std::make_pair(WPARAM{ILyricSink::kJump}, LPARAM{1250}));
 }
 
+// A service that takes the play report and never answers holds up neither
+// the song nor the orderly close, which ends the report.
+TEST_F(PlayController, AHungPlayReportHoldsUpNothing) {
+    const std::string path = "/songhall/tonvik/playlog.php";
+    standIn.SetFault(path, standin::MakeFault(standin::FaultKind::Hang));
+    Start(0);
+    ASSERT_TRUE(standIn.WaitForHung(1, 5s, path));  // still unanswered while the song starts
+    EXPECT_EQ(engine.plays, 1);
+    EXPECT_EQ(standIn.PlayReports().at(0).target, path + "?id=1&name=song1");
+    EXPECT_TRUE(traces.Has("Set Play log Leave " + standIn.Url(path + "?id=1&name=song1") + "."));
+    controller.SetClosing();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return standIn.HungCount(path) == 0; }, kWaitMs));
+}
+
 TEST_F(PlayController, PauseAndResumeFollowTheButton) {
     Start(0);
     ReachPlaying();
@@ -193,6 +208,32 @@ TEST_F(PlayController, WithoutAPlayingMarkNextPlaysTheFirstAndPreviousTheLast) {
     for (const char* id : {"7", "8"}) panel.lists[kListRecommend].Add(Song(id));
     controller.GoLast(0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return LastUrl() == UrlOf("8"); }, kWaitMs));
+}
+
+// Rows that moved during the lookup: the song goes back to the row that
+// holds it now, and a song gone from the list overwrites nothing.
+TEST_F(PlayController, TheLookedUpSongGoesBackToItsOwnRow) {
+    CSongList& list = panel.lists[kListTemporary];
+    St_SongInfo row;
+    controller.Play(Song("2"), 1, kListTemporary, 0);
+    list.RemoveAt(0);  // "2" moves up, "3" takes its row
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.urls.size() == 1; }, kWaitMs));
+    ASSERT_TRUE(list.GetAt(1, row));
+    EXPECT_EQ(row.id, "3");
+    EXPECT_TRUE(row.playUrl.empty());
+    ASSERT_TRUE(list.GetAt(0, row));
+    EXPECT_EQ(row.singer, "singer");
+    EXPECT_EQ(PlayingIndex(), 0);
+    EXPECT_EQ(controller.CurIndex(), 0);
+
+    controller.Play(Song("3"), 1, kListTemporary, 0);
+    list.RemoveAt(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.urls.size() == 2; }, kWaitMs));
+    EXPECT_EQ(LastUrl(), UrlOf("3"));
+    ASSERT_EQ(list.GetCount(), 1);
+    ASSERT_TRUE(list.GetAt(0, row));
+    EXPECT_EQ(row.id, "2");
+    EXPECT_TRUE(traces.Has("PlaySong===Song 3 is no longer in its list."));
 }
 
 TEST_F(PlayController, EmptyListAndUnknownKindDoNothing) {
@@ -363,6 +404,28 @@ TEST_F(PlayController, SlidersSeekAndSetTheVolume) {
     EXPECT_TRUE(traces.Has("OnTimer:有这种事？！"));
 }
 
+// A drag while the song is still loading seeks nothing, but the time display
+// goes on; a song that ended during the drag keeps it still.
+TEST_F(PlayController, DragWhileBufferingRestartsThePositionTimer) {
+    panel.mode = kModeSingle;  // nothing follows the end of the song
+    Start(0);
+    engine.Report(wmppsBuffering);
+    auto drag = [&](unsigned message) {
+        PostMessage(&controller, message, kCtrlPositionSlider);
+        QCoreApplication::sendPostedEvents(&controller);
+    };
+    drag(WM_SLIDER_DRAGSTART);
+    EXPECT_FALSE(controller.PositionTimerActive());
+    drag(WM_SLIDER_DRAGEND);
+    EXPECT_TRUE(controller.PositionTimerActive());
+    EXPECT_EQ(engine.position, 0);
+
+    drag(WM_SLIDER_DRAGSTART);
+    engine.Report(wmppsStopped);
+    drag(WM_SLIDER_DRAGEND);
+    EXPECT_FALSE(controller.PositionTimerActive());
+}
+
 TEST_F(PlayController, StopWhileStoppedAndNotSeekingStoppedMedia) {
     window.positionValue = 9;
     PostMessage(&controller, WM_SLIDER_DRAGEND, kCtrlPositionSlider);
@@ -372,6 +435,23 @@ TEST_F(PlayController, StopWhileStoppedAndNotSeekingStoppedMedia) {
     EXPECT_EQ(engine.plays, 0);
     controller.ButtonPlay();  // nothing to play
     EXPECT_TRUE(traces.Has("URL is Null."));
+}
+
+// A stop that comes while the lookup waits to hand over its song need not
+// wait for it: the song is dropped and the lookup ends at once after.
+TEST_F(PlayController, StopDuringTheHandOverDoesNotWaitForTheLookup) {
+    controller.Play(Song("1"), 0, kListTemporary, 0);
+    // Events are not handled here, so the hand-over stays pending.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (controller.Handle().PendingSends() == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_EQ(controller.Handle().PendingSends(), 1);
+    controller.OnCommand(kCmdStop);
+    EXPECT_FALSE(traces.Has("Dostop===Thread out time."));
+    EXPECT_EQ(controller.LookupExitCode(), 0u);
+    EXPECT_FALSE(controller.LookupRunning());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.Handle().PendingSends() == 0; }, kWaitMs));
+    EXPECT_TRUE(engine.urls.empty());
 }
 
 // A lookup stuck beyond the reach of its closed transfer is abandoned: the

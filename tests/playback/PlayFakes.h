@@ -29,6 +29,7 @@ public:
     void put_volume(int value) override { volume = value; }
     double get_duration() const override { return duration; }
     std::string get_errorDescription() const override { return error; }
+    std::int32_t get_errorCode() const override { return error.empty() ? 0 : 1; }
     void clearErrorQueue() override { error.clear(); }
 
     // Reports a state change unless the state is already that one.

@@ -234,6 +234,33 @@ int LoopbackServer::UnusedPort() {
     return ntohs(address.sin_port);
 }
 
+UnansweredPort::UnansweredPort() {
+    m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    // A queue of no length holds one connection; the filler takes that place.
+    if (::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(m_listen, 0) != 0 ||
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return;
+    m_port = ntohs(address.sin_port);
+    m_filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    ::connect(m_filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    pollfd fd{m_filler, POLLOUT, 0};
+    m_ready = ::poll(&fd, 1, static_cast<int>(std::chrono::milliseconds(kReadLimit).count())) > 0 &&
+              (fd.revents & POLLOUT) != 0;
+}
+
+UnansweredPort::~UnansweredPort() {
+    if (m_filler >= 0) ::close(m_filler);
+    if (m_listen >= 0) ::close(m_listen);
+}
+
+std::string UnansweredPort::Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(m_port) + path;
+}
+
 void UseServiceHost(const std::string& folder, const std::string& host) {
     SetupWellKnownPaths(folder);
     WritePrivateProfileString("Hosts", "Service", host, g_strIniFile);

@@ -89,6 +89,27 @@ private:
     std::vector<std::thread> m_workers;
 };
 
+// A port whose listener never takes a connection and whose queue is already
+// full: a new connection to it is never completed, as with a host that does
+// not answer.
+class UnansweredPort {
+public:
+    UnansweredPort();
+    ~UnansweredPort();
+    UnansweredPort(const UnansweredPort&) = delete;
+    UnansweredPort& operator=(const UnansweredPort&) = delete;
+
+    // False when the queue could not be filled.
+    bool Ready() const { return m_ready; }
+    std::string Url(const std::string& path) const;
+
+private:
+    int m_listen = -1;
+    int m_filler = -1;
+    int m_port = 0;
+    bool m_ready = false;
+};
+
 // Points the program's folder and its options file at `folder` and the
 // service host at `host` (section "Hosts", key "Service").
 void UseServiceHost(const std::string& folder, const std::string& host);

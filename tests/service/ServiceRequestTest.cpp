@@ -17,6 +17,7 @@
 #include <future>
 #include <map>
 #include <regex>
+#include <thread>
 
 namespace {
 
@@ -236,6 +237,29 @@ TEST_F(ServiceRequest, HungLookupEndsWhenItsClientIsClosed) {
     client.CloseHandles();
     ASSERT_EQ(lookup.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(lookup.get(), -2);
+}
+
+// A close that falls between the song information and the descriptor is
+// not lost: the descriptor is no longer fetched.
+TEST_F(ServiceRequest, CloseBetweenTheExchangesOfALookupHolds) {
+    CSongList list = ListOfIds({"4"});
+    GenericHTTPClient client;
+    // The lookup waits at its answer file once the first exchange is over.
+    std::unique_lock<std::mutex> held = LockAnswerFile(AnswerFilePath(kPlaySongFile));
+    auto lookup = std::async(std::launch::async, [&] {
+        CSongXml parser;
+        return parser.GetSongInfoEx(list, &client, kAnswerPlaySong);
+    });
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!traces.Has("GetSong===Finish the request.") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    client.CloseHandles();
+    held.unlock();
+    ASSERT_EQ(lookup.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(lookup.get(), 1);
+    EXPECT_EQ(SongAt(list, 0).playUrl, "");
+    EXPECT_TRUE(traces.Has("Get 4 Mp3URL Faild!"));
+    EXPECT_EQ(service.server.RequestCount(), 1);
 }
 
 TEST_F(ServiceRequest, LookupWithTheCallersClientFetchesEveryDescriptor) {
