@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <istream>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -22,6 +24,33 @@ std::string FileField(const std::string& text) {
     for (char& ch : out)
         if (ch == '\t' || ch == '\r' || ch == '\n') ch = ' ';
     return out;
+}
+
+// The byte that ends the lines of a play-list file: LF, or CR when the
+// file holds CR but no LF. Leaves the stream at its start.
+char LineEndOf(std::istream& in) {
+    bool sawCr = false;
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        const std::string_view chunk(buffer, static_cast<size_t>(in.gcount()));
+        if (chunk.find('\n') != std::string_view::npos) {
+            sawCr = false;
+            break;
+        }
+        sawCr = sawCr || chunk.find('\r') != std::string_view::npos;
+    }
+    in.clear();
+    in.seekg(0);
+    return sawCr ? '\r' : '\n';
+}
+
+// Reads past a UTF-8 byte order mark; false (stream position undefined)
+// when there is none.
+bool StartsWithByteOrderMark(std::istream& in) {
+    char mark[3] = {};
+    const bool found = in.read(mark, 3) && std::string_view(mark, 3) == "\xEF\xBB\xBF";
+    in.clear();
+    return found;
 }
 
 }  // namespace
@@ -288,9 +317,14 @@ void CSongList::LoadFromFile() {
     std::ifstream in(m_szFilePath, std::ios::binary);
     if (!in) return;
     RemoveAll();
+    // Lines end with LF (after CR or not). A file written with nothing but
+    // CR between its lines has no LF at all: there CR ends the lines.
+    const char lineEnd = LineEndOf(in);
+    // A UTF-8 byte order mark in front of the first id is not part of it.
     std::string line;
-    while (std::getline(in, line, '\n')) {
-        if (in.eof()) break;  // a last line without LF is not a line
+    if (!StartsWithByteOrderMark(in)) in.seekg(0);
+    while (std::getline(in, line, lineEnd)) {
+        if (in.eof()) break;  // a last line without its line end is not a line
         St_SongInfo song;
         std::string* fields[] = {&song.id, &song.name, &song.singer, &song.album};
         size_t field = 0, start = 0;
