@@ -171,6 +171,21 @@ void CAlbumEditor::OnDelalumsong() {
     });
 }
 
+void CAlbumEditor::OnCleanAlbum() {
+    if (CheckAndSave("OnClean", true)) return;
+    if (!m_manager.IsThreadUse(kCommandGuardMs, "OnClean")) {
+        ShowBusy();
+        return;
+    }
+    const St_AlbumSelection selection = m_view.AlbumSelection();
+    const int index = m_manager.AlbumIndexOf(selection.album);
+    if (index < 0) {
+        m_view.ShowMessage(Cp936(kNoAlbumSelectedText));
+        return;
+    }
+    RemoveSongs(index, selection.album, [](int, const St_SongInfo&) { return true; });
+}
+
 int CAlbumEditor::AddSong(const CSongList& songs, AlbumItem album, bool keepSelection) {
     Trace("AddSong Page %d SongNum %d...", static_cast<int>(kPageAlbumTree), songs.GetCount());
     try {

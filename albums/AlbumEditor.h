@@ -59,6 +59,8 @@ public:
     void OnDelalum();
     // Removes the selected songs from their album (command 32846).
     void OnDelalumsong();
+    // Removes every song of the selected album ("清空列表" on the album page).
+    void OnCleanAlbum();
     // Adds songs to the album of `album` (or the selected one): the number
     // added (songs already there are skipped), or -1.
     int AddSong(const CSongList& songs, AlbumItem album, bool keepSelection);

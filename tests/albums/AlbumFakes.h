@@ -27,7 +27,7 @@
 // The panel. Album items get handles 100, 200, ... anew at each rebuild (so
 // a handle kept across a rebuild is stale, as in the real tree); a song
 // item's handle is its album's plus its position.
-class CFakeAlbumView final : public IAlbumView {
+class CFakeAlbumView : public IAlbumView {
 public:
     struct Item {
         AlbumItem handle = kNoAlbumItem;
