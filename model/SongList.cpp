@@ -277,8 +277,9 @@ int CSongList::SaveToFile() const {
         }
     }
     if (lines == 0) {
+        // Only a play-list file goes, never the folder an unnamed list points at.
         std::error_code ec;
-        std::filesystem::remove(path, ec);
+        if (!std::filesystem::is_directory(path, ec)) std::filesystem::remove(path, ec);
         return 0;
     }
     if (!tonvik::platform::WriteFileAtomically(path, content)) {

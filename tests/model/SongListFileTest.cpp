@@ -143,7 +143,7 @@ TEST_F(PlayListFile, BadFilesLoadWithoutCrashing) {
     EXPECT_EQ(list.FindSong("4"), 3);
 }
 
-TEST_F(PlayListFile, AFolderIsNotReadAndAnOverlongLineIsSkipped) {
+TEST_F(PlayListFile, AFolderIsNeitherReadNorRemovedAndAnOverlongLineIsSkipped) {
     // The path before SetFileName is the program's folder: nothing to read,
     // and the songs in the list stay.
     CSongList unnamed;
@@ -155,6 +155,9 @@ TEST_F(PlayListFile, AFolderIsNotReadAndAnOverlongLineIsSkipped) {
     folder.Add(Song("1", "one"));
     folder.LoadFromFile();
     EXPECT_EQ(folder.GetCount(), 1);
+    folder.RemoveAll();
+    EXPECT_EQ(folder.SaveToFile(), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(folder.GetFilePath())) << "an empty save removed the folder";
 
     // A line of 10 MB is garbage, not a song; the lines after it still count.
     dir.Write("long.xls", "big" + std::string(10 << 20, 'x') + "\tname\t\t\t\r\n2\ttwo\t\t\t\r\n");
