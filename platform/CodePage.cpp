@@ -95,7 +95,8 @@ bool IsUserDefinedCharacter(char16_t ch) { return ch >= kUserDefinedFirst && ch 
 // The private-use character of a user-defined double byte, or 0 for any other.
 char16_t UserDefinedToUnicode(unsigned char lead, unsigned char trail) {
     if (trail >= 0xA1 && trail <= 0xFE) {
-        if (lead >= 0xAA && lead <= 0xAF) return static_cast<char16_t>(kUserDefinedFirst + 94 * (lead - 0xAA) + (trail - 0xA1));
+        if (lead >= 0xAA && lead <= 0xAF)
+            return static_cast<char16_t>(kUserDefinedFirst + 94 * (lead - 0xAA) + (trail - 0xA1));
         if (lead >= 0xF8 && lead <= 0xFE)
             return static_cast<char16_t>(kUserDefinedFirst + 94 * (6 + lead - 0xF8) + (trail - 0xA1));
     }
@@ -233,7 +234,7 @@ std::optional<std::string> DecodeCp936(std::string_view text, const char* to, On
         }
         i += length;
     }
-    if (runStart == 0) return IconvConvert(text, "CP936", to, onInvalid);
+    if (runStart == 0) return IconvConvert(text, "CP936", to, onInvalid);  // none in the text
 
     auto rest = IconvConvert(text.substr(runStart), "CP936", kUtf16Native, onInvalid);
     if (!rest) return std::nullopt;
@@ -259,18 +260,20 @@ std::optional<std::string> EncodeCp936(std::string_view text, const char* from, 
         wide = std::move(*converted);
     }
 
+    const std::string_view units(wide);
     std::string out;
     size_t runStart = 0;
-    for (size_t i = 0; i + 2 <= wide.size(); i += 2) {
+    for (size_t i = 0; i + 2 <= units.size(); i += 2) {
         char16_t ch = 0;
-        std::memcpy(&ch, wide.data() + i, sizeof ch);
+        std::memcpy(&ch, units.data() + i, sizeof ch);
         if (!IsUserDefinedCharacter(ch)) continue;
-        auto run = IconvConvert(std::string_view(wide).substr(runStart, i - runStart), kUtf16Native, "CP936", onInvalid);
+        auto run = IconvConvert(units.substr(runStart, i - runStart), kUtf16Native, "CP936", onInvalid);
         if (!run) return std::nullopt;
         out += *run + UnicodeToUserDefined(ch);
         runStart = i + 2;
     }
-    auto rest = IconvConvert(std::string_view(wide).substr(runStart), kUtf16Native, "CP936", onInvalid);
+    // An odd byte at the end goes with the rest, for iconv to judge.
+    auto rest = IconvConvert(units.substr(runStart), kUtf16Native, "CP936", onInvalid);
     if (!rest) return std::nullopt;
     return out + *rest;
 }
