@@ -198,6 +198,10 @@ INSTANTIATE_TEST_SUITE_P(
                      "<?xml version=\"1.0\" encoding=\"gb2312\"?><Result><n>" + Cp936("喆") + "</n></Result>", true,
                      Cp936("喆")},
         EncodingCase{"NoDeclarationGbkBytes", "<Result><n>" + Cp936("歌手") + "</n></Result>", true, Cp936("歌手")},
+        // The code page's user-defined area: a name the service gave with
+        // a private character comes out with the same bytes.
+        EncodingCase{"UserDefinedCharacter", GbkDocument("<Result><n>a") + "\xAA\xA1\xF8\xA1</n></Result>", true,
+                     "a\xAA\xA1\xF8\xA1"},
         EncodingCase{"NoDeclarationUtf8", "<Result><n>歌手</n></Result>", true, Cp936("歌手")},
         EncodingCase{"UnrepresentableBecomesQuestionMarks", Utf8Document("<Result><n>a\xF0\x9F\x8E\xB5</n></Result>"),
                      true, "a?"},
