@@ -1,0 +1,36 @@
+#pragma once
+// What the library pane's tests share: a folder with the program's settings
+// pointing at a service host, and a frame that records the songs handed to it.
+
+#include "common/WindowMessage.h"
+#include "tests/support/TempDir.h"
+
+#include <QObject>
+
+#include <string>
+#include <vector>
+
+struct St_HandedSongs {
+    WPARAM wParam;
+    std::u16string ids;
+};
+
+// Stands in for the main frame: keeps every WM_FRAME_LIBSONG it gets.
+class CSongRecorder : public QObject, public CMessageTarget {
+public:
+    CSongRecorder();
+    std::vector<St_HandedSongs> received;
+    // Handles the events that are due, then tells whether `count` arrived.
+    bool Received(size_t count);
+};
+
+// The program's folder of a test: "TonvikMusic.ini" with the service host,
+// the shipped skins and the offline pages.
+class CProgramFolder {
+public:
+    explicit CProgramFolder(const std::string& serviceHost);
+    const TempDir& Folder() const { return m_folder; }
+
+private:
+    TempDir m_folder;
+};
