@@ -6,10 +6,11 @@ CLibraryWebPage::CLibraryWebPage(QWebEngineProfile* profile, QObject* parent) : 
     connect(this, &QWebEnginePage::featurePermissionRequested, this, [this](const QUrl& origin, Feature feature) {
         setFeaturePermission(origin, feature, PermissionDeniedByUser);
     });
-    // Not accepting the request leaves it without a window; its address
-    // opens here instead.
-    connect(this, &QWebEnginePage::newWindowRequested, this,
-            [this](QWebEngineNewWindowRequest& request) { load(request.requestedUrl()); });
+    // Not accepting the request leaves it without a window; what the user
+    // asked for opens here instead (a script opens nothing).
+    connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
+        if (request.isUserInitiated()) load(request.requestedUrl());
+    });
 }
 
 bool CLibraryWebPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {

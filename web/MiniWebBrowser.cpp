@@ -19,6 +19,10 @@ std::u16string SongLinkPrefix() {
     return prefix.isValid() ? prefix.toString(QUrl::FullyEncoded).toStdU16String() : std::u16string();
 }
 
+// What the page view shows in place of an address it refuses to open (one
+// it holds for malformed, such as a link with an encoded 0 in it).
+constexpr std::string_view kRefusedAddress = "about:blank#blocked";
+
 bool IsServicePage(std::string_view address) {
     return address.find("http://") != std::string_view::npos || address.find("https://") != std::string_view::npos;
 }
@@ -56,6 +60,12 @@ bool CMiniWebBrowser::BeforeNavigate(std::u16string_view address) {
 }
 
 void CMiniWebBrowser::NavigateComplete(const std::string& address) {
+    if (address == kRefusedAddress) {
+        // The pane keeps the page it had instead of a blank one.
+        Trace("OnNavigateComplete===Refused address.");
+        m_pane.GoBack();
+        return;
+    }
     m_strCurrentUrl = address;
     m_bLocalPage = !IsServicePage(address);
     // Once the pane has moved on, asking for the last page again shows it again.

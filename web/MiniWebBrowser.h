@@ -44,7 +44,8 @@ public:
     // one of its frames: false cancels it. Song links are never followed;
     // the well-formed ones are posted to the frame.
     bool BeforeNavigate(std::u16string_view address);
-    // The page view finished loading `address` in its page.
+    // The page view finished loading `address` in its page. When it
+    // refused an address and shows a blank page instead, it goes back.
     void NavigateComplete(const std::string& address);
 
     void Back();

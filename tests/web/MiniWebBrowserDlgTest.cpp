@@ -75,7 +75,7 @@ TEST_F(MiniWebBrowserDlgTest, CloseHidesMinimiseHidesWithoutShadowAndRestoreBrin
     EXPECT_EQ(dialog.Shadow().State().Params().size, 0);
     dialog.RestoreWindow();
     EXPECT_TRUE(dialog.IsShown());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.Shadow().State().Params().size == 6; }, 10000));
+    EXPECT_TRUE(RunUntil([&] { return dialog.Shadow().State().Params().size == 6; }, 10000));
 
     dialog.OnCommand(IDC_LIB_CLOSE);
     EXPECT_FALSE(dialog.isVisible());

@@ -90,6 +90,14 @@ TEST_F(MiniWebBrowserTest, OfflineTheLocalPageShowsAndRefreshAfterReconnectingGo
     EXPECT_FALSE(browser.IsLocalPage());
 }
 
+TEST_F(MiniWebBrowserTest, AnAddressThePageViewRefusedTakesThePaneBack) {
+    browser.NavigateComplete(kRecommendation);
+    browser.NavigateComplete("about:blank#blocked");
+    EXPECT_EQ(TakeCalls(), std::vector<std::string>{"back"});
+    EXPECT_EQ(browser.CurrentUrl(), kRecommendation);
+    EXPECT_FALSE(browser.IsLocalPage());
+}
+
 TEST_F(MiniWebBrowserTest, TheStartPageIsAskedForUntilItHasLoaded) {
     browser.ShowStartPage();
     EXPECT_EQ(TakeCalls(), std::vector<std::string>{std::string("navigate ") + kRecommendation});
@@ -107,7 +115,7 @@ TEST_F(MiniWebBrowserTest, SongLinksGoToTheFrameAndAreNeverFollowed) {
     EXPECT_TRUE(browser.BeforeNavigate(u"http://127.0.0.1:18117/songhall/tonvik/songinfo.php?song_id=5"));
     EXPECT_TRUE(browser.BeforeNavigate(u"http://elsewhere.example/songhall/m/123.html"));
 
-    ASSERT_TRUE(frame.Received(2));
+    ASSERT_TRUE(RunUntil([&] { return frame.received.size() >= 2; }, 10000));
     ASSERT_EQ(frame.received.size(), 2u);
     EXPECT_EQ(frame.received[0].wParam, 1u);
     EXPECT_EQ(frame.received[0].ids, u"123");

@@ -3,7 +3,23 @@
 #include "common/MessageIds.h"
 #include "common/WellKnownPaths.h"
 
-#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+bool RunUntil(const std::function<bool()>& done, int limitMs) {
+    if (done()) return true;
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || clock.elapsed() > limitMs) loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+    return done();
+}
 
 CSongRecorder::CSongRecorder() : CMessageTarget(this) {
     SetMessageHandler(WM_FRAME_LIBSONG, [this](WPARAM wParam, LPARAM lParam) {
@@ -11,11 +27,6 @@ CSongRecorder::CSongRecorder() : CMessageTarget(this) {
         received.push_back({wParam, ids ? *ids : u"<unreadable>"});
         return LRESULT{0};
     });
-}
-
-bool CSongRecorder::Received(size_t count) {
-    QCoreApplication::processEvents();
-    return received.size() >= count;
 }
 
 CProgramFolder::CProgramFolder(const std::string& serviceHost) {

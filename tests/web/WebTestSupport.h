@@ -7,8 +7,15 @@
 
 #include <QObject>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// Runs this thread's event loop until `done` holds or `limitMs` has passed;
+// true when it held. The web engine hands each page's work between its
+// threads many times over, so a running loop (and not polling with sleeps
+// in between) keeps a page load as quick as in the program.
+bool RunUntil(const std::function<bool()>& done, int limitMs);
 
 struct St_HandedSongs {
     WPARAM wParam;
@@ -20,8 +27,6 @@ class CSongRecorder : public QObject, public CMessageTarget {
 public:
     CSongRecorder();
     std::vector<St_HandedSongs> received;
-    // Handles the events that are due, then tells whether `count` arrived.
-    bool Received(size_t count);
 };
 
 // The program's folder of a test: "TonvikMusic.ini" with the service host,
