@@ -15,9 +15,9 @@
 //   bench_web --sample MODE HOST SKINS
 
 #include "common/Bitmap.h"
-#include "common/MessageIds.h"
 #include "common/WellKnownPaths.h"
 #include "platform/ProcessMemory.h"
+#include "tools/standin/ProgramFolder.h"
 #include "tools/standin/StandIn.h"
 #include "web/MiniWebBrowserDlg.h"
 #include "web/WebEngine.h"
@@ -35,7 +35,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -79,9 +78,7 @@ int RunSample(int argc, char** argv) {
     QApplication application(argc, argv);
     QTemporaryDir scratch;
     const std::filesystem::path program = scratch.path().toStdString();
-    std::ofstream(program / kIniFileName) << "[Hosts]\r\nService=" << host << "\r\n";
-    for (const char* folder : {"Skin", "Skin2", "html"})
-        std::filesystem::create_directory_symlink(std::filesystem::absolute(shipped / folder), program / folder);
+    if (!standin::PrepareProgramFolder(program, host, shipped)) return 1;
     SetupWellKnownPaths(program);
 
     CMiniWebBrowserDlg pane(CMessageHandle(), "Skin2", nullptr, [] { return ConnectionState::Connected; });

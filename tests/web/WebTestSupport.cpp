@@ -2,6 +2,9 @@
 
 #include "common/MessageIds.h"
 #include "common/WellKnownPaths.h"
+#include "tools/standin/ProgramFolder.h"
+
+#include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -30,9 +33,6 @@ CSongRecorder::CSongRecorder() : CMessageTarget(this) {
 }
 
 CProgramFolder::CProgramFolder(const std::string& serviceHost) {
+    EXPECT_TRUE(standin::PrepareProgramFolder(m_folder.Path(), serviceHost, TONVIK_DATA_DIR));
     SetupWellKnownPaths(m_folder.Path());
-    m_folder.Write("TonvikMusic.ini", "[Hosts]\r\nService=" + serviceHost + "\r\n");
-    // The shipped skins and offline pages, as they lie beside the program.
-    for (const char* shipped : {"Skin", "Skin2", "html"})
-        std::filesystem::create_directory_symlink(std::filesystem::path(TONVIK_DATA_DIR) / shipped, m_folder / shipped);
 }

@@ -4,8 +4,8 @@
 //
 //   libraryshot <program folder with the skins and offline pages> <skin> [seconds]
 
-#include "common/MessageIds.h"
 #include "common/WellKnownPaths.h"
+#include "tools/standin/ProgramFolder.h"
 #include "tools/standin/StandIn.h"
 #include "web/MiniWebBrowserDlg.h"
 #include "web/WebEngine.h"
@@ -17,7 +17,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 int main(int argc, char** argv) {
     PrepareWebEngine();
@@ -37,12 +36,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "libraryshot: no stand-in: %s\n", standIn.Error().c_str());
         return 1;
     }
-    // A program folder of its own: the settings name the stand-in, the
-    // skins and offline pages are the shipped ones.
     const std::filesystem::path program = scratch.path().toStdString();
-    std::ofstream(program / kIniFileName) << "[Hosts]\r\nService=" << standIn.Host() << "\r\n";
-    for (const char* folder : {"Skin", "Skin2", "html"})
-        std::filesystem::create_directory_symlink(std::filesystem::absolute(shipped / folder), program / folder);
+    if (!standin::PrepareProgramFolder(program, standIn.Host(), shipped)) {
+        std::fprintf(stderr, "libraryshot: cannot prepare %s\n", program.c_str());
+        return 1;
+    }
     SetupWellKnownPaths(program);
 
     QWidget backdrop(nullptr, Qt::FramelessWindowHint);

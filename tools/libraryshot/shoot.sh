@@ -7,14 +7,8 @@ set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:?build folder}
 display=${2:-:58}
-Xvfb "$display" -screen 0 640x500x24 +extension Composite >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
-DISPLAY=$display xcompmgr >/dev/null 2>&1 &
-compositor=$!
-trap 'kill $compositor $xvfb 2>/dev/null || true' EXIT
-sleep 1
+. "$root/tools/scripts/virtual-display.sh"
+tonvik_virtual_display "$display" 640x500x24
 for skin in Skin2 Skin; do
   out="$build/libraryshot-$skin.out"
   DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/bin/libraryshot" "$build/bin" "$skin" 30 > "$out" 2>/dev/null &
