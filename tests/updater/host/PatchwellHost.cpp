@@ -13,6 +13,7 @@
 // load, 3 when a wait ran out of time.
 
 #include "tests/updater/ui/PromptDriver.h"
+#include "updater/Patchwell.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -27,6 +28,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -136,29 +138,32 @@ int main(int argc, char** argv) {
 
     // By file name from the program's own folder, as the player binds it.
     QLibrary library(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Patchwell")));
-    using IntOfInt = int (*)(int);
-    using IntOfVoid = int (*)();
-    using IntOfTwo = int (*)(int, int);
-    using CheckUpdateFunction = int (*)(int*, const char*, int);
-    IntOfInt setPrjCode = nullptr, completeSetup = nullptr, installFile = nullptr;
-    IntOfVoid setupNewVersion = nullptr, checkNewSetup = nullptr;
-    IntOfTwo downloadSetupFile = nullptr;
-    CheckUpdateFunction checkUpdate = nullptr;
-    void (*release)() = nullptr;
+    // The exports' types come from the library's own header.
+    decltype(&::SetPrjCode) setPrjCode = nullptr;
+    decltype(&::CheckUpdate) checkUpdate = nullptr;
+    decltype(&::SetupNewVersion) setupNewVersion = nullptr;
+    decltype(&::CompleteSetup) completeSetup = nullptr;
+    decltype(&::CheckNewSetup) checkNewSetup = nullptr;
+    decltype(&::InstallFile) installFile = nullptr;
+    decltype(&::DownloadSetupFile) downloadSetupFile = nullptr;
+    decltype(&::Release) release = nullptr;
     bool bound = false;
     auto bind = [&] {
         if (!library.load()) {
             Print(QStringLiteral("load failed %1").arg(library.errorString()));
             return false;
         }
-        setPrjCode = reinterpret_cast<IntOfInt>(library.resolve("SetPrjCode"));
-        checkUpdate = reinterpret_cast<CheckUpdateFunction>(library.resolve("CheckUpdate"));
-        setupNewVersion = reinterpret_cast<IntOfVoid>(library.resolve("SetupNewVersion"));
-        completeSetup = reinterpret_cast<IntOfInt>(library.resolve("CompleteSetup"));
-        checkNewSetup = reinterpret_cast<IntOfVoid>(library.resolve("CheckNewSetup"));
-        installFile = reinterpret_cast<IntOfInt>(library.resolve("InstallFile"));
-        downloadSetupFile = reinterpret_cast<IntOfTwo>(library.resolve("DownloadSetupFile"));
-        release = reinterpret_cast<void (*)()>(library.resolve("Release"));
+        auto resolve = [&library](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+        };
+        resolve(setPrjCode, "SetPrjCode");
+        resolve(checkUpdate, "CheckUpdate");
+        resolve(setupNewVersion, "SetupNewVersion");
+        resolve(completeSetup, "CompleteSetup");
+        resolve(checkNewSetup, "CheckNewSetup");
+        resolve(installFile, "InstallFile");
+        resolve(downloadSetupFile, "DownloadSetupFile");
+        resolve(release, "Release");
         bound = setPrjCode && checkUpdate && setupNewVersion && completeSetup && checkNewSetup && installFile &&
                 downloadSetupFile && release;
         if (!bound) Print(QStringLiteral("missing export"));
