@@ -71,11 +71,12 @@ protected:
         fs::permissions(installer, fs::perms::owner_all);
     }
 
-    HostRun Run(const QStringList& arguments) {
+    HostRun Run(const QStringList& arguments, const QProcessEnvironment& extra = {}) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", QString::fromStdString(dataHome.string()));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert(extra);
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(QString::fromStdString((program / "patchwell_host").string()), arguments);
@@ -183,6 +184,20 @@ TEST_F(PatchwellHostTest, ForcedUpdateShowsTheForcedLabelWithoutChoice) {
     EXPECT_EQ(run.Starting("prompt "),
               std::vector<std::string>{"Tonvik Player|Tonvik Player有最新升级|主版本升级|强制升级包！|nochoice"});
     EXPECT_EQ(InstallerArguments(), "install 5\n");
+}
+
+TEST_F(PatchwellHostTest, AnInstallFileThatFailsInsideAnswersZero) {
+    // Where the system's policy forbids MD5, no work folder can be named:
+    // every export fails inside.
+    const fs::path config = root / "openssl.cnf";
+    std::ofstream(config) << "openssl_conf = openssl_init\n[openssl_init]\nproviders = provider_sect\n"
+                             "[provider_sect]\nbase = base_sect\n[base_sect]\nactivate = 1\n";
+    QProcessEnvironment withoutMd5;
+    withoutMd5.insert("OPENSSL_CONF", Path(config));
+    const HostRun run = Run({"install", "0", "install", "1"}, withoutMd5);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.Starting("InstallFile "), (std::vector<std::string>{"0", "0"}));
+    EXPECT_NE(run.output.find("InstallFile : MD5 is not available"), std::string::npos) << run.output;
 }
 
 TEST_F(PatchwellHostTest, MissingInstallerIsReportedInAMessageBox) {
