@@ -230,6 +230,7 @@ int UpdateSession::CheckNewSetup() { return ReadInteger(m_local.mstrUpdateStatus
 
 void UpdateSession::FetchManifest() {
     if (m_pendingPath.empty()) throw std::runtime_error("no work folder for the manifest");
+    ForgetPlan();
     // The work folder exists once a seed was copied; a host that never had
     // one gets it here.
     std::error_code ec;
@@ -424,7 +425,17 @@ bool UpdateSession::OnPackageDone() {
         DownloadNewerOrClear();
         return false;
     }
+    const bool placed = PlacePackage();
+    ForgetPlan();
+    return placed;
+}
 
+void UpdateSession::ForgetPlan() {
+    m_parts.clear();
+    m_range = PartRange{};
+}
+
+bool UpdateSession::PlacePackage() {
     m_parts.clear();
     const bool joining = m_range.Exists();
     ReplanFromPackageAddress();

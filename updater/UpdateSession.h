@@ -124,6 +124,11 @@ private:
     void ManifestPoll();
     void PackagePoll();
     bool OnPackageDone();
+    // Joins the parts or moves the whole file into place; false when there
+    // is no package to go on with.
+    bool PlacePackage();
+    // The part list and range belong to one package: a new one is planned afresh.
+    void ForgetPlan();
     void CompleteDownload();
     bool VerifyPackage();
     int ShowPrompt(const std::string& text, int installType);

@@ -193,6 +193,28 @@ TEST_F(UpdateSessionFlowTest, AStaleInstallNowNeverStartsTheInstallerForTypeTen)
     EXPECT_EQ(Session().LocalRecord().mstrType, "10");
 }
 
+TEST_F(UpdateSessionFlowTest, ANewerReleaseInTheSameProcessDownloadsItsOwnPackage) {
+    NewSession().SetPrjCode(5);
+    Check(5, kOlderMain);
+    ASSERT_TRUE(WaitUntilQuiet());
+    ASSERT_EQ(Started().size(), 1u);
+    ASSERT_EQ(Session().CompleteSetup(0), 1);  // the installer's side
+
+    // The next release, published under another name.
+    const std::string body = "the next release";
+    ManifestSpec spec = ManifestSpec::ForProduct(Product(5));
+    spec.updateCode = "3";
+    spec.mainFile = Product(5).folder + "TonvikMusicNext.exe";
+    spec.mainMd5 = Md5Hex(body);
+    standIn.SetDocument(spec.mainFile, body, "application/octet-stream");
+    ServeManifest(5, spec);
+    Check(5, kOlderMain, 3);
+    ASSERT_TRUE(WaitUntilQuiet());
+    EXPECT_EQ(standIn.RequestsFor(spec.mainFile).size(), 1u);
+    EXPECT_EQ(Md5FileHex(WorkPath(Product(5).mainFile)), spec.mainMd5);
+    EXPECT_EQ(Started().size(), 2u);
+}
+
 TEST_F(UpdateSessionFlowTest, InstallerThatCannotStartIsReportedAndTheLocalManifestDeleted) {
     startSucceeds = false;
     NewSession().SetPrjCode(5);
