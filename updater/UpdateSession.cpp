@@ -191,6 +191,8 @@ int UpdateSession::CheckUpdate(int* hostUpdateCode, const char* version, int pro
     }
     try {
         m_hostVersionParts = SplitVersion(m_hostVersion);
+        // A release set aside leaves nothing pending: a newer one is looked for.
+        SetAsideNeverInstalled("CheckUpdate");
         const int status = ReadInteger(m_local.mstrUpdateStatus);
         if (status == 2) {
             if (ReadInteger(m_pending.mstrUpdateCode) < m_hostUpdateCode) {
@@ -367,6 +369,10 @@ void UpdateSession::ManifestPoll() {
             StopPoll(m_manifestPoll);
             return;
         }
+        if (SetAsideNeverInstalled("ManifestPoll")) {
+            StopPoll(m_manifestPoll);
+            return;
+        }
         DownloadNewerOrClear();
         StopPoll(m_manifestPoll);
     } catch (const UpdateError& error) {
@@ -498,6 +504,17 @@ bool UpdateSession::StartInstaller(const char* mode) {
     return tonvik::platform::StartProgram(installer, {mode, std::to_string(m_projectCode)}, m_programFolder);
 }
 
+bool UpdateSession::SetAsideNeverInstalled(const char* operation) {
+    if (ReadInteger(m_local.mstrType) < kFirstNeverInstalledType || ReadInteger(m_local.mstrUpdateStatus) == 0) {
+        return false;
+    }
+    Trace(std::string(operation) + " : install type " + m_local.mstrType + " is never installed");
+    m_local.mstrUpdateStatus = "0";
+    SaveLocal(kSavePlain);
+    RemoveFile(PackagePath());
+    return true;
+}
+
 void UpdateSession::CompleteDownload() {
     if (!VerifyPackage()) return;
     m_local.mstrUpdateStatus = "1";
@@ -560,6 +577,7 @@ int UpdateSession::SetupNewVersion() {
         m_programFolder = m_env.programFolder();
         m_workFolder.CopySeed(m_programFolder);
     }
+    if (SetAsideNeverInstalled("SetupNewVersion")) return 0;
     const int type = ReadInteger(m_local.mstrType);
     const int status = ReadInteger(m_local.mstrUpdateStatus);
     if (status == 0) {

@@ -47,6 +47,9 @@ inline constexpr int kPromptInstallNow = 3;
 // The name of the external installer beside the host program.
 inline constexpr const char* kInstallerName = "Up_date.exe";
 
+// Install types from this one on are never installed.
+inline constexpr int kFirstNeverInstalledType = 12;
+
 struct SessionEnvironment {
     // The host program's folder; asked again whenever the work folder is
     // computed.
@@ -130,6 +133,10 @@ private:
     // The part list and range belong to one package: a new one is planned afresh.
     void ForgetPlan();
     void CompleteDownload();
+    // Sets a release aside whose install type says it is never installed:
+    // the local state goes back to nothing pending and its package is
+    // deleted. False when the local type is one to install.
+    bool SetAsideNeverInstalled(const char* operation);
     bool VerifyPackage();
     int ShowPrompt(const std::string& text, int installType);
     void ShowMessage(const std::string& text, bool errorIcon);

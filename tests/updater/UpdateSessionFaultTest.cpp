@@ -364,6 +364,34 @@ TEST_F(UpdateSessionTest, DiskTooFullForTheManifestEndsTheManifestPoll) {
     EXPECT_FALSE(fs::exists(WorkPath("Update.bk")));
 }
 
+TEST_F(UpdateSessionTest, AReleaseThatIsNeverInstalledLeavesNothingPending) {
+    const auto& product = Product(5);
+    ManifestSpec spec = ManifestSpec::ForProduct(product);
+    spec.type = "12";
+    ServeManifest(5, spec);
+    NewSession().SetPrjCode(5);
+    EXPECT_EQ(Check(5, kOlderMain), 1);
+    ASSERT_TRUE(WaitUntilQuiet());
+    EXPECT_TRUE(standIn.RequestsFor(product.folder + product.mainFile).empty());
+    EXPECT_EQ(Session().CheckNewSetup(), 0);
+    EXPECT_TRUE(HasTrace("ManifestPoll : install type 12 is never installed"));
+    EXPECT_TRUE(Prompts().empty());
+
+    // One left waiting by an earlier process: the installation looks for
+    // updates again.
+    ManifestSpec local = spec;
+    local.status = "1";
+    WriteWorkManifest(5, "Update.xml", local);
+    std::ofstream(WorkPath(product.mainFile)) << "package";
+    NewSession().SetPrjCode(5);
+    standIn.ClearLogs();
+    EXPECT_EQ(Check(5, kOlderMain, 3), 1);
+    ASSERT_TRUE(WaitUntilQuiet());
+    EXPECT_EQ(standIn.RequestsFor(product.manifestPath).size(), 1u);
+    EXPECT_FALSE(fs::exists(WorkPath(product.mainFile)));
+    EXPECT_EQ(Session().CheckNewSetup(), 0);
+}
+
 TEST_F(UpdateSessionTest, DownloadSetupFileRecordsTheTargetInTheLocalManifest) {
     WriteWorkManifests(5, "2");
     UpdateSession& session = NewSession();
