@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <stdexcept>
 #include <system_error>
-#include <thread>
 
 namespace patchwell {
 
@@ -261,17 +260,31 @@ int UpdateSession::DownloadSetupFile(int deleteFirst, int kind) {
     const fs::path download = m_workFolder.TempFolder() / m_downloadName;
     std::error_code ec;
     fs::create_directories(download.parent_path(), ec);
+    // This download replaces one still waiting for its pause.
+    m_pausedDownload.reset();
+    DownloadTask task = DownloadTask::Make(m_local.mstrTargetFile, download.string());
     if (deleteFirst) {
         fs::remove(download, ec);
-        Settle();
+        if (m_env.settleWait.count() > 0) {
+            // The file system gets a moment before the file is written
+            // again. The caller's thread goes on meanwhile; the package
+            // poll's first tick starts the download.
+            m_pausedDownload = std::move(task);
+            StartPoll(m_packagePoll, m_env.settleWait, &UpdateSession::PackagePoll);
+            return 0;
+        }
     }
+    QueueDownload(task);
+    return 0;
+}
+
+void UpdateSession::QueueDownload(const DownloadTask& task) {
     m_downloader->ResetFlags();
-    if (!m_downloader->AddTask(DownloadTask::Make(m_local.mstrTargetFile, download.string()))) {
-        throw std::runtime_error("the download path does not fit a download task: " + download.string());
+    if (!m_downloader->AddTask(task)) {
+        throw std::runtime_error("the download path does not fit a download task: " + task.localPath);
     }
     m_downloader->Start();
     StartPoll(m_packagePoll, m_env.packagePollInterval, &UpdateSession::PackagePoll);
-    return 0;
 }
 
 void UpdateSession::PlanCurrentTarget() {
@@ -388,6 +401,12 @@ void UpdateSession::ManifestPoll() {
 void UpdateSession::PackagePoll() {
     std::lock_guard guard(m_lock);
     try {
+        if (m_pausedDownload) {
+            const DownloadTask task = std::move(*m_pausedDownload);
+            m_pausedDownload.reset();
+            QueueDownload(task);
+            return;
+        }
         const bool idle = m_downloader->WaitUntilIdle(std::chrono::milliseconds(0));
         if (m_downloader->IsFailed()) {
             StopPoll(m_packagePoll);
@@ -599,12 +618,35 @@ int UpdateSession::InstallFile(int launch) {
     if (retries < 2) {
         m_local.mstrDownRetry = std::to_string(retries + 1);
         SaveLocal(kSavePlain);
-    } else {
-        RemoveFile(m_localPath);
-        RemoveFile(PackagePath());
-        Settle();
+        return RunPackage(launch, true);
     }
+    // The third attempt gives the package up. What is left to do follows a
+    // pause, from a timer, so the caller's thread goes on meanwhile; with the
+    // package gone, nothing can be launched.
+    RemoveFile(m_localPath);
+    RemoveFile(PackagePath());
+    if (m_env.settleWait.count() > 0) {
+        m_pausedLaunch = launch;
+        StartPoll(m_installPause, m_env.settleWait, &UpdateSession::InstallPauseEnded);
+    } else {
+        RunPackage(launch, false);
+    }
+    return launch == 1 ? 0 : 1;
+}
 
+void UpdateSession::InstallPauseEnded() {
+    std::lock_guard guard(m_lock);
+    StopPoll(m_installPause);
+    try {
+        RunPackage(m_pausedLaunch, false);
+    } catch (const UpdateError& error) {
+        Trace("InstallFile : " + error.text);
+    } catch (const std::exception& error) {
+        Trace(std::string("InstallFile : ") + error.what());
+    }
+}
+
+int UpdateSession::RunPackage(int launch, bool mayStart) {
     std::vector<std::string> arguments;
     std::string prefix = "fullpath=";
     size_t prefixLength = prefix.size();
@@ -621,13 +663,13 @@ int UpdateSession::InstallFile(int launch) {
         arguments.push_back(prefix + folder);
     }
 
-    if (launch == 1) {
-        if (!VerifyPackage()) return 0;
-        if (!tonvik::platform::StartProgram(PackagePath(), arguments, m_programFolder)) {
-            Trace("InstallFile : cannot start the package " + PackagePath().string());
-            RemoveFile(m_localPath);
-            RemoveFile(m_pendingPath);
-        }
+    if (launch != 1) return 1;
+    if (!VerifyPackage() || !mayStart) return 0;
+    const fs::path package = PackagePath();
+    if (!tonvik::platform::StartProgram(package, arguments, m_programFolder)) {
+        Trace("InstallFile : cannot start the package " + package.string());
+        RemoveFile(m_localPath);
+        RemoveFile(m_pendingPath);
     }
     return 1;
 }
@@ -705,10 +747,6 @@ void DeleteFilesIn(const fs::path& folder, std::string_view suffix) {
 void UpdateSession::ClearWorkFolder() { DeleteFilesIn(m_workFolder.Path(), ""); }
 
 void UpdateSession::DeleteInstallers() { DeleteFilesIn(m_workFolder.Path(), ".exe"); }
-
-void UpdateSession::Settle() {
-    if (m_env.settleWait.count() > 0) std::this_thread::sleep_for(m_env.settleWait);
-}
 
 // ---------------------------------------------------------------------------
 // Polls

@@ -65,7 +65,8 @@ struct SessionEnvironment {
     std::chrono::milliseconds manifestPollInterval{50};
     std::chrono::milliseconds packagePollInterval{1000};
     // The pause after deleting a file about to be downloaded again, and
-    // before an installation gives up on a package.
+    // after an installation gave up on a package. The calling thread goes on
+    // meanwhile: the work continues from a timer.
     std::chrono::milliseconds settleWait{1000};
 
     // The running program's folder, the user's data folder, the file
@@ -109,6 +110,7 @@ public:
     const PartRange& Range() const { return m_range; }
     const std::vector<std::string>& Parts() const { return m_parts; }
     bool IsManifestPollActive() const;
+    // Also while a download waits for its pause to end.
     bool IsPackagePollActive() const;
     HttpDownloader& Downloader() { return *m_downloader; }
 
@@ -132,6 +134,7 @@ private:
     bool PlacePackage();
     // The part list and range belong to one package: a new one is planned afresh.
     void ForgetPlan();
+    void QueueDownload(const DownloadTask& task);
     void CompleteDownload();
     // Sets a release aside whose install type says it is never installed:
     // the local state goes back to nothing pending and its package is
@@ -143,6 +146,10 @@ private:
     void PlanCurrentTarget();
     void ReplanFromPackageAddress();
     bool StartInstaller(const char* mode);
+    // The package's arguments, and with `launch` 1 its verification and
+    // start (only when `mayStart`); InstallFile's result.
+    int RunPackage(int launch, bool mayStart);
+    void InstallPauseEnded();
 
     // Loads the local manifest into the document holder, writes the local
     // record's fields and saves with `option`. False when nothing was written.
@@ -153,7 +160,6 @@ private:
     void DeleteInstallers();
     void DeleteManifests();
     void RemoveFile(const std::filesystem::path& file);
-    void Settle();
 
     void StartPoll(std::unique_ptr<QTimer>& timer, std::chrono::milliseconds interval, void (UpdateSession::*tick)());
     static void StopPoll(std::unique_ptr<QTimer>& timer);
@@ -177,6 +183,11 @@ private:
     HttpDownloaderPtr m_downloader;
     std::unique_ptr<QTimer> m_manifestPoll;
     std::unique_ptr<QTimer> m_packagePoll;
+    // The package task waiting for the pause after its file was deleted;
+    // the package poll's first tick queues it.
+    std::optional<DownloadTask> m_pausedDownload;
+    std::unique_ptr<QTimer> m_installPause;
+    int m_pausedLaunch = 0;
 
     int m_updateKind = kUpdateNone;
     PartRange m_range;

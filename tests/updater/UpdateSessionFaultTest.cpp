@@ -392,6 +392,30 @@ TEST_F(UpdateSessionTest, AReleaseThatIsNeverInstalledLeavesNothingPending) {
     EXPECT_EQ(Session().CheckNewSetup(), 0);
 }
 
+TEST_F(UpdateSessionTest, ThePauseBeforeARedownloadLeavesTheThreadFree) {
+    const auto& product = Product(5);
+    const std::string mainPath = product.folder + product.mainFile;
+    standIn.SetFault(mainPath, standin::MakeFault(standin::FaultKind::Hang));
+    WriteWorkManifests(5, "2");
+    settleWait = std::chrono::milliseconds(200);
+    UpdateSession& session = NewSession();
+    session.SetPrjCode(5);
+    const fs::path download = WorkPath("Temp") / product.mainFile;
+    fs::create_directories(download.parent_path());
+    std::ofstream(download) << "stale";
+
+    EXPECT_EQ(session.DownloadSetupFile(1, 0), 0);
+    // Deleted at once; the download waits for the pause on a timer.
+    EXPECT_FALSE(fs::exists(download));
+    EXPECT_TRUE(session.Downloader().WaitUntilIdle(std::chrono::milliseconds(0)));
+    EXPECT_TRUE(session.IsPackagePollActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return standIn.HungCount(mainPath) >= 1; }, 30000));
+    standIn.ClearFault(mainPath);
+    standIn.ReleaseHung(mainPath);
+    ASSERT_TRUE(WaitUntilQuiet());
+    EXPECT_EQ(Md5FileHex(WorkPath(product.mainFile)), product.mainMd5);
+}
+
 TEST_F(UpdateSessionTest, DownloadSetupFileRecordsTheTargetInTheLocalManifest) {
     WriteWorkManifests(5, "2");
     UpdateSession& session = NewSession();
