@@ -1,5 +1,6 @@
 #include "updater/UpdateSession.h"
 
+#include "platform/Executable.h"
 #include "platform/FileTimes.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
@@ -666,6 +667,11 @@ int UpdateSession::RunPackage(int launch, bool mayStart) {
     if (launch != 1) return 1;
     if (!VerifyPackage() || !mayStart) return 0;
     const fs::path package = PackagePath();
+    // A package arrives from its download without the right to run; it gets
+    // it only now that it matched its digest.
+    if (!tonvik::platform::MakeRunnable(package)) {
+        Trace("InstallFile : cannot make the package runnable " + package.string());
+    }
     if (!tonvik::platform::StartProgram(package, arguments, m_programFolder)) {
         Trace("InstallFile : cannot start the package " + package.string());
         RemoveFile(m_localPath);

@@ -106,6 +106,15 @@ protected:
     QString ArgsFile() const { return Path(program / "installer-args.txt"); }
     std::string InstallerArguments() const { return TempDir::Read(program / "installer-args.txt"); }
     const standin::St_Product& Music() const { return standIn.UpdateHost().Products()[5]; }
+    // Serves the music manifest with one text replaced.
+    void ServeMusicManifestWith(const std::string& from, const std::string& to) {
+        std::string manifest;
+        ASSERT_TRUE(standIn.UpdateHost().Manifest(Music().manifestPath, "{HOST}", manifest));
+        const size_t at = manifest.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        manifest.replace(at, from.size(), to);
+        standIn.SetDocument(Music().manifestPath, manifest);
+    }
 
     TempDir root;
     fs::path program = root / "program";
@@ -158,11 +167,7 @@ TEST_F(PatchwellHostTest, MultiPartPatchLeftForTheNextStartFailsVerificationTher
 }
 
 TEST_F(PatchwellHostTest, TypeFourStartsInstallNoExitAfterNextStart) {
-    std::string manifest;
-    ASSERT_TRUE(standIn.UpdateHost().Manifest(Music().manifestPath, "{HOST}", manifest));
-    const std::string from = "<type>2</type>";
-    manifest.replace(manifest.find(from), from.size(), "<type>4</type>");
-    standIn.SetDocument(Music().manifestPath, manifest);
+    ServeMusicManifestWith("<type>2</type>", "<type>4</type>");
 
     const HostRun run = Run({"--answers", "next", "prj", "5", "check", "2", "1.00.0100", "5", "wait-file", ArgsFile(),
                              QString::number(kWaitMs)});
@@ -172,11 +177,7 @@ TEST_F(PatchwellHostTest, TypeFourStartsInstallNoExitAfterNextStart) {
 }
 
 TEST_F(PatchwellHostTest, ForcedUpdateShowsTheForcedLabelWithoutChoice) {
-    std::string manifest;
-    ASSERT_TRUE(standIn.UpdateHost().Manifest(Music().manifestPath, "{HOST}", manifest));
-    const std::string from = "<type>2</type>";
-    manifest.replace(manifest.find(from), from.size(), "<type>1</type>");
-    standIn.SetDocument(Music().manifestPath, manifest);
+    ServeMusicManifestWith("<type>2</type>", "<type>1</type>");
 
     const HostRun run = Run({"--answers", "ok", "prj", "5", "check", "2", "1.00.0100", "5", "wait-file", ArgsFile(),
                              QString::number(kWaitMs)});
@@ -184,6 +185,28 @@ TEST_F(PatchwellHostTest, ForcedUpdateShowsTheForcedLabelWithoutChoice) {
     EXPECT_EQ(run.Starting("prompt "),
               std::vector<std::string>{"Tonvik Player|Tonvik Player有最新升级|主版本升级|强制升级包！|nochoice"});
     EXPECT_EQ(InstallerArguments(), "install 5\n");
+}
+
+TEST_F(PatchwellHostTest, InstallFileRunsTheVerifiedPackage) {
+    // The package is a small program that records its arguments in the
+    // folder it is given.
+    const std::string package =
+        "#!/bin/sh\n"
+        "folder=\"${1#fullpath=}\"\n"
+        "echo \"$*\" > \"$folder/package-args.tmp\"\n"
+        "mv \"$folder/package-args.tmp\" \"$folder/package-args.txt\"\n";
+    ServeMusicManifestWith(Music().mainMd5, patchwell::Md5Hex(package));
+    standIn.SetDocument(Music().folder + Music().mainFile, package, "application/octet-stream");
+    const HostRun first = Run({"--answers", "next", "prj", "5", "check", "2", "1.00.0100", "5", "wait-prompts", "1",
+                               QString::number(kWaitMs), "state"});
+    ASSERT_TRUE(first.Has("CheckNewSetup 1")) << first.output;
+
+    const HostRun install =
+        Run({"prj", "5", "install", "1", "wait-file", Path(program / "package-args.txt"), QString::number(kWaitMs)});
+    ASSERT_EQ(install.exitCode, 0) << install.output;
+    EXPECT_TRUE(install.Has("InstallFile 1"));
+    EXPECT_EQ(TempDir::Read(program / "package-args.txt"), "fullpath=" + program.string() + "\n");
+    EXPECT_TRUE(fs::exists(WorkFolder() / "Update.xml"));
 }
 
 TEST_F(PatchwellHostTest, AnInstallFileThatFailsInsideAnswersZero) {
