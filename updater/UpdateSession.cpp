@@ -86,8 +86,9 @@ UpdateSession::UpdateSession(SessionEnvironment environment)
 }
 
 UpdateSession::~UpdateSession() {
-    StopPoll(m_manifestPoll);
-    StopPoll(m_packagePoll);
+    DisposeTimer(m_manifestPoll);
+    DisposeTimer(m_packagePoll);
+    DisposeTimer(m_installPause);
 }
 
 // ---------------------------------------------------------------------------
@@ -759,11 +760,9 @@ void UpdateSession::DeleteInstallers() { DeleteFilesIn(m_workFolder.Path(), ".ex
 
 void UpdateSession::StartPoll(std::unique_ptr<QTimer>& timer, std::chrono::milliseconds interval,
                               void (UpdateSession::*tick)()) {
-    if (timer && timer->thread() != QThread::currentThread()) {
-        // A timer only runs on the thread that made it; this call's thread
-        // runs the polls from now on.
-        timer.release()->deleteLater();
-    }
+    // A timer only runs on the thread that made it; this call's thread runs
+    // the polls from now on.
+    if (timer && timer->thread() != QThread::currentThread()) DisposeTimer(timer);
     if (!timer) {
         timer = std::make_unique<QTimer>();
         QObject::connect(timer.get(), &QTimer::timeout, [this, tick] { (this->*tick)(); });
@@ -773,6 +772,18 @@ void UpdateSession::StartPoll(std::unique_ptr<QTimer>& timer, std::chrono::milli
 
 void UpdateSession::StopPoll(std::unique_ptr<QTimer>& timer) {
     if (timer && timer->thread() == QThread::currentThread()) timer->stop();
+}
+
+void UpdateSession::DisposeTimer(std::unique_ptr<QTimer>& timer) {
+    if (!timer) return;
+    if (timer->thread() == QThread::currentThread()) {
+        timer.reset();
+        return;
+    }
+    // Its own thread may still be running it: without its connection it
+    // never calls into the session again, and it is deleted over there.
+    QObject::disconnect(timer.get(), nullptr, nullptr, nullptr);
+    timer.release()->deleteLater();
 }
 
 bool UpdateSession::IsManifestPollActive() const { return m_manifestPoll && m_manifestPoll->isActive(); }

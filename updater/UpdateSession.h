@@ -163,6 +163,10 @@ private:
 
     void StartPoll(std::unique_ptr<QTimer>& timer, std::chrono::milliseconds interval, void (UpdateSession::*tick)());
     static void StopPoll(std::unique_ptr<QTimer>& timer);
+    // Deletes a timer of this thread; one of another thread, which can be
+    // neither stopped nor deleted from here, is cut off from the session
+    // and left to be deleted on its own thread.
+    static void DisposeTimer(std::unique_ptr<QTimer>& timer);
     void HandlePollError(const UpdateError& error);
 
     SessionEnvironment m_env;

@@ -472,5 +472,32 @@ TEST_F(UpdateSessionFlowTest, InstallFileGivesUpOnTheThirdCall) {
     EXPECT_TRUE(Started().empty());
 }
 
+TEST_F(UpdateSessionFlowTest, ASessionEndedOnAnotherThreadLeavesItsTimerToThatThread) {
+    standIn.SetFault(Product(5).manifestPath, standin::MakeFault(standin::FaultKind::Hang));
+    NewSession().SetPrjCode(5);
+    QThread worker;
+    QObject context;
+    context.moveToThread(&worker);
+    worker.start();
+    QMetaObject::invokeMethod(&context, [this] { Check(5, kOlderMain); }, Qt::BlockingQueuedConnection);
+    ASSERT_TRUE(Session().IsManifestPollActive());
+
+    static std::atomic<int> timerWarnings{0};
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            if (text.contains(QLatin1String("Timers cannot"))) ++timerWarnings;
+        });
+    NewSession();
+    // The old poll's timer is deleted on its own thread.
+    QMetaObject::invokeMethod(&context, [] {}, Qt::BlockingQueuedConnection);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(timerWarnings.load(), 0);
+
+    QMetaObject::invokeMethod(&context, [&context] { context.moveToThread(QCoreApplication::instance()->thread()); },
+                              Qt::BlockingQueuedConnection);
+    worker.quit();
+    ASSERT_TRUE(worker.wait(10000));
+}
+
 }  // namespace
 }  // namespace patchwell::testing
