@@ -8,7 +8,9 @@
 // Commands: prj N | check CODE VERSION PROJECT | setup | complete | state |
 // install LAUNCH | download DELETE KIND | wait-file PATH MS | wait-gone PATH MS |
 // wait-prompts N MS | wait-messages N MS | window (opens a window titled
-// "在线升级") | unload | load
+// "在线升级") | unload | load | wait-fifo-writer MS (until a thread of this
+// process waits in opening a pipe for writing) | drain PATH MS (reads the
+// pipe at PATH until its writer closes it)
 // The exit code is 0, 2 for a bad command line or a library that does not
 // load, 3 when a wait ran out of time.
 
@@ -16,6 +18,8 @@
 #include "updater/Patchwell.h"
 
 #include <QApplication>
+#include <QDirIterator>
+#include <QFile>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +27,10 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <deque>
 #include <functional>
@@ -109,6 +117,36 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
     return true;
 }
 
+// A thread of this process waits in opening a pipe that nobody reads.
+bool WaitsForAPipeReader() {
+    QDirIterator tasks(QStringLiteral("/proc/self/task"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (tasks.hasNext()) {
+        QFile wchan(tasks.next() + QStringLiteral("/wchan"));
+        if (wchan.open(QIODevice::ReadOnly) && wchan.readAll().contains("partner")) return true;
+    }
+    return false;
+}
+
+// Reads the pipe at `path` until its writer closes it.
+bool Drain(const QString& path, int ms) {
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return false;
+    bool closed = false;
+    WaitFor(
+        [&] {
+            char buffer[4096];
+            for (;;) {
+                const ssize_t got = ::read(fd, buffer, sizeof buffer);
+                if (got > 0) continue;
+                closed = got == 0;
+                return closed || errno != EAGAIN;
+            }
+        },
+        ms);
+    ::close(fd);
+    return closed;
+}
+
 std::deque<PromptAnswer> ParseAnswers(const QString& list, bool& ok) {
     std::deque<PromptAnswer> answers;
     ok = true;
@@ -184,7 +222,11 @@ int main(int argc, char** argv) {
             }
             return true;
         };
-        if (!bound && command != QLatin1String("load")) {
+        static const QStringList libraryCommands = {QStringLiteral("prj"),      QStringLiteral("check"),
+                                                    QStringLiteral("setup"),    QStringLiteral("complete"),
+                                                    QStringLiteral("state"),    QStringLiteral("install"),
+                                                    QStringLiteral("download"), QStringLiteral("unload")};
+        if (!bound && libraryCommands.contains(command)) {
             Print(QStringLiteral("not loaded %1").arg(command));
             return 2;
         }
@@ -235,6 +277,16 @@ int main(int argc, char** argv) {
             const bool gone = command == QLatin1String("wait-gone");
             const bool ok = WaitFor([&] { return QFileInfo::exists(path) != gone; }, number(i + 2));
             Print(QStringLiteral("%1 %2").arg(command, ok ? QStringLiteral("ok") : QStringLiteral("timeout")));
+            if (!ok) exitCode = 3;
+            i += 3;
+        } else if (command == QLatin1String("wait-fifo-writer") && need(1)) {
+            const bool ok = WaitFor(WaitsForAPipeReader, number(i + 1));
+            Print(QStringLiteral("%1 %2").arg(command, ok ? QStringLiteral("ok") : QStringLiteral("timeout")));
+            if (!ok) exitCode = 3;
+            i += 2;
+        } else if (command == QLatin1String("drain") && need(2)) {
+            const bool ok = Drain(args[i + 1], number(i + 2));
+            Print(QStringLiteral("drain %1").arg(ok ? QStringLiteral("ok") : QStringLiteral("failed")));
             if (!ok) exitCode = 3;
             i += 3;
         } else if ((command == QLatin1String("wait-prompts") || command == QLatin1String("wait-messages")) && need(2)) {

@@ -9,6 +9,8 @@
 #include "updater/Md5.h"
 #include "updater/WorkFolder.h"
 
+#include <sys/stat.h>
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -55,6 +57,7 @@ protected:
         fs::create_directories(dataHome);
         fs::copy_file(PATCHWELL_HOST_PROGRAM, program / "patchwell_host");
         fs::copy_file(PATCHWELL_LIBRARY, program / "libPatchwell.so");
+        fs::copy_file(PATCHWELL_ENGINE_LIBRARY, program / "libPatchwellEngine.so");
         AddInstaller();
         std::ofstream ini(program / "Patchwell.ini");
         ini << "[Hosts]\nUpdate=" << standIn.Host() << "\nGamePatch=" << standIn.Host() << "\n";
@@ -221,6 +224,20 @@ TEST_F(PatchwellHostTest, AnInstallFileThatFailsInsideAnswersZero) {
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.Starting("InstallFile "), (std::vector<std::string>{"0", "0"}));
     EXPECT_NE(run.output.find("InstallFile : MD5 is not available"), std::string::npos) << run.output;
+}
+
+TEST_F(PatchwellHostTest, AWorkerLeftRunningAtUnloadFinishesAfterTheLibraryWent) {
+    // The package's temporary file is a pipe that nobody reads: opening it
+    // holds the download's worker where no cancellation reaches it.
+    const fs::path pipe = WorkFolder() / "Temp" / (Music().mainFile + ".qud");
+    fs::create_directories(pipe.parent_path());
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const HostRun run = Run({"prj", "5", "check", "2", "1.00.0100", "5", "wait-fifo-writer", QString::number(kWaitMs),
+                             "unload", "drain", Path(pipe), QString::number(kWaitMs)});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(run.Has("unload 1 window closed"));
+    EXPECT_TRUE(run.Has("drain ok"));
+    EXPECT_TRUE(run.Has("done"));
 }
 
 TEST_F(PatchwellHostTest, MissingInstallerIsReportedInAMessageBox) {
