@@ -6,8 +6,11 @@
 #include <QCloseEvent>
 #include <QPalette>
 
+// Other processes may only ask for the player to be shown and for the
+// orderly close; every other message comes from this program's windows.
 CMainFrame::CMainFrame(EndProcess endProcess)
-    : QWidget(nullptr), CMessageTarget(this), m_endProcess(std::move(endProcess)), m_channel(this) {
+    : QWidget(nullptr), CMessageTarget(this), m_endProcess(std::move(endProcess)),
+      m_channel(this, {WM_FRAME_ACTIVATE, WM_FRAME_CLOSEAPP}) {
     setObjectName(QString::fromUtf8(kMainFrameClassName));
     setWindowTitle(QString::fromUtf8(kMainFrameTitle));
     QPalette palette = this->palette();
@@ -27,8 +30,12 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::Create() {
     if (!OnCreate()) return false;
-    // From here on a second start finds this frame by its title.
-    if (!m_channel.Listen(kMainFrameTitle)) Trace("OnCreate===Can not listen as %s", kMainFrameTitle);
+    // From here on a second start finds this frame by its title. A frame
+    // nobody can find could never be activated nor closed by the close tool.
+    if (!m_channel.Listen(kMainFrameTitle)) {
+        Trace("OnCreate===Can not listen as %s", kMainFrameTitle);
+        return false;
+    }
     return true;
 }
 

@@ -21,7 +21,7 @@ public:
     CMainFrame& operator=(const CMainFrame&) = delete;
 
     // Creates the frame: OnCreate, then the frame becomes findable by its
-    // title. False when creation failed (the program then ends).
+    // title. False when either failed (the program then ends).
     bool Create();
 
     // Runs on 0x046B. Later the player window is shown and restored here.

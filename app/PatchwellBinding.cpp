@@ -3,6 +3,7 @@
 #include "common/Trace.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
+#include "updater/Patchwell.h"
 
 #include <QLibrary>
 #include <QString>
@@ -15,10 +16,6 @@
 #include <vector>
 
 namespace {
-
-using SetPrjCodeFunction = int (*)(int);
-using SetupNewVersionFunction = int (*)();
-using CheckUpdateFunction = int (*)(int*, const char*, int);
 
 // Loads the library from the program's folder, else from the search path.
 std::unique_ptr<QLibrary> LoadPatchwell(const std::filesystem::path& programFolder) {
@@ -54,9 +51,9 @@ int SetupNewVersionDllIn(const std::filesystem::path& programFolder, int project
     {
         auto library = LoadPatchwell(programFolder);
         if (!library) return 0;
-        if (auto setPrjCode = Resolve<SetPrjCodeFunction>(*library, "SetPrjCode")) setPrjCode(projectCode);
+        if (auto setPrjCode = Resolve<decltype(&::SetPrjCode)>(*library, "SetPrjCode")) setPrjCode(projectCode);
         // Only the low 8 bits of the answer count.
-        if (auto setupNewVersion = Resolve<SetupNewVersionFunction>(*library, "SetupNewVersion")) {
+        if (auto setupNewVersion = Resolve<decltype(&::SetupNewVersion)>(*library, "SetupNewVersion")) {
             newVersion = static_cast<unsigned char>(setupNewVersion());
         }
         library->unload();
@@ -80,8 +77,8 @@ void CheckPatchwellIn(const std::filesystem::path& programFolder, int updateCode
     // Never unloaded: the library's polls run later from this thread's timers.
     auto library = LoadPatchwell(programFolder);
     if (!library) return;
-    if (auto setPrjCode = Resolve<SetPrjCodeFunction>(*library, "SetPrjCode")) setPrjCode(projectCode);
-    if (auto checkUpdate = Resolve<CheckUpdateFunction>(*library, "CheckUpdate")) {
+    if (auto setPrjCode = Resolve<decltype(&::SetPrjCode)>(*library, "SetPrjCode")) setPrjCode(projectCode);
+    if (auto checkUpdate = Resolve<decltype(&::CheckUpdate)>(*library, "CheckUpdate")) {
         int code = updateCode;
         checkUpdate(&code, version, projectCode);
     }

@@ -85,7 +85,10 @@ int CTonvikMusicApp::InitInstance() {
 
     // 8. The hidden main frame.
     m_pMainWnd = std::make_unique<CMainFrame>([this](unsigned exitCode) { TerminateProcess(exitCode); });
-    if (!m_pMainWnd->Create()) return 0;
+    if (!m_pMainWnd->Create()) {
+        Trace("InitInstance===Failed to create the main frame.");
+        return 0;
+    }
 
     // 9. It stays hidden.
     m_pMainWnd->hide();

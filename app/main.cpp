@@ -4,6 +4,7 @@
 #include "common/TraceSettings.h"
 #include "common/WellKnownPaths.h"
 #include "platform/Paths.h"
+#include "web/WebEngine.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int, char* argv[]) {
     // The program takes no arguments, not even the framework's own.
     int argumentCount = 1;
     char* arguments[] = {argv[0], nullptr};
+    PrepareWebEngine();
     QApplication application(argumentCount, arguments);
     RouteTraceBySettings(tonvik::platform::ProgramFolder() / kIniFileName);
 

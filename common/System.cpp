@@ -1,12 +1,26 @@
 #include "common/System.h"
 
 #include "common/Trace.h"
-#include "platform/Network.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace {
+
+using tonvik::platform::InterfaceAddress;
+
+bool IsReachableAddress(const InterfaceAddress& address) {
+    const auto& b = address.bytes;
+    if (address.family == InterfaceAddress::Family::IPv4) {
+        if (b[0] == 0 || b[0] == 127) return false;  // unspecified, loopback
+        return !(b[0] == 169 && b[1] == 254);        // link-local: taken for want of a network
+    }
+    if (b[0] == 0xFF) return false;                           // multicast
+    if (b[0] == 0xFE && (b[1] & 0xC0) == 0x80) return false;  // link-local
+    const bool zeroPrefix = std::all_of(b.begin(), b.end() - 1, [](uint8_t byte) { return byte == 0; });
+    return !(zeroPrefix && b.back() <= 1);                    // unspecified, loopback
+}
 
 // Makes sure `path` is a folder: a plain file in its way is deleted.
 bool EnsureFolder(const std::filesystem::path& path) {
@@ -67,12 +81,14 @@ int GetOsFamily(int* edition) {
     return OsFamilyFromVersion(OsPlatform::Other, 0, 0);
 }
 
-int NetworkAvailableFromAddress(const std::optional<std::string>& firstAddress) {
-    if (!firstAddress || firstAddress->empty()) return 0;
-    return *firstAddress == "127.0.0.1" ? 0 : 1;
+int NetworkAvailableFromInterfaces(const std::vector<InterfaceAddress>& addresses) {
+    for (const InterfaceAddress& address : addresses) {
+        if (address.up && !address.loopback && IsReachableAddress(address)) return 1;
+    }
+    return 0;
 }
 
 int IsNetworkAvailable() {
     if (auto forced = tonvik::platform::NetworkStateOverride()) return *forced ? 1 : 0;
-    return NetworkAvailableFromAddress(tonvik::platform::FirstHostAddress());
+    return NetworkAvailableFromInterfaces(tonvik::platform::InterfaceAddresses());
 }

@@ -1,10 +1,11 @@
 #pragma once
 // System and network checks, and the per-user data folder.
 
+#include "platform/Network.h"
+
 #include <filesystem>
-#include <optional>
-#include <string>
 #include <string_view>
+#include <vector>
 
 // The data folder for `name`: the user's data folder, then "Velora", then
 // `name`. After each step a plain file of that name is deleted and a missing
@@ -27,9 +28,12 @@ int OsFamilyFromVersion(OsPlatform platform, unsigned major, unsigned minor);
 // or -1 when the version cannot be read. `edition`, when given, receives 0.
 int GetOsFamily(int* edition = nullptr);
 
-// The network rule: offline when the host name has no address or its first
-// address is the loopback address 127.0.0.1.
-int NetworkAvailableFromAddress(const std::optional<std::string>& firstAddress);
+// The network rule: online when an interface that is up and is no loopback
+// has an address another machine could reach, IPv4 or global IPv6 (not
+// loopback, link-local, multicast or unspecified). Names are never resolved:
+// what the hosts file says of this machine's name is no network.
+int NetworkAvailableFromInterfaces(const std::vector<tonvik::platform::InterfaceAddress>& addresses);
 
-// 1 when the machine seems to have a network, else 0.
+// 1 when the machine has a network, else 0. Cheap enough for the timer of
+// the main frame.
 int IsNetworkAvailable();

@@ -16,7 +16,7 @@ std::string ToNarrow(std::u16string_view text, unsigned codePage) {
 }
 
 std::string AnsiToUtf8(std::string_view ansi) {
-    return ConvertCharset(ansi, "CP936", "UTF-8").value_or(std::string());
+    return ConvertCharset(ansi, "CP936", "UTF-8", OnInvalid::Replace).value_or(std::string());
 }
 
 std::string Utf8ToAnsi(std::string_view utf8) {

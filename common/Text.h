@@ -20,8 +20,12 @@ using tonvik::platform::kCodePageUtf8;
 std::u16string ToWide(std::string_view text, unsigned codePage = kCodePageAnsi);
 std::string ToNarrow(std::u16string_view text, unsigned codePage = kCodePageAnsi);
 
-// System code page to UTF-8 and back; an empty result on failure.
+// System code page to UTF-8, as the code page decodes: GBK's user-defined
+// characters become their private-use characters and each byte that is no
+// character becomes U+FFFD, so a name never turns into an empty text.
 std::string AnsiToUtf8(std::string_view ansi);
+// UTF-8 to the system code page (private-use characters back to their
+// user-defined double bytes); an empty result on failure.
 std::string Utf8ToAnsi(std::string_view utf8);
 
 // The CP936 bytes of a UTF-8 literal from the source code, e.g.

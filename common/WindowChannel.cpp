@@ -1,5 +1,7 @@
 #include "common/WindowChannel.h"
 
+#include "common/Trace.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDataStream>
@@ -10,6 +12,8 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace {
 
@@ -65,12 +69,24 @@ QString WindowChannelPath(std::string_view utf8Title) {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)).filePath(name);
 }
 
-bool FindWindowByTitle(std::string_view utf8Title, std::chrono::milliseconds timeout) {
+namespace {
+
+// Whether a live process listens on the socket path.
+bool AnswersOn(const QString& path, std::chrono::milliseconds timeout) {
     QLocalSocket socket;
-    socket.connectToServer(WindowChannelPath(utf8Title));
+    socket.connectToServer(path);
     const bool found = socket.waitForConnected(static_cast<int>(timeout.count()));
     socket.abort();
     return found;
+}
+
+// How long Listen gives a window that may still hold the title to answer.
+constexpr std::chrono::milliseconds kLiveWindowTimeout(1000);
+
+}  // namespace
+
+bool FindWindowByTitle(std::string_view utf8Title, std::chrono::milliseconds timeout) {
+    return AnswersOn(WindowChannelPath(utf8Title), timeout);
 }
 
 RemoteSendStatus SendMessageToWindow(std::string_view utf8Title, unsigned message, WPARAM wParam, LPARAM lParam,
@@ -99,8 +115,8 @@ RemoteSendStatus SendMessageToWindow(std::string_view utf8Title, unsigned messag
     return RemoteSendStatus::Delivered;
 }
 
-CWindowChannel::CWindowChannel(QObject* target, QObject* parent)
-    : QObject(parent), m_target(target), m_server(new QLocalServer(this)) {
+CWindowChannel::CWindowChannel(QObject* target, std::initializer_list<unsigned> acceptedMessages, QObject* parent)
+    : QObject(parent), m_target(target), m_acceptedMessages(acceptedMessages), m_server(new QLocalServer(this)) {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, [this] { OnNewConnection(); });
 }
@@ -111,8 +127,17 @@ bool CWindowChannel::Listen(std::string_view utf8Title) {
     Close();
     const QString path = WindowChannelPath(utf8Title);
     QDir().mkpath(QFileInfo(path).absolutePath());
+    if (AnswersOn(path, kLiveWindowTimeout)) {
+        Trace("CWindowChannel::Listen===A live window listens on %s", qUtf8Printable(path));
+        return false;
+    }
+    // Nobody answers: a socket file there was left by a process that ended
+    // without closing it.
     QLocalServer::removeServer(path);
-    return m_server->listen(path);
+    if (m_server->listen(path)) return true;
+    Trace("CWindowChannel::Listen===Can not listen on %s : %s", qUtf8Printable(path),
+          qUtf8Printable(m_server->errorString()));
+    return false;
 }
 
 void CWindowChannel::Close() {
@@ -135,6 +160,11 @@ void CWindowChannel::OnReadable(QLocalSocket* socket) {
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     if (!DecodeRecord(socket->read(kRecordSize), message, wParam, lParam)) {
+        socket->abort();
+        return;
+    }
+    if (std::find(m_acceptedMessages.begin(), m_acceptedMessages.end(), message) == m_acceptedMessages.end()) {
+        Trace("CWindowChannel===Refused message 0x%04X from another process.", message);
         socket->abort();
         return;
     }

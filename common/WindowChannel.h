@@ -21,7 +21,9 @@
 #include <QString>
 
 #include <chrono>
+#include <initializer_list>
 #include <string_view>
+#include <vector>
 
 class QLocalServer;
 class QLocalSocket;
@@ -44,17 +46,21 @@ enum class RemoteSendStatus {
 RemoteSendStatus SendMessageToWindow(std::string_view utf8Title, unsigned message, WPARAM wParam, LPARAM lParam,
                                      std::chrono::milliseconds timeout, LRESULT* result = nullptr);
 
-// Makes a message target findable by title: every message that arrives is
-// sent to the target on this object's thread, as if sent in-process.
+// Makes a message target findable by title: each message that arrives is
+// sent to the target on this object's thread, as if sent in-process, when
+// its number is one the target accepts from other processes. Any other is
+// dropped with a trace and its connection closed unanswered: its parameters
+// are values another process chose, and some messages carry pointers.
 class CWindowChannel : public QObject {
 public:
-    CWindowChannel(QObject* target, QObject* parent = nullptr);
+    CWindowChannel(QObject* target, std::initializer_list<unsigned> acceptedMessages, QObject* parent = nullptr);
     ~CWindowChannel() override;
     CWindowChannel(const CWindowChannel&) = delete;
     CWindowChannel& operator=(const CWindowChannel&) = delete;
 
-    // Starts listening under the title. A socket file left by a dead process
-    // is replaced, so only call this while holding the single-instance lock.
+    // Starts listening under the title. A socket file nobody answers on (left
+    // by a process that died) is replaced; a live window keeps its title and
+    // this fails, as it does when the socket cannot be made at all.
     bool Listen(std::string_view utf8Title);
     // Stops listening and removes the socket file.
     void Close();
@@ -65,5 +71,6 @@ private:
     void OnReadable(QLocalSocket* socket);
 
     QPointer<QObject> m_target;
+    std::vector<unsigned> m_acceptedMessages;
     QLocalServer* m_server;
 };

@@ -11,6 +11,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 namespace message_detail {
 
@@ -84,6 +85,12 @@ int CMessageHandle::PendingSends() const { return m_mailbox ? m_mailbox->pending
 
 // ---------------------------------------------------------------- target
 
+namespace {
+// The message whose handler runs on this thread now (innermost, when a
+// handler runs a nested event loop), for MessageText.
+thread_local const CMessageEvent* t_handledMessage = nullptr;
+}  // namespace
+
 // Hands the target's message events to its tables.
 class CMessageTarget::Filter : public QObject {
 public:
@@ -93,7 +100,9 @@ public:
         if (event->type() != CMessageEvent::EventType() || watched != m_target->m_self) return false;
         auto* message = static_cast<CMessageEvent*>(event);
         if (message->BeginHandling()) {
+            const CMessageEvent* outer = std::exchange(t_handledMessage, message);
             message->SetResult(m_target->DispatchMessage(message->Message(), message->WParam(), message->LParam()));
+            t_handledMessage = outer;
         }
         return true;
     }
@@ -214,6 +223,26 @@ bool PostMessage(const CMessageHandle& target, unsigned message, WPARAM wParam, 
     if (!target.m_mailbox) return false;
     std::lock_guard lock(target.m_mailbox->mutex);
     return PostMessage(target.m_mailbox->object, message, wParam, lParam);
+}
+
+bool PostMessageWithText(const CMessageHandle& target, unsigned message, WPARAM wParam, std::u16string text) {
+    if (!target.m_mailbox) return false;
+    auto owned = std::make_unique<const std::u16string>(std::move(text));
+    auto* event = new CMessageEvent(message, wParam, reinterpret_cast<LPARAM>(owned->c_str()));
+    event->AttachText(std::move(owned));
+    std::lock_guard lock(target.m_mailbox->mutex);
+    if (!target.m_mailbox->object) {
+        delete event;
+        return false;
+    }
+    QCoreApplication::postEvent(target.m_mailbox->object, event);
+    return true;
+}
+
+const std::u16string* MessageText(LPARAM lParam) {
+    const std::u16string* text = t_handledMessage ? t_handledMessage->Text() : nullptr;
+    if (!text || reinterpret_cast<LPARAM>(text->c_str()) != lParam) return nullptr;
+    return text;
 }
 
 LRESULT SendMessage(QObject* target, unsigned message, WPARAM wParam, LPARAM lParam) {

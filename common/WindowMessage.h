@@ -30,6 +30,12 @@
 // send to it, the message is handled later from the event loop: its handler
 // must check that the worker's work is still wanted (a generation token), or
 // the worker sends with SendMessageTimeout.
+//
+// A posted message may carry a text of its own (PostMessageWithText): the
+// message owns it, lParam points at its characters, the handler reads it
+// through MessageText while it runs, and the text is freed with the message:
+// after the handler, or unread when the target goes first. Nobody else frees
+// it, so a message that is never delivered neither leaks nor dangles.
 
 #include <QEvent>
 #include <QObject>
@@ -38,7 +44,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
+#include <utility>
 
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
@@ -69,6 +77,9 @@ public:
 
     // For the message layer: a send from another thread waits on this.
     void AttachReply(std::shared_ptr<message_detail::Reply> reply);
+    // The text the message owns (PostMessageWithText), or nullptr.
+    void AttachText(std::unique_ptr<const std::u16string> text) { m_text = std::move(text); }
+    const std::u16string* Text() const { return m_text.get(); }
     // A receiver that handles message events itself (instead of through
     // CMessageTarget) calls this first and skips the message when it returns
     // false: the sender gave up waiting and lParam may no longer be valid.
@@ -80,6 +91,7 @@ private:
     LPARAM m_lParam;
     LRESULT m_result = 0;
     std::shared_ptr<message_detail::Reply> m_reply;
+    std::unique_ptr<const std::u16string> m_text;
 };
 
 // How a send with a time limit ended.
@@ -99,6 +111,7 @@ public:
 private:
     friend class CMessageTarget;
     friend bool PostMessage(const CMessageHandle&, unsigned, WPARAM, LPARAM);
+    friend bool PostMessageWithText(const CMessageHandle&, unsigned, WPARAM, std::u16string);
     friend SendStatus SendMessageTimeout(const CMessageHandle&, unsigned, WPARAM, LPARAM,
                                                     std::chrono::milliseconds, LRESULT*);
     explicit CMessageHandle(std::shared_ptr<message_detail::Mailbox> mailbox) : m_mailbox(std::move(mailbox)) {}
@@ -153,6 +166,15 @@ private:
 // With a raw pointer the caller guarantees that the target exists.
 bool PostMessage(QObject* target, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0);
 bool PostMessage(const CMessageHandle& target, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+// Queues a message that carries `text`: lParam points at its first character
+// (the text ends with a 0). False, and the text freed, when there is no target.
+bool PostMessageWithText(const CMessageHandle& target, unsigned message, WPARAM wParam, std::u16string text);
+
+// For the handler of a message on this thread: the text that message carries
+// when `lParam` is that text, else nullptr. An lParam that came from anywhere
+// else (another process, a message without text) is never read.
+const std::u16string* MessageText(LPARAM lParam);
 
 // Runs the target's handler and returns its result; 0 when there is no
 // target or it was destroyed before handling the message. Waits as long as

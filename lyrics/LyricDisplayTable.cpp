@@ -21,14 +21,16 @@ void CLyricDisplayTable::Build(const std::vector<std::string>& textLines, std::v
     while (trailingBegin > 0 && CountTimes(timeRows[trailingBegin - 1]) == 0)
         timeRows[--trailingBegin][0] = kTrailingMark;
 
-    // Every start time with its place; sorting by (time, row, slot) gives the
-    // order of taking the earliest time over and over, ties going to the
-    // lower row and then the lower slot.
+    // Every start time is taken out of its slot with its place; sorting by
+    // (time, row, slot) gives the order of taking the earliest time over and
+    // over, ties going to the lower row and then the lower slot.
     std::vector<TimeSlot> times;
     for (size_t row = 0; row < n; ++row) {
         for (size_t slot = 0; slot < static_cast<size_t>(kTimeSlots); ++slot) {
-            const uint32_t value = timeRows[row][slot];
-            if (IsStartTime(value)) times.push_back({static_cast<int>(row), static_cast<int>(slot), value});
+            uint32_t& value = timeRows[row][slot];
+            if (!IsStartTime(value)) continue;
+            times.push_back({static_cast<int>(row), static_cast<int>(slot), value});
+            value = kNoTime;
         }
     }
     std::sort(times.begin(), times.end(), [](const TimeSlot& a, const TimeSlot& b) {

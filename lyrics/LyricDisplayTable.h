@@ -20,7 +20,8 @@ public:
 
     // Rebuilds the table. Marks slot 0 of the untimed rows at the top with
     // kLeadingMark and those at the bottom with kTrailingMark (all of them
-    // trailing when no row has a time); the times themselves stay in the rows.
+    // trailing when no row has a time), and empties every slot whose time it
+    // takes into the table, so the rows then hold no time at all.
     void Build(const std::vector<std::string>& textLines, std::vector<TimeRow>& timeRows);
 
     // Empties the table down to the sentinel.

@@ -28,15 +28,7 @@ int LyricModel::CountTimes(int textLine) const {
 }
 
 std::optional<TimeSlot> LyricModel::FindEarliest() const {
-    std::optional<TimeSlot> best;
-    for (size_t row = 0; row < m_timeRows.size(); ++row) {
-        for (size_t slot = 0; slot < static_cast<size_t>(kTimeSlots); ++slot) {
-            const uint32_t value = m_timeRows[row][slot];
-            if (IsStartTime(value) && (!best || value < best->time))
-                best = TimeSlot{static_cast<int>(row), static_cast<int>(slot), value};
-        }
-    }
-    return best;
+    return ::FindEarliest(m_timeRows);
 }
 
 LinePosition LyricModel::FindLineAt(uint32_t position) const {

@@ -29,10 +29,12 @@ public:
 
     // The milliseconds of a time tag's text, or nullopt when it is no time tag.
     static std::optional<uint32_t> ParseTimeTag(std::string_view tag);
-    // The number of start times of text line `textLine` (0 for no such line).
+    // The number of start times text line `textLine` still holds (0 for no
+    // such line). The display build takes every time out of its slot, so
+    // after SetLyric every line holds none.
     int CountTimes(int textLine) const;
-    // The slot with the smallest start time over all rows (the first of equal
-    // ones, by row and then slot), or nullopt when no row has a time.
+    // The earliest time still in a slot (see ::FindEarliest); nullopt after
+    // a build.
     std::optional<TimeSlot> FindEarliest() const;
     // The display line a play position (ms) falls in; index -1 for none.
     LinePosition FindLineAt(uint32_t position) const;
@@ -46,8 +48,9 @@ public:
 
     const std::vector<std::string>& sourceLines() const { return m_sourceLines; }
     const std::vector<std::string>& textLines() const { return m_textLines; }
-    // One row per text line. After a build slot 0 of the untimed lines at the
-    // top holds kLeadingMark and of those at the bottom kTrailingMark.
+    // One row per text line. After a build every slot the table took a time
+    // from is empty, slot 0 of the untimed lines at the top holds
+    // kLeadingMark and of those at the bottom kTrailingMark.
     const std::vector<TimeRow>& timeRows() const { return m_timeRows; }
     // The display lines followed by the end sentinel (displayCount() + 1
     // entries).

@@ -5,7 +5,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 // A lyric keeps at most this many lines of its text; the rest is ignored.
 inline constexpr int kMaxSourceLines = 998;
@@ -51,6 +53,10 @@ struct TimeSlot {
     int slot = 0;
     uint32_t time = 0;
 };
+
+// The slot with the smallest start time over all rows (the first of equal
+// ones, by row and then slot), or nullopt when no row has a time.
+std::optional<TimeSlot> FindEarliest(const std::vector<TimeRow>& rows);
 
 // Where a play position falls: the display line, how far into it, and how
 // long it lasts; index -1 when no line is current.

@@ -15,6 +15,11 @@
 
 namespace {
 
+// The longest line of the play-list file taken as a song: four fields, each
+// far longer than any the service gives. A longer line is garbage and is
+// skipped without being held.
+constexpr size_t kMaxFileLine = 4096;
+
 bool IsValid(const St_SongInfo& song) { return !song.id.empty() && !song.name.empty(); }
 
 // The play-list file has no way to carry a tab or a line break inside a
@@ -301,8 +306,9 @@ int CSongList::SaveToFile() const {
         }
     }
     if (lines == 0) {
+        // Only a play-list file goes, never the folder an unnamed list points at.
         std::error_code ec;
-        std::filesystem::remove(path, ec);
+        if (!std::filesystem::is_directory(path, ec)) std::filesystem::remove(path, ec);
         return 0;
     }
     if (!tonvik::platform::WriteFileAtomically(path, content)) {
@@ -314,6 +320,10 @@ int CSongList::SaveToFile() const {
 
 void CSongList::LoadFromFile() {
     CMFAutoLock lock(*this);
+    // Only a file is a play list: the path before SetFileName names the
+    // program's folder, which must not empty the list.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(m_szFilePath, ec)) return;
     std::ifstream in(m_szFilePath, std::ios::binary);
     if (!in) return;
     RemoveAll();
@@ -321,21 +331,35 @@ void CSongList::LoadFromFile() {
     // CR between its lines has no LF at all: there CR ends the lines.
     const char lineEnd = LineEndOf(in);
     // A UTF-8 byte order mark in front of the first id is not part of it.
-    std::string line;
     if (!StartsWithByteOrderMark(in)) in.seekg(0);
-    while (std::getline(in, line, lineEnd)) {
-        if (in.eof()) break;  // a last line without its line end is not a line
-        St_SongInfo song;
-        std::string* fields[] = {&song.id, &song.name, &song.singer, &song.album};
-        size_t field = 0, start = 0;
-        for (size_t i = 0; i <= line.size() && field < std::size(fields); ++i) {
-            if (i == line.size() || line[i] == '\t' || line[i] == '\r') {
-                *fields[field++] = line.substr(start, i - start);
-                start = i + 1;
-            }
+
+    std::streambuf& file = *in.rdbuf();
+    std::string line;
+    bool overlong = false;
+    // A last line without its line end is not a line.
+    for (int ch = file.sbumpc(); ch != std::char_traits<char>::eof(); ch = file.sbumpc()) {
+        if (ch != lineEnd) {
+            if (line.size() < kMaxFileLine) line += static_cast<char>(ch);
+            else overlong = true;
+            continue;
         }
-        if (static_cast<int>(m_songs.size()) < m_nMaxCount && IsValid(song)) m_songs.push_back(std::move(song));
-        if (static_cast<int>(m_songs.size()) >= m_nMaxCount) break;
+        if (overlong) {
+            Trace("CSongList::LoadFromFile===Skipped a line longer than %zu bytes", kMaxFileLine);
+        } else {
+            St_SongInfo song;
+            std::string* fields[] = {&song.id, &song.name, &song.singer, &song.album};
+            size_t field = 0, start = 0;
+            for (size_t i = 0; i <= line.size() && field < std::size(fields); ++i) {
+                if (i == line.size() || line[i] == '\t' || line[i] == '\r') {
+                    *fields[field++] = line.substr(start, i - start);
+                    start = i + 1;
+                }
+            }
+            if (IsValid(song)) m_songs.push_back(std::move(song));
+            if (static_cast<int>(m_songs.size()) >= m_nMaxCount) break;
+        }
+        line.clear();
+        overlong = false;
     }
 }
 

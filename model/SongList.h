@@ -69,7 +69,8 @@ public:
     // (0 also when writing failed, which leaves the old file as it was).
     int SaveToFile() const;
     // Replaces the list with the valid songs of the file (at most
-    // m_nMaxCount); a missing file leaves the list as it is.
+    // m_nMaxCount); a path that is missing or is no regular file (a folder)
+    // leaves the list as it is, and an overlong line is skipped.
     void LoadFromFile();
 
     // The playing index, -1 for none.

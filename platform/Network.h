@@ -1,14 +1,28 @@
 #pragma once
-// The machine's view of its own network: the first address of its host name.
+// The machine's view of its own network: the addresses of its interfaces.
 
+#include <array>
+#include <cstdint>
 #include <optional>
-#include <string>
+#include <vector>
 
 namespace tonvik::platform {
 
-// The first address of this machine's host name in dotted (or IPv6 text)
-// form; nullopt when the host name cannot be read or has no address.
-std::optional<std::string> FirstHostAddress();
+// One address of one network interface.
+struct InterfaceAddress {
+    enum class Family { IPv4, IPv6 };
+
+    bool up = false;        // the interface is up and has a link
+    bool loopback = false;  // the interface is a loopback interface
+    Family family = Family::IPv4;
+    // Network byte order; an IPv4 address takes the first four bytes.
+    std::array<uint8_t, 16> bytes{};
+};
+
+// The IPv4 and IPv6 addresses of all interfaces, read from the system's
+// interface list without resolving any name; empty when the list cannot be
+// read.
+std::vector<InterfaceAddress> InterfaceAddresses();
 
 // Test seam: while set, the network check reports this state instead of
 // asking the system. Reset with std::nullopt.

@@ -79,15 +79,19 @@ std::string DeclaredEncoding(std::string_view bytes) {
     return std::string(declaration.substr(i + 1, close - i - 1));
 }
 
-// The decoder to force for a document: GB2312 is read as its superset GBK
-// (the system code page), and a document without a declaration that is not
-// UTF-8 is taken to be in the system code page.
+// The decoder to force for a document: GB2312 and GBK are read as the system
+// code page, and a document without a declaration that is not UTF-8 is taken
+// to be in it. The system code page is read through GB18030, its superset:
+// the plain GBK decoder refuses the user-defined areas, which the code page
+// maps to private-use characters (and back, when the texts leave the XML
+// layer), so one such character in a song name would fail the whole answer.
 const char* ForcedEncoding(std::string_view bytes) {
+    constexpr const char* kSystemCodePage = "GB18030";
     const std::string declared = Lower(DeclaredEncoding(bytes));
-    if (declared == "gb2312" || declared == "gbk" || declared == "cp936") return "GBK";
+    if (declared == "gb2312" || declared == "gbk" || declared == "cp936") return kSystemCodePage;
     if (declared.empty() && bytes.substr(0, 2) != "\xFF\xFE" && bytes.substr(0, 2) != "\xFE\xFF" &&
         !IsValidUtf8(bytes))
-        return "GBK";
+        return kSystemCodePage;
     return nullptr;
 }
 

@@ -4,7 +4,6 @@
 #include "common/Text.h"
 #include "common/Trace.h"
 #include "platform/AtomicFile.h"
-#include "platform/CodePage.h"
 #include "service/AnswerFiles.h"
 #include "service/HttpClient.h"
 #include "service/ServiceHosts.h"
@@ -27,11 +26,7 @@ constexpr const char* kLogoutPath = "/shequ/port/tonvik/logout.php";
 constexpr const char* kCheckUpdatePath = "/songhall/intro/tonvik/updatecheck.xml";
 
 // A name the user typed, as it goes into an address: UTF-8, URL-encoded.
-std::string EncodeTypedName(std::string_view ansi) {
-    using tonvik::platform::ConvertCharset;
-    using tonvik::platform::OnInvalid;
-    return UrlEncode(ConvertCharset(ansi, "CP936", "UTF-8", OnInvalid::Replace).value_or(std::string()));
-}
+std::string EncodeTypedName(std::string_view ansi) { return UrlEncode(AnsiToUtf8(ansi)); }
 
 std::string LocalTimeText() {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();

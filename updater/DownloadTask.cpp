@@ -81,6 +81,11 @@ std::optional<HostAndPath> SplitAddress(std::string_view address) {
     return parts;
 }
 
+bool IsPlainFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
 std::string TemporaryPathFor(std::string_view localPath) {
     // Only a dot of the file name counts: a dot in a folder name must never
     // move the temporary file into another folder.

@@ -53,6 +53,10 @@ struct HostAndPath {
 };
 std::optional<HostAndPath> SplitAddress(std::string_view address);
 
+// True for a file name that stays inside the folder it is put in: not
+// empty, not "." or "..", no separator, no NUL.
+bool IsPlainFileName(std::string_view name);
+
 // The temporary file a download is written to: the local path with its file
 // name cut three characters after its last dot (a file name without a dot,
 // or a shorter one, is kept whole), + ".qud".

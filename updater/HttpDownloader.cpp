@@ -2,7 +2,6 @@
 
 #include "platform/Disk.h"
 #include "updater/Gbk.h"
-#include "updater/WorkFolder.h"
 
 #include <algorithm>
 #include <condition_variable>

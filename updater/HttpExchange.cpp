@@ -91,7 +91,7 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return transfer->cancel->load() ? 1 : 0;
 }
 
-ExchangeResult FailureFor(CURLcode code, const Transfer& transfer, const std::atomic<bool>& cancel) {
+ExchangeResult FailureFor(CURLcode code, const Transfer& transfer, const std::atomic<bool>& cancel, bool connected) {
     if (transfer.stoppedBySink) return ExchangeResult::StoppedBySink;
     if (cancel.load() || code == CURLE_ABORTED_BY_CALLBACK) return ExchangeResult::Cancelled;
     if (transfer.headDelivered) return ExchangeResult::ReceiveFailed;
@@ -103,6 +103,8 @@ ExchangeResult FailureFor(CURLcode code, const Transfer& transfer, const std::at
     case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_CONNECT:
         return ExchangeResult::ConnectFailed;
+    case CURLE_OPERATION_TIMEDOUT:
+        return connected ? ExchangeResult::SendFailed : ExchangeResult::ConnectFailed;
     default:
         return ExchangeResult::SendFailed;
     }
@@ -141,6 +143,15 @@ bool ResponseHeadParser::Feed(std::string_view line) {
         if (slash != std::string_view::npos) m_head.rangeTotal = ReadUnsigned(range.substr(slash + 1));
     }
     return false;
+}
+
+ExchangeLimits LimitsOf(const ExchangeSettings& settings) {
+    ExchangeLimits limits;
+    limits.connectMs =
+        settings.connectTimeoutMs > 0 ? settings.connectTimeoutMs : ExchangeSettings::kDefaultConnectTimeoutMs;
+    const int idleMs = std::max(settings.receiveTimeoutMs, settings.sendTimeoutMs);
+    limits.stallMs = idleMs > 0 ? idleMs : ExchangeSettings::kDefaultStallLimitMs;
+    return limits;
 }
 
 ExchangeResult PerformExchange(const ExchangeRequest& request, const ExchangeSettings& settings,
@@ -200,16 +211,12 @@ ExchangeResult PerformExchange(const ExchangeRequest& request, const ExchangeSet
         curl_easy_setopt(e, CURLOPT_PROXY, proxy.c_str());
         curl_easy_setopt(e, CURLOPT_PROXYUSERNAME, settings.proxyUser.c_str());
         curl_easy_setopt(e, CURLOPT_PROXYPASSWORD, settings.proxyPassword.c_str());
-        if (settings.connectTimeoutMs > 0) {
-            curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings.connectTimeoutMs));
-        }
-        // A receive or send time-out: give up when nothing moved for that long.
-        const int idleMs = std::max(settings.receiveTimeoutMs, settings.sendTimeoutMs);
-        if (idleMs > 0) {
-            curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
-            curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, static_cast<long>((idleMs + 999) / 1000));
-        }
     }
+    const ExchangeLimits limits = LimitsOf(settings);
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connectMs));
+    // Give up when nothing moved for that long, the answer's head included.
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, static_cast<long>((limits.stallMs + 999) / 1000));
 
     if (curl_multi_add_handle(multi.get(), e) != CURLM_OK) return ExchangeResult::SetupFailed;
     int running = 1;
@@ -232,10 +239,12 @@ ExchangeResult PerformExchange(const ExchangeRequest& request, const ExchangeSet
             if (message->msg == CURLMSG_DONE && message->easy_handle == e) result = message->data.result;
         }
     }
+    curl_off_t connectTime = 0;
+    curl_easy_getinfo(e, CURLINFO_CONNECT_TIME_T, &connectTime);
     curl_multi_remove_handle(multi.get(), e);
     if (result == CURLE_OK && transfer.headDelivered) return ExchangeResult::Completed;
     if (result == CURLE_OK) return ExchangeResult::SendFailed;
-    return FailureFor(result, transfer, cancel);
+    return FailureFor(result, transfer, cancel, connectTime > 0);
 }
 
 }  // namespace patchwell

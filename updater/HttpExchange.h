@@ -11,11 +11,18 @@
 namespace patchwell {
 
 struct ExchangeSettings {
+    // The limits an exchange gets where its settings leave them at 0: no
+    // host that stops answering keeps a download alive for good.
+    static constexpr int kDefaultConnectTimeoutMs = 30000;
+    static constexpr int kDefaultStallLimitMs = 60000;
+
     std::string proxyHost;  // empty: the system's configuration
     int proxyPort = 0;
     std::string proxyUser;
     std::string proxyPassword;
-    int connectTimeoutMs = 0;  // 0: the library's default
+    int connectTimeoutMs = 0;  // 0: kDefaultConnectTimeoutMs
+    // With or without a proxy, the exchange fails when no byte moved for the
+    // longer of these two; both 0: kDefaultStallLimitMs.
     int sendTimeoutMs = 0;
     int receiveTimeoutMs = 0;
     int chunkBytes = 32768;  // the largest body chunk handed over at once
@@ -53,6 +60,13 @@ enum class ExchangeResult {
     SendFailed,       // connected, but no answer head arrived
     ReceiveFailed,    // the body ended early or the connection broke
 };
+
+// The connect time-out and the stall limit an exchange runs with.
+struct ExchangeLimits {
+    int connectMs = 0;
+    int stallMs = 0;
+};
+ExchangeLimits LimitsOf(const ExchangeSettings& settings);
 
 // Runs the exchange on the calling thread. `cancel` is checked at least every
 // 50 ms and on every progress step.

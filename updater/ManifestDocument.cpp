@@ -1,6 +1,7 @@
 #include "updater/ManifestDocument.h"
 
 #include "platform/AtomicFile.h"
+#include "updater/DownloadTask.h"
 #include "updater/Gbk.h"
 #include "updater/WorkFolder.h"
 
@@ -150,11 +151,6 @@ Parsed ParseRecord(xmlDocPtr doc) {
     read("filetime", r.mstrFileTime);
     read("targetfile", r.mstrTargetFile);
     return parsed;
-}
-
-std::string_view AddressFileName(std::string_view address) {
-    const size_t slash = address.rfind('/');
-    return slash == std::string_view::npos ? address : address.substr(slash + 1);
 }
 
 std::string Serialize(xmlDocPtr doc) {

@@ -109,7 +109,7 @@ PATCHWELL_EXPORT int DownloadSetupFile(int deleteFirst, int kind) {
 }
 
 PATCHWELL_EXPORT int InstallFile(int launch) {
-    return Guarded("InstallFile", 1, [&](patchwell::UpdateSession& session) { return session.InstallFile(launch); });
+    return Guarded("InstallFile", 0, [&](patchwell::UpdateSession& session) { return session.InstallFile(launch); });
 }
 
 PATCHWELL_EXPORT int CompleteSetup(int ignored) {

@@ -55,6 +55,9 @@ std::string PartAddress(std::string_view address, int number, const PartRange& r
 PlannedTarget PlanTarget(std::string_view target, std::string_view localFile, PartRange& range,
                          std::vector<std::string>& parts) {
     PlannedTarget planned;
+    // An empty list starts the plan of a package afresh: a range left from
+    // another package's parts must not number this one's.
+    if (parts.empty()) range = PartRange{};
     planned.target = parts.empty() ? std::string(target) : parts.front();
     const std::string_view name = AddressFileName(planned.target);
     ReadPartRange(name, range);

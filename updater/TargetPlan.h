@@ -42,10 +42,12 @@ struct PlannedTarget {
 };
 
 // Plans the next download of `target`. The first queued part, when there is
-// one, replaces the target; a range read from the target replaces `range`
-// (which otherwise keeps its value); an empty part list is filled (one
-// address per part, or the single address of a whole file). Without a range
-// the download is named after the package's local file name.
+// one, replaces the target and its range replaces `range`. An empty part
+// list starts a new plan: the range is the target's own (none when its name
+// carries none) and the list is filled (one address per part, or the single
+// address of a whole file). Without a range the download is named after the
+// package's local file name. The caller empties `parts` once the package
+// is complete or given up, so that the next package is planned afresh.
 PlannedTarget PlanTarget(std::string_view target, std::string_view localFile, PartRange& range,
                          std::vector<std::string>& parts);
 

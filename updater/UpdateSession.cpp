@@ -1,5 +1,6 @@
 #include "updater/UpdateSession.h"
 
+#include "platform/Executable.h"
 #include "platform/FileTimes.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <stdexcept>
 #include <system_error>
-#include <thread>
 
 namespace patchwell {
 
@@ -86,8 +86,9 @@ UpdateSession::UpdateSession(SessionEnvironment environment)
 }
 
 UpdateSession::~UpdateSession() {
-    StopPoll(m_manifestPoll);
-    StopPoll(m_packagePoll);
+    DisposeTimer(m_manifestPoll);
+    DisposeTimer(m_packagePoll);
+    DisposeTimer(m_installPause);
 }
 
 // ---------------------------------------------------------------------------
@@ -191,6 +192,8 @@ int UpdateSession::CheckUpdate(int* hostUpdateCode, const char* version, int pro
     }
     try {
         m_hostVersionParts = SplitVersion(m_hostVersion);
+        // A release set aside leaves nothing pending: a newer one is looked for.
+        SetAsideNeverInstalled("CheckUpdate");
         const int status = ReadInteger(m_local.mstrUpdateStatus);
         if (status == 2) {
             if (ReadInteger(m_pending.mstrUpdateCode) < m_hostUpdateCode) {
@@ -230,6 +233,7 @@ int UpdateSession::CheckNewSetup() { return ReadInteger(m_local.mstrUpdateStatus
 
 void UpdateSession::FetchManifest() {
     if (m_pendingPath.empty()) throw std::runtime_error("no work folder for the manifest");
+    ForgetPlan();
     // The work folder exists once a seed was copied; a host that never had
     // one gets it here.
     std::error_code ec;
@@ -258,17 +262,31 @@ int UpdateSession::DownloadSetupFile(int deleteFirst, int kind) {
     const fs::path download = m_workFolder.TempFolder() / m_downloadName;
     std::error_code ec;
     fs::create_directories(download.parent_path(), ec);
+    // This download replaces one still waiting for its pause.
+    m_pausedDownload.reset();
+    DownloadTask task = DownloadTask::Make(m_local.mstrTargetFile, download.string());
     if (deleteFirst) {
         fs::remove(download, ec);
-        Settle();
+        if (m_env.settleWait.count() > 0) {
+            // The file system gets a moment before the file is written
+            // again. The caller's thread goes on meanwhile; the package
+            // poll's first tick starts the download.
+            m_pausedDownload = std::move(task);
+            StartPoll(m_packagePoll, m_env.settleWait, &UpdateSession::PackagePoll);
+            return 0;
+        }
     }
+    QueueDownload(task);
+    return 0;
+}
+
+void UpdateSession::QueueDownload(const DownloadTask& task) {
     m_downloader->ResetFlags();
-    if (!m_downloader->AddTask(DownloadTask::Make(m_local.mstrTargetFile, download.string()))) {
-        throw std::runtime_error("the download path does not fit a download task: " + download.string());
+    if (!m_downloader->AddTask(task)) {
+        throw std::runtime_error("the download path does not fit a download task: " + task.localPath);
     }
     m_downloader->Start();
     StartPoll(m_packagePoll, m_env.packagePollInterval, &UpdateSession::PackagePoll);
-    return 0;
 }
 
 void UpdateSession::PlanCurrentTarget() {
@@ -366,6 +384,10 @@ void UpdateSession::ManifestPoll() {
             StopPoll(m_manifestPoll);
             return;
         }
+        if (SetAsideNeverInstalled("ManifestPoll")) {
+            StopPoll(m_manifestPoll);
+            return;
+        }
         DownloadNewerOrClear();
         StopPoll(m_manifestPoll);
     } catch (const UpdateError& error) {
@@ -381,6 +403,12 @@ void UpdateSession::ManifestPoll() {
 void UpdateSession::PackagePoll() {
     std::lock_guard guard(m_lock);
     try {
+        if (m_pausedDownload) {
+            const DownloadTask task = std::move(*m_pausedDownload);
+            m_pausedDownload.reset();
+            QueueDownload(task);
+            return;
+        }
         const bool idle = m_downloader->WaitUntilIdle(std::chrono::milliseconds(0));
         if (m_downloader->IsFailed()) {
             StopPoll(m_packagePoll);
@@ -424,7 +452,17 @@ bool UpdateSession::OnPackageDone() {
         DownloadNewerOrClear();
         return false;
     }
+    const bool placed = PlacePackage();
+    ForgetPlan();
+    return placed;
+}
 
+void UpdateSession::ForgetPlan() {
+    m_parts.clear();
+    m_range = PartRange{};
+}
+
+bool UpdateSession::PlacePackage() {
     m_parts.clear();
     const bool joining = m_range.Exists();
     ReplanFromPackageAddress();
@@ -485,6 +523,17 @@ void UpdateSession::ShowMessage(const std::string& text, bool errorIcon) {
 bool UpdateSession::StartInstaller(const char* mode) {
     const fs::path installer = m_programFolder / kInstallerName;
     return tonvik::platform::StartProgram(installer, {mode, std::to_string(m_projectCode)}, m_programFolder);
+}
+
+bool UpdateSession::SetAsideNeverInstalled(const char* operation) {
+    if (ReadInteger(m_local.mstrType) < kFirstNeverInstalledType || ReadInteger(m_local.mstrUpdateStatus) == 0) {
+        return false;
+    }
+    Trace(std::string(operation) + " : install type " + m_local.mstrType + " is never installed");
+    m_local.mstrUpdateStatus = "0";
+    SaveLocal(kSavePlain);
+    RemoveFile(PackagePath());
+    return true;
 }
 
 void UpdateSession::CompleteDownload() {
@@ -549,6 +598,7 @@ int UpdateSession::SetupNewVersion() {
         m_programFolder = m_env.programFolder();
         m_workFolder.CopySeed(m_programFolder);
     }
+    if (SetAsideNeverInstalled("SetupNewVersion")) return 0;
     const int type = ReadInteger(m_local.mstrType);
     const int status = ReadInteger(m_local.mstrUpdateStatus);
     if (status == 0) {
@@ -570,12 +620,35 @@ int UpdateSession::InstallFile(int launch) {
     if (retries < 2) {
         m_local.mstrDownRetry = std::to_string(retries + 1);
         SaveLocal(kSavePlain);
-    } else {
-        RemoveFile(m_localPath);
-        RemoveFile(PackagePath());
-        Settle();
+        return RunPackage(launch, true);
     }
+    // The third attempt gives the package up. What is left to do follows a
+    // pause, from a timer, so the caller's thread goes on meanwhile; with the
+    // package gone, nothing can be launched.
+    RemoveFile(m_localPath);
+    RemoveFile(PackagePath());
+    if (m_env.settleWait.count() > 0) {
+        m_pausedLaunch = launch;
+        StartPoll(m_installPause, m_env.settleWait, &UpdateSession::InstallPauseEnded);
+    } else {
+        RunPackage(launch, false);
+    }
+    return launch == 1 ? 0 : 1;
+}
 
+void UpdateSession::InstallPauseEnded() {
+    std::lock_guard guard(m_lock);
+    StopPoll(m_installPause);
+    try {
+        RunPackage(m_pausedLaunch, false);
+    } catch (const UpdateError& error) {
+        Trace("InstallFile : " + error.text);
+    } catch (const std::exception& error) {
+        Trace(std::string("InstallFile : ") + error.what());
+    }
+}
+
+int UpdateSession::RunPackage(int launch, bool mayStart) {
     std::vector<std::string> arguments;
     std::string prefix = "fullpath=";
     size_t prefixLength = prefix.size();
@@ -592,13 +665,18 @@ int UpdateSession::InstallFile(int launch) {
         arguments.push_back(prefix + folder);
     }
 
-    if (launch == 1) {
-        if (!VerifyPackage()) return 0;
-        if (!tonvik::platform::StartProgram(PackagePath(), arguments, m_programFolder)) {
-            Trace("InstallFile : cannot start the package " + PackagePath().string());
-            RemoveFile(m_localPath);
-            RemoveFile(m_pendingPath);
-        }
+    if (launch != 1) return 1;
+    if (!VerifyPackage() || !mayStart) return 0;
+    const fs::path package = PackagePath();
+    // A package arrives from its download without the right to run; it gets
+    // it only now that it matched its digest.
+    if (!tonvik::platform::MakeRunnable(package)) {
+        Trace("InstallFile : cannot make the package runnable " + package.string());
+    }
+    if (!tonvik::platform::StartProgram(package, arguments, m_programFolder)) {
+        Trace("InstallFile : cannot start the package " + package.string());
+        RemoveFile(m_localPath);
+        RemoveFile(m_pendingPath);
     }
     return 1;
 }
@@ -677,20 +755,14 @@ void UpdateSession::ClearWorkFolder() { DeleteFilesIn(m_workFolder.Path(), ""); 
 
 void UpdateSession::DeleteInstallers() { DeleteFilesIn(m_workFolder.Path(), ".exe"); }
 
-void UpdateSession::Settle() {
-    if (m_env.settleWait.count() > 0) std::this_thread::sleep_for(m_env.settleWait);
-}
-
 // ---------------------------------------------------------------------------
 // Polls
 
 void UpdateSession::StartPoll(std::unique_ptr<QTimer>& timer, std::chrono::milliseconds interval,
                               void (UpdateSession::*tick)()) {
-    if (timer && timer->thread() != QThread::currentThread()) {
-        // A timer only runs on the thread that made it; this call's thread
-        // runs the polls from now on.
-        timer.release()->deleteLater();
-    }
+    // A timer only runs on the thread that made it; this call's thread runs
+    // the polls from now on.
+    if (timer && timer->thread() != QThread::currentThread()) DisposeTimer(timer);
     if (!timer) {
         timer = std::make_unique<QTimer>();
         QObject::connect(timer.get(), &QTimer::timeout, [this, tick] { (this->*tick)(); });
@@ -700,6 +772,18 @@ void UpdateSession::StartPoll(std::unique_ptr<QTimer>& timer, std::chrono::milli
 
 void UpdateSession::StopPoll(std::unique_ptr<QTimer>& timer) {
     if (timer && timer->thread() == QThread::currentThread()) timer->stop();
+}
+
+void UpdateSession::DisposeTimer(std::unique_ptr<QTimer>& timer) {
+    if (!timer) return;
+    if (timer->thread() == QThread::currentThread()) {
+        timer.reset();
+        return;
+    }
+    // Its own thread may still be running it: without its connection it
+    // never calls into the session again, and it is deleted over there.
+    QObject::disconnect(timer.get(), nullptr, nullptr, nullptr);
+    timer.release()->deleteLater();
 }
 
 bool UpdateSession::IsManifestPollActive() const { return m_manifestPoll && m_manifestPoll->isActive(); }

@@ -47,6 +47,9 @@ inline constexpr int kPromptInstallNow = 3;
 // The name of the external installer beside the host program.
 inline constexpr const char* kInstallerName = "Up_date.exe";
 
+// Install types from this one on are never installed.
+inline constexpr int kFirstNeverInstalledType = 12;
+
 struct SessionEnvironment {
     // The host program's folder; asked again whenever the work folder is
     // computed.
@@ -62,7 +65,8 @@ struct SessionEnvironment {
     std::chrono::milliseconds manifestPollInterval{50};
     std::chrono::milliseconds packagePollInterval{1000};
     // The pause after deleting a file about to be downloaded again, and
-    // before an installation gives up on a package.
+    // after an installation gave up on a package. The calling thread goes on
+    // meanwhile: the work continues from a timer.
     std::chrono::milliseconds settleWait{1000};
 
     // The running program's folder, the user's data folder, the file
@@ -106,6 +110,7 @@ public:
     const PartRange& Range() const { return m_range; }
     const std::vector<std::string>& Parts() const { return m_parts; }
     bool IsManifestPollActive() const;
+    // Also while a download waits for its pause to end.
     bool IsPackagePollActive() const;
     HttpDownloader& Downloader() { return *m_downloader; }
 
@@ -124,13 +129,27 @@ private:
     void ManifestPoll();
     void PackagePoll();
     bool OnPackageDone();
+    // Joins the parts or moves the whole file into place; false when there
+    // is no package to go on with.
+    bool PlacePackage();
+    // The part list and range belong to one package: a new one is planned afresh.
+    void ForgetPlan();
+    void QueueDownload(const DownloadTask& task);
     void CompleteDownload();
+    // Sets a release aside whose install type says it is never installed:
+    // the local state goes back to nothing pending and its package is
+    // deleted. False when the local type is one to install.
+    bool SetAsideNeverInstalled(const char* operation);
     bool VerifyPackage();
     int ShowPrompt(const std::string& text, int installType);
     void ShowMessage(const std::string& text, bool errorIcon);
     void PlanCurrentTarget();
     void ReplanFromPackageAddress();
     bool StartInstaller(const char* mode);
+    // The package's arguments, and with `launch` 1 its verification and
+    // start (only when `mayStart`); InstallFile's result.
+    int RunPackage(int launch, bool mayStart);
+    void InstallPauseEnded();
 
     // Loads the local manifest into the document holder, writes the local
     // record's fields and saves with `option`. False when nothing was written.
@@ -141,10 +160,13 @@ private:
     void DeleteInstallers();
     void DeleteManifests();
     void RemoveFile(const std::filesystem::path& file);
-    void Settle();
 
     void StartPoll(std::unique_ptr<QTimer>& timer, std::chrono::milliseconds interval, void (UpdateSession::*tick)());
     static void StopPoll(std::unique_ptr<QTimer>& timer);
+    // Deletes a timer of this thread; one of another thread, which can be
+    // neither stopped nor deleted from here, is cut off from the session
+    // and left to be deleted on its own thread.
+    static void DisposeTimer(std::unique_ptr<QTimer>& timer);
     void HandlePollError(const UpdateError& error);
 
     SessionEnvironment m_env;
@@ -165,6 +187,11 @@ private:
     HttpDownloaderPtr m_downloader;
     std::unique_ptr<QTimer> m_manifestPoll;
     std::unique_ptr<QTimer> m_packagePoll;
+    // The package task waiting for the pause after its file was deleted;
+    // the package poll's first tick queues it.
+    std::optional<DownloadTask> m_pausedDownload;
+    std::unique_ptr<QTimer> m_installPause;
+    int m_pausedLaunch = 0;
 
     int m_updateKind = kUpdateNone;
     PartRange m_range;

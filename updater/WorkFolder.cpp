@@ -30,11 +30,6 @@ std::string FolderDigest(std::string_view upperCaseText) {
     return Md5Hex(upperCaseText);
 }
 
-bool IsPlainFileName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
-}
-
 WorkFolder::WorkFolder(fs::path folder) : m_folder(std::move(folder)) {
     if (!m_folder.empty() && m_folder.has_filename()) m_folder += "/";
 }

@@ -2,6 +2,8 @@
 // The per-product, per-installation work folder that holds the manifests and
 // the downloaded packages, and the rules for the file names placed in it.
 
+#include "updater/DownloadTask.h"  // IsPlainFileName: the rule for names placed in it
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,10 +19,6 @@ std::string UpperCaseFolderText(std::string_view text);
 // The MD5 text of an upper-cased folder text; empty for texts of 512 bytes
 // or more.
 std::string FolderDigest(std::string_view upperCaseText);
-
-// True for a name that stays inside the folder it is put in: not empty, not
-// "." or "..", no separator, no NUL.
-bool IsPlainFileName(std::string_view name);
 
 class WorkFolder {
 public:

@@ -37,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(model.songId().size() <= kMaxSongText);
     Require(model.sourceLines().size() <= static_cast<size_t>(kMaxSourceLines));
     Require(model.timeRows().size() == model.textLines().size());
+    Require(!model.FindEarliest());  // the build took every time into the table
     const auto& lines = model.displayLines();
     Require(lines.size() == static_cast<size_t>(model.displayCount()) + 1);
     Require(lines.back().text == " ");

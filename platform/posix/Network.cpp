@@ -1,11 +1,12 @@
 #include "platform/Network.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
+#include <cstring>
 
 namespace tonvik::platform {
 namespace {
@@ -13,28 +14,32 @@ namespace {
 std::atomic<int> g_override{0};
 }  // namespace
 
-std::optional<std::string> FirstHostAddress() {
-    char host[256] = {};
-    if (gethostname(host, sizeof host - 1) != 0) return std::nullopt;
-
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* list = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &list) != 0 || list == nullptr) return std::nullopt;
-
-    std::optional<std::string> result;
-    char text[INET6_ADDRSTRLEN] = {};
-    const addrinfo* first = list;
-    if (first->ai_family == AF_INET) {
-        const auto* in = reinterpret_cast<const sockaddr_in*>(first->ai_addr);
-        if (inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) result = text;
-    } else if (first->ai_family == AF_INET6) {
-        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(first->ai_addr);
-        if (inet_ntop(AF_INET6, &in6->sin6_addr, text, sizeof text)) result = text;
+std::vector<InterfaceAddress> InterfaceAddresses() {
+    std::vector<InterfaceAddress> addresses;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return addresses;
+    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr) continue;
+        InterfaceAddress address;
+        // A cable pulled or a bridge without members leaves the interface up
+        // but not running: no link, no network.
+        address.up = (entry->ifa_flags & IFF_UP) != 0 && (entry->ifa_flags & IFF_RUNNING) != 0;
+        address.loopback = (entry->ifa_flags & IFF_LOOPBACK) != 0;
+        if (entry->ifa_addr->sa_family == AF_INET) {
+            const auto* in = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
+            address.family = InterfaceAddress::Family::IPv4;
+            std::memcpy(address.bytes.data(), &in->sin_addr, sizeof in->sin_addr);
+        } else if (entry->ifa_addr->sa_family == AF_INET6) {
+            const auto* in6 = reinterpret_cast<const sockaddr_in6*>(entry->ifa_addr);
+            address.family = InterfaceAddress::Family::IPv6;
+            std::memcpy(address.bytes.data(), &in6->sin6_addr, sizeof in6->sin6_addr);
+        } else {
+            continue;  // link-layer and other entries
+        }
+        addresses.push_back(address);
     }
-    freeaddrinfo(list);
-    return result;
+    freeifaddrs(list);
+    return addresses;
 }
 
 void SetNetworkStateOverride(std::optional<bool> online) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -65,12 +66,39 @@ TEST(OsFamily, VersionsMapToTheirCodes) {
     EXPECT_EQ(IsNtPlatform(), 1);
 }
 
-TEST(Network, AddressRule) {
-    EXPECT_EQ(NetworkAvailableFromAddress(std::nullopt), 0);
-    EXPECT_EQ(NetworkAvailableFromAddress(std::string()), 0);
-    EXPECT_EQ(NetworkAvailableFromAddress(std::string("127.0.0.1")), 0);
-    EXPECT_EQ(NetworkAvailableFromAddress(std::string("127.0.1.1")), 1);
-    EXPECT_EQ(NetworkAvailableFromAddress(std::string("192.168.3.4")), 1);
+namespace {
+
+using tonvik::platform::InterfaceAddress;
+
+InterfaceAddress Address(std::initializer_list<uint8_t> bytes, bool up = true, bool loopback = false) {
+    InterfaceAddress address;
+    address.up = up;
+    address.loopback = loopback;
+    address.family = bytes.size() == 4 ? InterfaceAddress::Family::IPv4 : InterfaceAddress::Family::IPv6;
+    std::copy(bytes.begin(), bytes.end(), address.bytes.begin());
+    return address;
+}
+
+}  // namespace
+
+TEST(Network, OnlyAReachableAddressOnALiveInterfaceCounts) {
+    const InterfaceAddress loopback4 = Address({127, 0, 0, 1}, true, true);
+    const InterfaceAddress loopback6 = Address({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, true, true);
+    const InterfaceAddress linkLocal6 = Address({0xFE, 0x80, 0, 0, 0, 0, 0, 0, 0, 0xFC, 0xFF, 0xFE, 0, 0, 0, 1});
+    const InterfaceAddress selfAssigned4 = Address({169, 254, 3, 4});
+    const InterfaceAddress lan4 = Address({192, 168, 3, 4});
+    const InterfaceAddress global6 = Address({0x20, 0x01, 0x0D, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2});
+
+    // What a machine without a network has: whatever its host name maps to.
+    EXPECT_EQ(NetworkAvailableFromInterfaces({}), 0);
+    EXPECT_EQ(NetworkAvailableFromInterfaces({loopback4, loopback6, linkLocal6, selfAssigned4}), 0);
+    EXPECT_EQ(NetworkAvailableFromInterfaces({Address({127, 0, 1, 1})}), 0);
+    // A cable pulled: the address stays, the interface is no longer running.
+    EXPECT_EQ(NetworkAvailableFromInterfaces({Address({192, 168, 3, 4}, false)}), 0);
+    EXPECT_EQ(NetworkAvailableFromInterfaces({Address({192, 168, 3, 4}, true, true)}), 0);
+
+    EXPECT_EQ(NetworkAvailableFromInterfaces({loopback4, lan4}), 1);
+    EXPECT_EQ(NetworkAvailableFromInterfaces({loopback6, linkLocal6, global6}), 1);
 }
 
 TEST(Network, TestSeamForcesTheState) {
@@ -79,5 +107,10 @@ TEST(Network, TestSeamForcesTheState) {
     tonvik::platform::SetNetworkStateOverride(true);
     EXPECT_EQ(IsNetworkAvailable(), 1);
     tonvik::platform::SetNetworkStateOverride(std::nullopt);
-    EXPECT_EQ(IsNetworkAvailable(), NetworkAvailableFromAddress(tonvik::platform::FirstHostAddress()));
+    const auto addresses = tonvik::platform::InterfaceAddresses();
+    EXPECT_EQ(IsNetworkAvailable(), NetworkAvailableFromInterfaces(addresses));
+    // The system's own list: the loopback is there and is known for one.
+    EXPECT_TRUE(std::any_of(addresses.begin(), addresses.end(), [](const InterfaceAddress& address) {
+        return address.loopback && address.family == InterfaceAddress::Family::IPv4 && address.bytes[0] == 127;
+    }));
 }

@@ -22,12 +22,16 @@ TEST(Text, WideAndNarrowRoundTrip) {
     EXPECT_EQ(ToAnsi(QString::fromUtf8("歌曲：夜空 - 林一")), gbk);
 }
 
-TEST(Text, FailedConversionsGiveEmptyTextsButDisplayKeepsTheRest) {
+TEST(Text, StrictConversionsFailEmptyButUtf8AndDisplayKeepTheRest) {
     const std::string bad = "ok\xD2";  // lead byte with no trail byte
     EXPECT_TRUE(ToWide(bad).empty());
-    EXPECT_TRUE(AnsiToUtf8(bad).empty());
     EXPECT_TRUE(ToNarrow(u"\U0001F600").empty());
+    EXPECT_EQ(AnsiToUtf8(bad), "ok\xEF\xBF\xBD");
     EXPECT_EQ(FromAnsi(bad), QString::fromUtf8("ok\xEF\xBF\xBD"));
+    // A name with a user-defined character, as the play report sends it.
+    const std::string name = Cp936("夜") + "\xAA\xA1";
+    EXPECT_EQ(UrlEncode(AnsiToUtf8(name)), "%E5%A4%9C%EE%80%80");
+    EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(name)), name);
 }
 
 TEST(Text, UrlEncode) {

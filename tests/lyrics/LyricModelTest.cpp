@@ -106,23 +106,30 @@ TEST(LyricDisplayTable, ALineWithTwoTimesShowsTwiceInTimeOrder) {
 TEST(LyricDisplayTable, EqualTimesGoByLineThenSlot) {
     const LyricModel model = Loaded(Lrc({"[00:07][00:05][00:05]x", "[00:05]y", "[00:01]z"}));
     EXPECT_EQ(ShownLines(model), (Shown{{"", 0}, {"z", 1000}, {"x", 5000}, {"x", 5000}, {"y", 5000}, {"x", 7000}}));
-    const auto earliest = model.FindEarliest();
-    ASSERT_TRUE(earliest);
-    EXPECT_EQ(earliest->row, 2);
-    EXPECT_EQ(earliest->slot, 0);
-    EXPECT_EQ(earliest->time, 1000u);
 }
 
 TEST(LyricDisplayTable, FindEarliestPrefersTheLowerRowAndSlotOfEqualTimes) {
-    const LyricModel model = Loaded(Lrc({"[00:09][00:03]a", "[00:03]b"}));
-    const auto earliest = model.FindEarliest();
+    std::vector<TimeRow> rows(3, kEmptyTimeRow);
+    rows[0][0] = 9000;
+    rows[0][1] = 3000;
+    rows[1][0] = 3000;
+    rows[2][0] = kLeadingMark;
+    const auto earliest = FindEarliest(rows);
     ASSERT_TRUE(earliest);
     EXPECT_EQ(earliest->row, 0);
     EXPECT_EQ(earliest->slot, 1);
-    EXPECT_FALSE(Loaded("no times").FindEarliest());
-    EXPECT_EQ(model.CountTimes(0), 2);
-    EXPECT_EQ(model.CountTimes(-1), 0);
-    EXPECT_EQ(model.CountTimes(2), 0);
+    EXPECT_EQ(earliest->time, 3000u);
+    EXPECT_FALSE(FindEarliest({kEmptyTimeRow}));
+}
+
+TEST(LyricDisplayTable, TheBuildTakesEveryTimeOutOfItsSlot) {
+    const LyricModel model = Loaded(Lrc({"top", "[00:09][00:03]a", "hidden", "[00:03]b", "end"}));
+    EXPECT_EQ(ShownLines(model), (Shown{{"top", 0}, {"", 0}, {"a", 3000}, {"b", 3000}, {"a", 9000},
+                                        {"end", TrailingStart(4)}}));
+    for (int line = -1; line <= 5; ++line) EXPECT_EQ(model.CountTimes(line), 0) << line;
+    EXPECT_FALSE(model.FindEarliest());
+    EXPECT_EQ(model.timeRows()[0][0], kLeadingMark);
+    EXPECT_EQ(model.timeRows()[4][0], kTrailingMark);
 }
 
 TEST(LyricDisplayTable, GrowsToShowNineTimesOnEveryLine) {

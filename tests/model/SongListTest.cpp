@@ -70,6 +70,23 @@ TEST(SongList, EvictingThePlayingSongForgetsIt) {
     EXPECT_EQ(removed.id, "1");
 }
 
+TEST(SongList, EvictingTheHeadKeepsThePlayingIndexOnItsSong) {
+    CSongList list;
+    for (int i = 0; i < 50; ++i) {
+        St_SongInfo song = Song(std::to_string(i));
+        if (i == 3) song.playing = kPlayingMark;
+        list.Add(song);
+    }
+    list.AdjustPlayingItem();
+    list.Add(Song("x"));
+    EXPECT_EQ(list.GetPlayingIndex(), 2);
+    EXPECT_EQ(list.AddList(ListOf({"y", "z"}), false), 2);
+    ASSERT_EQ(list.GetPlayingIndex(), 0);
+    St_SongInfo playing;
+    list.GetAt(0, playing);
+    EXPECT_EQ(playing.id, "3");
+}
+
 TEST(SongList, AdjustPlayingItemKeepsOnlyTheFirstMark) {
     CSongList list;
     for (const char* id : {"a", "b", "c", "d"}) {

@@ -45,6 +45,45 @@ TEST(CodePage, InvalidInputFailsOrIsReplaced) {
     EXPECT_EQ(NarrowToUtf16(std::string("a\0b", 3), kCodePageAnsi), std::u16string(u"a\0b", 3));
 }
 
+TEST(CodePage, UserDefinedAreasTakeThePrivateUseAreaInOrderAndComeBack) {
+    // Every user-defined double byte, area by area as the code page orders
+    // them, maps to the next private-use character from U+E000 on.
+    std::string all;
+    const auto addArea = [&](int firstLead, int lastLead, std::vector<int> trails) {
+        for (int lead = firstLead; lead <= lastLead; ++lead)
+            for (int trail : trails) all += {static_cast<char>(lead), static_cast<char>(trail)};
+    };
+    std::vector<int> upper, lower;
+    for (int t = 0xA1; t <= 0xFE; ++t) upper.push_back(t);
+    for (int t = 0x40; t <= 0xA0; ++t)
+        if (t != 0x7F) lower.push_back(t);
+    addArea(0xAA, 0xAF, upper);
+    addArea(0xF8, 0xFE, upper);
+    addArea(0xA1, 0xA7, lower);
+    std::u16string expected;
+    for (char16_t ch = 0xE000; ch <= 0xE765; ++ch) expected += ch;
+
+    EXPECT_EQ(NarrowToUtf16(all, kCodePageAnsi), expected);
+    EXPECT_EQ(Utf16ToNarrow(expected, kCodePageAnsi), all);
+    auto utf8 = ConvertCharset(all, "CP936", "UTF-8");
+    ASSERT_TRUE(utf8);
+    EXPECT_EQ(ConvertCharset(*utf8, "UTF-8", "CP936"), all);
+
+    // Amid ordinary text, in both directions.
+    const std::string mixed = "a\xAA\xA1" + kMusicGbk + "\xA1\x80" + "\xFE\xFE" + "b";
+    EXPECT_EQ(NarrowToUtf16(mixed, kCodePageAnsi), u"a\uE000\u97F3\u4E50\uE505\uE4C5b");
+    EXPECT_EQ(ConvertCharset(mixed, "CP936", "UTF-8"), "a\uE000" + kMusicUtf8 + "\uE505\uE4C5b");
+    EXPECT_EQ(ConvertCharset("a\uE000" + kMusicUtf8 + "\uE505\uE4C5b", "UTF-8", "CP936"), mixed);
+}
+
+TEST(CodePage, AnUnassignedDoubleByteIsOneReplacement) {
+    // 0xA2AB is a well-formed pair the code page leaves unassigned; its second
+    // byte must not be taken for the lead byte of the next character.
+    EXPECT_FALSE(NarrowToUtf16("\xA2\xAB" "ab", kCodePageAnsi));
+    EXPECT_EQ(NarrowToUtf16("\xA2\xAB" "ab", kCodePageAnsi, OnInvalid::Replace), u"\xFFFD" u"ab");
+    EXPECT_EQ(NarrowToUtf16("\xD2\x20x", kCodePageAnsi, OnInvalid::Replace), u"\xFFFD x");
+}
+
 TEST(CodePage, UnknownCodePageFails) {
     EXPECT_EQ(CharsetOfCodePage(12345), nullptr);
     EXPECT_FALSE(NarrowToUtf16("abc", 12345));

@@ -88,7 +88,10 @@ TEST_F(ServiceAgainstStandIn, SignInThenAlbums) {
     EXPECT_GT(list.GetCount(), 0);
     EXPECT_LE(static_cast<size_t>(list.GetCount()), standIn.AlbumsOf(result.uid).size());
 
+    // A refused sign-in is an answer that reads but does not sign in: -3, with
+    // the service's own reason for the caller to show.
     LogonResult refused;
-    EXPECT_LE(logon.Logon("tester", "wrong", refused), 0);
-    EXPECT_NE(refused.status, "1");
+    EXPECT_EQ(logon.Logon("tester", "wrong", refused), -3);
+    EXPECT_EQ(refused.status, Cp936("用户名或密码错误"));
+    EXPECT_TRUE(refused.uid.empty());
 }

@@ -116,6 +116,27 @@ TEST_F(DownloaderTest, FailuresSetTheFailedFlagWithTheirText) {
     }
 }
 
+TEST_F(DownloaderTest, AHostThatStopsAnsweringFailsTheTaskWithoutAProxy) {
+    // Left at 0, the limits are still finite.
+    const ExchangeLimits defaults = LimitsOf(ExchangeSettings{});
+    EXPECT_GT(defaults.connectMs, 0);
+    EXPECT_GT(defaults.stallMs, 0);
+
+    server.Serve("/Setup.exe", "", Behaviour::HangBeforeHead);
+    server.Serve("/Patch.exe", Body(100000), Behaviour::HangAfter, 40000);
+    engine.SetTimeouts(0, 0, 1000);
+    for (const char* path : {"/Setup.exe", "/Patch.exe"}) {
+        engine.ResetFlags();
+        ASSERT_TRUE(engine.AddTask(DownloadTask::Make(server.Url(path), (dir / "Setup.exe").string())));
+        engine.Start();
+        // Well before the server lets the answer go on by itself.
+        ASSERT_TRUE(engine.WaitUntilIdle(kWait)) << path;
+        EXPECT_TRUE(engine.IsFailed()) << path;
+        EXPECT_FALSE(engine.IsPackageDone()) << path;
+    }
+    EXPECT_EQ(engine.LastErrorText(), "Error:InternetReadFile") << "the head had come";
+}
+
 TEST_F(DownloaderTest, CompleteTemporaryFileIsTakenWithoutReadingTheBody) {
     const std::string body = Body(100000);
     // The server would stall after the head: only a download that does not

@@ -99,7 +99,7 @@ SessionEnvironment SessionFixture::Environment() {
     environment.creationTime = creationTime;
     environment.manifestPollInterval = std::chrono::milliseconds(20);
     environment.packagePollInterval = std::chrono::milliseconds(20);
-    environment.settleWait = std::chrono::milliseconds(0);
+    environment.settleWait = settleWait;
     return environment;
 }
 

@@ -94,6 +94,7 @@ protected:
     standin::CStandIn standIn;
     std::deque<int> answers;   // the prompt's results in turn; 3 (install now) when empty
     bool startSucceeds = true;
+    std::chrono::milliseconds settleWait{0};  // the library's pauses
     std::function<void(const PromptRequest&)> onPrompt;  // runs while the prompt would be shown
     CreationTimeQuery creationTime;
 

@@ -73,12 +73,13 @@ TEST(TargetPlanTest, NamesAreCutThreeCharactersAfterTheirLastDot) {
     EXPECT_EQ(CutAfterExtension("Setup"), "Setup");
 }
 
-TEST(TargetPlanTest, ARangeIsKeptByANameWithoutOne) {
+TEST(TargetPlanTest, ANewPlanForgetsTheRangeOfTheLastPackage) {
     PartRange range{2, 4, "04"};
     std::vector<std::string> parts;
-    PlanTarget(kFolder + "Setup.exe", "Setup.exe", range, parts);
-    EXPECT_EQ(range, (PartRange{2, 4, "04"}));
-    EXPECT_EQ(parts.size(), 3u);
+    const PlannedTarget planned = PlanTarget(kFolder + "Setup.exe", "Setup.exe", range, parts);
+    EXPECT_FALSE(range.Exists());
+    EXPECT_EQ(parts, std::vector<std::string>{kFolder + "Setup.exe"});
+    EXPECT_EQ(planned.target, kFolder + "Setup.exe");
 }
 
 struct RangeCase {

@@ -364,6 +364,58 @@ TEST_F(UpdateSessionTest, DiskTooFullForTheManifestEndsTheManifestPoll) {
     EXPECT_FALSE(fs::exists(WorkPath("Update.bk")));
 }
 
+TEST_F(UpdateSessionTest, AReleaseThatIsNeverInstalledLeavesNothingPending) {
+    const auto& product = Product(5);
+    ManifestSpec spec = ManifestSpec::ForProduct(product);
+    spec.type = "12";
+    ServeManifest(5, spec);
+    NewSession().SetPrjCode(5);
+    EXPECT_EQ(Check(5, kOlderMain), 1);
+    ASSERT_TRUE(WaitUntilQuiet());
+    EXPECT_TRUE(standIn.RequestsFor(product.folder + product.mainFile).empty());
+    EXPECT_EQ(Session().CheckNewSetup(), 0);
+    EXPECT_TRUE(HasTrace("ManifestPoll : install type 12 is never installed"));
+    EXPECT_TRUE(Prompts().empty());
+
+    // One left waiting by an earlier process: the installation looks for
+    // updates again.
+    ManifestSpec local = spec;
+    local.status = "1";
+    WriteWorkManifest(5, "Update.xml", local);
+    std::ofstream(WorkPath(product.mainFile)) << "package";
+    NewSession().SetPrjCode(5);
+    standIn.ClearLogs();
+    EXPECT_EQ(Check(5, kOlderMain, 3), 1);
+    ASSERT_TRUE(WaitUntilQuiet());
+    EXPECT_EQ(standIn.RequestsFor(product.manifestPath).size(), 1u);
+    EXPECT_FALSE(fs::exists(WorkPath(product.mainFile)));
+    EXPECT_EQ(Session().CheckNewSetup(), 0);
+}
+
+TEST_F(UpdateSessionTest, ThePauseBeforeARedownloadLeavesTheThreadFree) {
+    const auto& product = Product(5);
+    const std::string mainPath = product.folder + product.mainFile;
+    standIn.SetFault(mainPath, standin::MakeFault(standin::FaultKind::Hang));
+    WriteWorkManifests(5, "2");
+    settleWait = std::chrono::milliseconds(200);
+    UpdateSession& session = NewSession();
+    session.SetPrjCode(5);
+    const fs::path download = WorkPath("Temp") / product.mainFile;
+    fs::create_directories(download.parent_path());
+    std::ofstream(download) << "stale";
+
+    EXPECT_EQ(session.DownloadSetupFile(1, 0), 0);
+    // Deleted at once; the download waits for the pause on a timer.
+    EXPECT_FALSE(fs::exists(download));
+    EXPECT_TRUE(session.Downloader().WaitUntilIdle(std::chrono::milliseconds(0)));
+    EXPECT_TRUE(session.IsPackagePollActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return standIn.HungCount(mainPath) >= 1; }, 30000));
+    standIn.ClearFault(mainPath);
+    standIn.ReleaseHung(mainPath);
+    ASSERT_TRUE(WaitUntilQuiet());
+    EXPECT_EQ(Md5FileHex(WorkPath(product.mainFile)), product.mainMd5);
+}
+
 TEST_F(UpdateSessionTest, DownloadSetupFileRecordsTheTargetInTheLocalManifest) {
     WriteWorkManifests(5, "2");
     UpdateSession& session = NewSession();

@@ -44,6 +44,14 @@ TEST_F(MainFrameTest, CreationTracesAndMakesTheFrameFindableButNotVisible) {
     EXPECT_TRUE(found.get());
 }
 
+TEST_F(MainFrameTest, AFrameNobodyCouldFindIsNotCreated) {
+    // Something that is no socket and cannot be removed holds the title's place.
+    const std::filesystem::path place = WindowChannelPath(kMainFrameTitle).toStdString();
+    std::filesystem::create_directories(place / "inside");
+    EXPECT_FALSE(m_frame.Create());
+    EXPECT_EQ(m_traces.CountContaining("OnCreate===Can not listen as "), 1);
+}
+
 TEST_F(MainFrameTest, ASecondInstancesActivationShowsThePlayer) {
     int shown = 0;
     m_frame.SetShowPlayer([&] { ++shown; });

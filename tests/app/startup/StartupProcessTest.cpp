@@ -133,6 +133,18 @@ TEST_F(StartupProcessTest, LocksLeftByAKilledInstanceDoNotCount) {
     EXPECT_TRUE(NoLockFilesLeft());
 }
 
+TEST_F(StartupProcessTest, AFrameThatCannotBeFoundEndsTheStart) {
+    const std::filesystem::path place = WindowChannelPath(kMainFrameTitle).toStdString();
+    std::filesystem::create_directories(place / "inside");
+
+    auto player = m_folder.StartPlayer();
+    ASSERT_TRUE(player);
+    EXPECT_EQ(WaitForExit(*player), 0);
+    EXPECT_EQ(m_folder.TraceCount("InitInstance===Failed to create the main frame."), 1) << m_folder.Trace();
+    EXPECT_FALSE(std::filesystem::exists(NamedLockPath(kInstanceMutexName)));
+    EXPECT_FALSE(std::filesystem::exists(NamedLockPath(kSetupEventName)));
+}
+
 TEST_F(StartupProcessTest, ANewVersionStartsTheInstallerWithInstall5AndEndsWithoutAWindow) {
     m_folder.AddLibrary(TONVIK_STANDIN_LIBRARY);
     m_folder.AddInstaller();

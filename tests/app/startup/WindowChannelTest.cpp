@@ -5,6 +5,7 @@
 #include "common/WindowChannel.h"
 #include "common/WindowMessage.h"
 #include "tests/app/startup/StartupTestSupport.h"
+#include "tests/support/TraceCapture.h"
 
 #include <QLocalSocket>
 #include <QObject>
@@ -49,7 +50,7 @@ TEST(WindowChannelTest, AMessageFromAnotherClientReachesTheTargetWithItsResult) 
         seenL = l;
         return LRESULT{-12345678901LL};
     });
-    CWindowChannel channel(&receiver);
+    CWindowChannel channel(&receiver, {WM_FRAME_ACTIVATE});
     ASSERT_TRUE(channel.Listen(kTitle));
     EXPECT_TRUE(channel.IsListening());
 
@@ -74,7 +75,7 @@ TEST(WindowChannelTest, NoWindowWhenNothingListensOrOnlyAStaleSocketIsLeft) {
     // A socket file whose server has gone.
     {
         Receiver receiver;
-        CWindowChannel channel(&receiver);
+        CWindowChannel channel(&receiver, {WM_FRAME_ACTIVATE});
         ASSERT_TRUE(channel.Listen(kTitle));
     }
     std::ofstream(WindowChannelPath(kTitle).toStdString()) << "";
@@ -88,7 +89,7 @@ TEST(WindowChannelTest, ListeningReplacesALeftOverSocketFileAndClosingRemovesIt)
     std::ofstream(path) << "left over";
     Receiver receiver;
     receiver.SetMessageHandler(WM_FRAME_ACTIVATE, [](WPARAM, LPARAM) { return LRESULT{7}; });
-    CWindowChannel channel(&receiver);
+    CWindowChannel channel(&receiver, {WM_FRAME_ACTIVATE});
     ASSERT_TRUE(channel.Listen(kTitle));
 
     auto client = std::async(std::launch::async, [] {
@@ -104,16 +105,54 @@ TEST(WindowChannelTest, ListeningReplacesALeftOverSocketFileAndClosingRemovesIt)
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST(WindowChannelTest, GarbageIsRefusedAndTheWindowStaysReachable) {
+TEST(WindowChannelTest, ALiveWindowKeepsItsTitle) {
     IsolatedRuntime runtime;
+    TraceCapture traces;
+    Receiver first;
+    first.SetMessageHandler(WM_FRAME_ACTIVATE, [](WPARAM, LPARAM) { return LRESULT{1}; });
+    CWindowChannel live(&first, {WM_FRAME_ACTIVATE});
+    ASSERT_TRUE(live.Listen(kTitle));
+
+    Receiver second;
+    CWindowChannel late(&second, {WM_FRAME_ACTIVATE});
+    EXPECT_FALSE(late.Listen(kTitle));
+    EXPECT_EQ(traces.CountContaining("CWindowChannel::Listen===A live window listens on "), 1);
+
+    auto client = std::async(std::launch::async, [] {
+        LRESULT result = 0;
+        SendMessageToWindow(kTitle, WM_FRAME_ACTIVATE, 0, 0, 5s, &result);
+        return result;
+    });
+    ASSERT_TRUE(Finished(client));
+    EXPECT_EQ(client.get(), 1) << "the live window lost its title";
+}
+
+TEST(WindowChannelTest, GarbageAndMessagesNotAcceptedFromOutsideAreRefused) {
+    IsolatedRuntime runtime;
+    TraceCapture traces;
     Receiver receiver;
     int handled = 0;
+    int songs = 0;
     receiver.SetMessageHandler(WM_FRAME_ACTIVATE, [&](WPARAM, LPARAM) {
         ++handled;
         return LRESULT{1};
     });
-    CWindowChannel channel(&receiver);
+    receiver.SetMessageHandler(WM_FRAME_LIBSONG, [&](WPARAM, LPARAM) {
+        ++songs;
+        return LRESULT{1};
+    });
+    CWindowChannel channel(&receiver, {WM_FRAME_ACTIVATE});
     ASSERT_TRUE(channel.Listen(kTitle));
+
+    // A message the window takes from its own windows only: its lParam would
+    // be an address another process chose.
+    auto foreign = std::async(std::launch::async, [] {
+        return SendMessageToWindow(kTitle, WM_FRAME_LIBSONG, 1, 0x12345678, 5s);
+    });
+    ASSERT_TRUE(Finished(foreign));
+    EXPECT_EQ(foreign.get(), RemoteSendStatus::NoAnswer);
+    EXPECT_EQ(songs, 0);
+    EXPECT_TRUE(traces.Has("CWindowChannel===Refused message 0x0465 from another process."));
 
     auto garbage = std::async(std::launch::async, [] {
         QLocalSocket socket;

@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -88,6 +89,40 @@ TEST(WindowMessageTest, PostedMessagesArriveInOrderWithTheirParameters) {
     EXPECT_EQ(*reinterpret_cast<int*>(received[1].lParam), 5);
     EXPECT_EQ(received[2].message, WM_LYRIC_SYNC);
     EXPECT_EQ(received[2].lParam, 123456789012345LL);
+}
+
+TEST(WindowMessageTest, APostedTextIsReadableByItsHandlerOnlyAndFreedWithTheMessage) {
+    TestWindow window;
+    std::vector<std::u16string> texts;
+    std::vector<bool> strangerRead;
+    window.SetMessageHandler(WM_FRAME_LIBSONG, [&](WPARAM wParam, LPARAM lParam) {
+        const std::u16string* text = MessageText(lParam);
+        texts.push_back(text ? *text : u"<none>");
+        // Only the message's own lParam opens its text.
+        strangerRead.push_back(MessageText(lParam + 2) != nullptr || MessageText(0) != nullptr);
+        if (text) {
+            EXPECT_EQ(reinterpret_cast<const char16_t*>(lParam)[text->size()], u'\0');
+        }
+        return static_cast<LRESULT>(wParam);
+    });
+    ASSERT_TRUE(PostMessageWithText(window.Handle(), WM_FRAME_LIBSONG, 1, u"123_456"));
+    // The same number with a bare lParam, as another process could send it.
+    ASSERT_TRUE(PostMessage(window.Handle(), WM_FRAME_LIBSONG, 0, 0x1234));
+    ASSERT_TRUE(WaitUntil([&] { return texts.size() == 2; }));
+    EXPECT_EQ(texts[0], u"123_456");
+    EXPECT_EQ(texts[1], u"<none>");
+    EXPECT_EQ(strangerRead, std::vector<bool>({false, false}));
+    EXPECT_EQ(MessageText(0), nullptr) << "no handler runs now";
+
+    // Texts of messages that never arrive are freed with them (the leak
+    // check of the sanitised build watches this).
+    const CMessageHandle handle = [] {
+        auto doomed = std::make_unique<TestWindow>();
+        EXPECT_TRUE(PostMessageWithText(doomed->Handle(), WM_FRAME_LIBSONG, 1, std::u16string(4096, u'7')));
+        return doomed->Handle();
+    }();
+    EXPECT_FALSE(PostMessageWithText(handle, WM_FRAME_LIBSONG, 1, u"1"));
+    EXPECT_FALSE(PostMessageWithText(CMessageHandle(), WM_FRAME_LIBSONG, 1, u"1"));
 }
 
 TEST(WindowMessageTest, SendOnTheSameThreadRunsTheHandlerAtOnce) {

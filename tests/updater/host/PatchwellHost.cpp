@@ -8,13 +8,18 @@
 // Commands: prj N | check CODE VERSION PROJECT | setup | complete | state |
 // install LAUNCH | download DELETE KIND | wait-file PATH MS | wait-gone PATH MS |
 // wait-prompts N MS | wait-messages N MS | window (opens a window titled
-// "在线升级") | unload | load
+// "在线升级") | unload | load | wait-fifo-writer MS (until a thread of this
+// process waits in opening a pipe for writing) | drain PATH MS (reads the
+// pipe at PATH until its writer closes it)
 // The exit code is 0, 2 for a bad command line or a library that does not
 // load, 3 when a wait ran out of time.
 
 #include "tests/updater/ui/PromptDriver.h"
+#include "updater/Patchwell.h"
 
 #include <QApplication>
+#include <QDirIterator>
+#include <QFile>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -22,11 +27,16 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -107,6 +117,36 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
     return true;
 }
 
+// A thread of this process waits in opening a pipe that nobody reads.
+bool WaitsForAPipeReader() {
+    QDirIterator tasks(QStringLiteral("/proc/self/task"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (tasks.hasNext()) {
+        QFile wchan(tasks.next() + QStringLiteral("/wchan"));
+        if (wchan.open(QIODevice::ReadOnly) && wchan.readAll().contains("partner")) return true;
+    }
+    return false;
+}
+
+// Reads the pipe at `path` until its writer closes it.
+bool Drain(const QString& path, int ms) {
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return false;
+    bool closed = false;
+    WaitFor(
+        [&] {
+            char buffer[4096];
+            for (;;) {
+                const ssize_t got = ::read(fd, buffer, sizeof buffer);
+                if (got > 0) continue;
+                closed = got == 0;
+                return closed || errno != EAGAIN;
+            }
+        },
+        ms);
+    ::close(fd);
+    return closed;
+}
+
 std::deque<PromptAnswer> ParseAnswers(const QString& list, bool& ok) {
     std::deque<PromptAnswer> answers;
     ok = true;
@@ -136,29 +176,32 @@ int main(int argc, char** argv) {
 
     // By file name from the program's own folder, as the player binds it.
     QLibrary library(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Patchwell")));
-    using IntOfInt = int (*)(int);
-    using IntOfVoid = int (*)();
-    using IntOfTwo = int (*)(int, int);
-    using CheckUpdateFunction = int (*)(int*, const char*, int);
-    IntOfInt setPrjCode = nullptr, completeSetup = nullptr, installFile = nullptr;
-    IntOfVoid setupNewVersion = nullptr, checkNewSetup = nullptr;
-    IntOfTwo downloadSetupFile = nullptr;
-    CheckUpdateFunction checkUpdate = nullptr;
-    void (*release)() = nullptr;
+    // The exports' types come from the library's own header.
+    decltype(&::SetPrjCode) setPrjCode = nullptr;
+    decltype(&::CheckUpdate) checkUpdate = nullptr;
+    decltype(&::SetupNewVersion) setupNewVersion = nullptr;
+    decltype(&::CompleteSetup) completeSetup = nullptr;
+    decltype(&::CheckNewSetup) checkNewSetup = nullptr;
+    decltype(&::InstallFile) installFile = nullptr;
+    decltype(&::DownloadSetupFile) downloadSetupFile = nullptr;
+    decltype(&::Release) release = nullptr;
     bool bound = false;
     auto bind = [&] {
         if (!library.load()) {
             Print(QStringLiteral("load failed %1").arg(library.errorString()));
             return false;
         }
-        setPrjCode = reinterpret_cast<IntOfInt>(library.resolve("SetPrjCode"));
-        checkUpdate = reinterpret_cast<CheckUpdateFunction>(library.resolve("CheckUpdate"));
-        setupNewVersion = reinterpret_cast<IntOfVoid>(library.resolve("SetupNewVersion"));
-        completeSetup = reinterpret_cast<IntOfInt>(library.resolve("CompleteSetup"));
-        checkNewSetup = reinterpret_cast<IntOfVoid>(library.resolve("CheckNewSetup"));
-        installFile = reinterpret_cast<IntOfInt>(library.resolve("InstallFile"));
-        downloadSetupFile = reinterpret_cast<IntOfTwo>(library.resolve("DownloadSetupFile"));
-        release = reinterpret_cast<void (*)()>(library.resolve("Release"));
+        auto resolve = [&library](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+        };
+        resolve(setPrjCode, "SetPrjCode");
+        resolve(checkUpdate, "CheckUpdate");
+        resolve(setupNewVersion, "SetupNewVersion");
+        resolve(completeSetup, "CompleteSetup");
+        resolve(checkNewSetup, "CheckNewSetup");
+        resolve(installFile, "InstallFile");
+        resolve(downloadSetupFile, "DownloadSetupFile");
+        resolve(release, "Release");
         bound = setPrjCode && checkUpdate && setupNewVersion && completeSetup && checkNewSetup && installFile &&
                 downloadSetupFile && release;
         if (!bound) Print(QStringLiteral("missing export"));
@@ -179,7 +222,11 @@ int main(int argc, char** argv) {
             }
             return true;
         };
-        if (!bound && command != QLatin1String("load")) {
+        static const QStringList libraryCommands = {QStringLiteral("prj"),      QStringLiteral("check"),
+                                                    QStringLiteral("setup"),    QStringLiteral("complete"),
+                                                    QStringLiteral("state"),    QStringLiteral("install"),
+                                                    QStringLiteral("download"), QStringLiteral("unload")};
+        if (!bound && libraryCommands.contains(command)) {
             Print(QStringLiteral("not loaded %1").arg(command));
             return 2;
         }
@@ -230,6 +277,16 @@ int main(int argc, char** argv) {
             const bool gone = command == QLatin1String("wait-gone");
             const bool ok = WaitFor([&] { return QFileInfo::exists(path) != gone; }, number(i + 2));
             Print(QStringLiteral("%1 %2").arg(command, ok ? QStringLiteral("ok") : QStringLiteral("timeout")));
+            if (!ok) exitCode = 3;
+            i += 3;
+        } else if (command == QLatin1String("wait-fifo-writer") && need(1)) {
+            const bool ok = WaitFor(WaitsForAPipeReader, number(i + 1));
+            Print(QStringLiteral("%1 %2").arg(command, ok ? QStringLiteral("ok") : QStringLiteral("timeout")));
+            if (!ok) exitCode = 3;
+            i += 2;
+        } else if (command == QLatin1String("drain") && need(2)) {
+            const bool ok = Drain(args[i + 1], number(i + 2));
+            Print(QStringLiteral("drain %1").arg(ok ? QStringLiteral("ok") : QStringLiteral("failed")));
             if (!ok) exitCode = 3;
             i += 3;
         } else if ((command == QLatin1String("wait-prompts") || command == QLatin1String("wait-messages")) && need(2)) {

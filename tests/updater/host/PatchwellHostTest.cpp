@@ -9,6 +9,8 @@
 #include "updater/Md5.h"
 #include "updater/WorkFolder.h"
 
+#include <sys/stat.h>
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -55,6 +57,7 @@ protected:
         fs::create_directories(dataHome);
         fs::copy_file(PATCHWELL_HOST_PROGRAM, program / "patchwell_host");
         fs::copy_file(PATCHWELL_LIBRARY, program / "libPatchwell.so");
+        fs::copy_file(PATCHWELL_ENGINE_LIBRARY, program / "libPatchwellEngine.so");
         AddInstaller();
         std::ofstream ini(program / "Patchwell.ini");
         ini << "[Hosts]\nUpdate=" << standIn.Host() << "\nGamePatch=" << standIn.Host() << "\n";
@@ -71,11 +74,12 @@ protected:
         fs::permissions(installer, fs::perms::owner_all);
     }
 
-    HostRun Run(const QStringList& arguments) {
+    HostRun Run(const QStringList& arguments, const QProcessEnvironment& extra = {}) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", QString::fromStdString(dataHome.string()));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert(extra);
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(QString::fromStdString((program / "patchwell_host").string()), arguments);
@@ -105,6 +109,15 @@ protected:
     QString ArgsFile() const { return Path(program / "installer-args.txt"); }
     std::string InstallerArguments() const { return TempDir::Read(program / "installer-args.txt"); }
     const standin::St_Product& Music() const { return standIn.UpdateHost().Products()[5]; }
+    // Serves the music manifest with one text replaced.
+    void ServeMusicManifestWith(const std::string& from, const std::string& to) {
+        std::string manifest;
+        ASSERT_TRUE(standIn.UpdateHost().Manifest(Music().manifestPath, "{HOST}", manifest));
+        const size_t at = manifest.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        manifest.replace(at, from.size(), to);
+        standIn.SetDocument(Music().manifestPath, manifest);
+    }
 
     TempDir root;
     fs::path program = root / "program";
@@ -157,11 +170,7 @@ TEST_F(PatchwellHostTest, MultiPartPatchLeftForTheNextStartFailsVerificationTher
 }
 
 TEST_F(PatchwellHostTest, TypeFourStartsInstallNoExitAfterNextStart) {
-    std::string manifest;
-    ASSERT_TRUE(standIn.UpdateHost().Manifest(Music().manifestPath, "{HOST}", manifest));
-    const std::string from = "<type>2</type>";
-    manifest.replace(manifest.find(from), from.size(), "<type>4</type>");
-    standIn.SetDocument(Music().manifestPath, manifest);
+    ServeMusicManifestWith("<type>2</type>", "<type>4</type>");
 
     const HostRun run = Run({"--answers", "next", "prj", "5", "check", "2", "1.00.0100", "5", "wait-file", ArgsFile(),
                              QString::number(kWaitMs)});
@@ -171,11 +180,7 @@ TEST_F(PatchwellHostTest, TypeFourStartsInstallNoExitAfterNextStart) {
 }
 
 TEST_F(PatchwellHostTest, ForcedUpdateShowsTheForcedLabelWithoutChoice) {
-    std::string manifest;
-    ASSERT_TRUE(standIn.UpdateHost().Manifest(Music().manifestPath, "{HOST}", manifest));
-    const std::string from = "<type>2</type>";
-    manifest.replace(manifest.find(from), from.size(), "<type>1</type>");
-    standIn.SetDocument(Music().manifestPath, manifest);
+    ServeMusicManifestWith("<type>2</type>", "<type>1</type>");
 
     const HostRun run = Run({"--answers", "ok", "prj", "5", "check", "2", "1.00.0100", "5", "wait-file", ArgsFile(),
                              QString::number(kWaitMs)});
@@ -183,6 +188,56 @@ TEST_F(PatchwellHostTest, ForcedUpdateShowsTheForcedLabelWithoutChoice) {
     EXPECT_EQ(run.Starting("prompt "),
               std::vector<std::string>{"Tonvik Player|Tonvik Player有最新升级|主版本升级|强制升级包！|nochoice"});
     EXPECT_EQ(InstallerArguments(), "install 5\n");
+}
+
+TEST_F(PatchwellHostTest, InstallFileRunsTheVerifiedPackage) {
+    // The package is a small program that records its arguments in the
+    // folder it is given.
+    const std::string package =
+        "#!/bin/sh\n"
+        "folder=\"${1#fullpath=}\"\n"
+        "echo \"$*\" > \"$folder/package-args.tmp\"\n"
+        "mv \"$folder/package-args.tmp\" \"$folder/package-args.txt\"\n";
+    ServeMusicManifestWith(Music().mainMd5, patchwell::Md5Hex(package));
+    standIn.SetDocument(Music().folder + Music().mainFile, package, "application/octet-stream");
+    const HostRun first = Run({"--answers", "next", "prj", "5", "check", "2", "1.00.0100", "5", "wait-prompts", "1",
+                               QString::number(kWaitMs), "state"});
+    ASSERT_TRUE(first.Has("CheckNewSetup 1")) << first.output;
+
+    const HostRun install =
+        Run({"prj", "5", "install", "1", "wait-file", Path(program / "package-args.txt"), QString::number(kWaitMs)});
+    ASSERT_EQ(install.exitCode, 0) << install.output;
+    EXPECT_TRUE(install.Has("InstallFile 1"));
+    EXPECT_EQ(TempDir::Read(program / "package-args.txt"), "fullpath=" + program.string() + "\n");
+    EXPECT_TRUE(fs::exists(WorkFolder() / "Update.xml"));
+}
+
+TEST_F(PatchwellHostTest, AnInstallFileThatFailsInsideAnswersZero) {
+    // Where the system's policy forbids MD5, no work folder can be named:
+    // every export fails inside.
+    const fs::path config = root / "openssl.cnf";
+    std::ofstream(config) << "openssl_conf = openssl_init\n[openssl_init]\nproviders = provider_sect\n"
+                             "[provider_sect]\nbase = base_sect\n[base_sect]\nactivate = 1\n";
+    QProcessEnvironment withoutMd5;
+    withoutMd5.insert("OPENSSL_CONF", Path(config));
+    const HostRun run = Run({"install", "0", "install", "1"}, withoutMd5);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.Starting("InstallFile "), (std::vector<std::string>{"0", "0"}));
+    EXPECT_NE(run.output.find("InstallFile : MD5 is not available"), std::string::npos) << run.output;
+}
+
+TEST_F(PatchwellHostTest, AWorkerLeftRunningAtUnloadFinishesAfterTheLibraryWent) {
+    // The package's temporary file is a pipe that nobody reads: opening it
+    // holds the download's worker where no cancellation reaches it.
+    const fs::path pipe = WorkFolder() / "Temp" / (Music().mainFile + ".qud");
+    fs::create_directories(pipe.parent_path());
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const HostRun run = Run({"prj", "5", "check", "2", "1.00.0100", "5", "wait-fifo-writer", QString::number(kWaitMs),
+                             "unload", "drain", Path(pipe), QString::number(kWaitMs)});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(run.Has("unload 1 window closed"));
+    EXPECT_TRUE(run.Has("drain ok"));
+    EXPECT_TRUE(run.Has("done"));
 }
 
 TEST_F(PatchwellHostTest, MissingInstallerIsReportedInAMessageBox) {

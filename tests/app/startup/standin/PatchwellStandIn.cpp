@@ -2,10 +2,12 @@
 // answers SetupNewVersion with the number in PATCHWELL_STANDIN_ANSWER (0 when
 // unset) and appends every call to the file named by PATCHWELL_STANDIN_LOG.
 
+// The exports take their signatures from the library's own header, so the
+// stand-in cannot drift from what the player binds.
+#include "updater/Patchwell.h"
+
 #include <cstdio>
 #include <cstdlib>
-
-#define STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
@@ -20,20 +22,20 @@ void Record(const char* line) {
 
 }  // namespace
 
-STANDIN_EXPORT int SetPrjCode(int projectCode) {
+PATCHWELL_EXPORT int SetPrjCode(int projectCode) {
     char line[64];
     std::snprintf(line, sizeof line, "SetPrjCode %d", projectCode);
     Record(line);
     return 47;
 }
 
-STANDIN_EXPORT int SetupNewVersion() {
+PATCHWELL_EXPORT int SetupNewVersion() {
     Record("SetupNewVersion");
     const char* answer = std::getenv("PATCHWELL_STANDIN_ANSWER");
     return answer ? std::atoi(answer) : 0;
 }
 
-STANDIN_EXPORT int CheckUpdate(int* updateCode, const char* version, int projectCode) {
+PATCHWELL_EXPORT int CheckUpdate(int* updateCode, const char* version, int projectCode) {
     char line[256];
     std::snprintf(line, sizeof line, "CheckUpdate %d %s %d", updateCode ? *updateCode : -1,
                   version ? version : "(null)", projectCode);

@@ -1,0 +1,271 @@
+#include "web/MiniWebBrowserDlg.h"
+
+#include "common/Text.h"
+#include "common/Trace.h"
+#include "skin/SkinChoice.h"
+#include "skin/SkinDescription.h"
+#include "skin/controls/HoverButton.h"
+#include "skin/controls/SkinButtonEx.h"
+#include "web/LibraryWebPage.h"
+#include "web/WebEngine.h"
+#include "web/WebIds.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineView>
+
+namespace {
+
+struct PageButtonKind {
+    int controlId;
+    const char* section;
+    const char* tip;
+};
+constexpr PageButtonKind kBackButton{IDC_LIB_BACK, "Wnd_Lib_Btn0", "前一页"};
+constexpr PageButtonKind kForwardButton{IDC_LIB_FORWARD, "Wnd_Lib_Btn1", "下一页"};
+constexpr PageButtonKind kRefreshButton{IDC_LIB_REFRESH, "Wnd_Lib_Btn2", "刷新"};
+constexpr const char* kCloseSection = "Wnd_Lib_Btn3";
+
+// The "Skin2" family's shadow; the other skins have none.
+constexpr int kClassicShadowSize = 6;
+constexpr int kClassicShadowSharpness = 8;
+constexpr int kClassicShadowDarkness = 250;
+
+void LoadPageButton(CHoverButton* button, const CSkinDescription& skin, const PageButtonKind& kind) {
+    const SkinButtonFiles files = skin.ButtonFiles(kind.section);
+    if (!button->LoadImages(files.normal, files.over, files.click, files.disable))
+        Trace("CMiniWebBrowserDlg::SetSkin : %s not loaded", files.normal.c_str());
+    button->SetTip(QString::fromUtf8(kind.tip));
+    button->setGeometry(skin.Rect(kind.section));
+}
+
+}  // namespace
+
+void FollowActionEnabled(QAction* action, QAbstractButton* button) {
+    button->setEnabled(action->isEnabled());
+    QObject::connect(action, &QAction::changed, button, [action, button] { button->setEnabled(action->isEnabled()); });
+}
+
+CMiniWebBrowserDlg::CMiniWebBrowserDlg(CMessageHandle frame, const std::string& skinFolder, QWidget* owner,
+                                       CMiniWebBrowser::ConnectionProbe probe)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint),
+      CMessageTarget(this),
+      m_browser(*this, std::move(frame), std::move(probe)),
+      m_pBack(new CHoverButton(this, IDC_LIB_BACK)),
+      m_pForward(new CHoverButton(this, IDC_LIB_FORWARD)),
+      m_pRefresh(new CHoverButton(this, IDC_LIB_REFRESH)),
+      m_pClose(new CSkinButtonEx(this, IDC_LIB_CLOSE)) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    SetCommandHandler(IDC_LIB_BACK, [this] { m_browser.Back(); });
+    SetCommandHandler(IDC_LIB_FORWARD, [this] { m_browser.Forward(); });
+    SetCommandHandler(IDC_LIB_REFRESH, [this] { m_browser.Refresh(); });
+    SetCommandHandler(IDC_LIB_CLOSE, [this] { ShowWindow(false); });
+
+    m_shadowTimer.setSingleShot(true);
+    m_shadowTimer.setInterval(kShadowRestoreDelayMs);
+    connect(&m_shadowTimer, &QTimer::timeout, this, &CMiniWebBrowserDlg::OnShadowTimer);
+
+    m_shadow.Create(this);
+    SetSkin(skinFolder);
+    m_pBack->setEnabled(false);
+    m_pForward->setEnabled(false);
+    m_browser.ShowStartPage();
+}
+
+CMiniWebBrowserDlg::~CMiniWebBrowserDlg() {
+    // The page goes before the view that shows it.
+    delete m_pPage;
+}
+
+// ------------------------------------------------------------------ window
+
+bool CMiniWebBrowserDlg::IsShown() const { return isVisible() && !m_bMinimized; }
+
+void CMiniWebBrowserDlg::ShowWindow(bool show) {
+    m_bMinimized = false;
+    setVisible(show);
+}
+
+void CMiniWebBrowserDlg::MinimizeWindow() {
+    if (!isVisible()) return;
+    m_bMinimized = true;
+    m_shadowTimer.stop();
+    m_shadow.SetShadowSize(0);
+    hide();
+}
+
+void CMiniWebBrowserDlg::RestoreWindow() {
+    if (!m_bMinimized) return;
+    m_bMinimized = false;
+    show();
+    m_shadowTimer.start();
+}
+
+void CMiniWebBrowserDlg::OnShadowTimer() { ApplyShadowSize(); }
+
+void CMiniWebBrowserDlg::BringToFront() {
+    raise();
+    activateWindow();
+}
+
+void CMiniWebBrowserDlg::EnableWindow(bool enable) { setEnabled(enable); }
+
+void CMiniWebBrowserDlg::Search(const std::string& text) {
+    ShowPage("search", text);
+    ShowWindow(true);
+    BringToFront();
+}
+
+void CMiniWebBrowserDlg::ApplyShadowSize() {
+    m_shadow.SetShadowSize(IsClassicFamily(m_strSkinFolder) ? kClassicShadowSize : 0);
+}
+
+void CMiniWebBrowserDlg::SetSkin(const std::string& skinFolder) {
+    m_strSkinFolder = skinFolder;
+    const CSkinDescription skin(skinFolder);
+    if (!skin.Loaded()) Trace("CMiniWebBrowserDlg::SetSkin : no description in %s", skinFolder.c_str());
+
+    const std::string backFile = skin.BitmapFile("Wnd_Lib");
+    const std::optional<CDib> back = LoadBitmapFile(backFile);
+    const QRect window = skin.Rect("Wnd_Lib");
+    if (back) {
+        m_bmpBack = back->ToImage();
+        setMask(BitmapToRegion(*back, kSkinKeyColour));
+    } else {
+        Trace("CMiniWebBrowserDlg::SetSkin : %s not loaded", backFile.c_str());
+        m_bmpBack = QImage();
+        clearMask();
+    }
+    move(window.topLeft());
+    setFixedSize(window.size());
+
+    m_rcClient = skin.Rect("Wnd_Lib_Client");
+    if (m_pView) m_pView->setGeometry(m_rcClient);
+    LoadPageButton(m_pBack, skin, kBackButton);
+    LoadPageButton(m_pForward, skin, kForwardButton);
+    LoadPageButton(m_pRefresh, skin, kRefreshButton);
+    const SkinButtonFiles close = skin.ButtonFiles(kCloseSection);
+    m_pClose->SetImages(close.normal, close.over, close.click, QString::fromUtf8("关闭"));
+    m_pClose->setGeometry(skin.Rect(kCloseSection));
+
+    const bool classic = IsClassicFamily(skinFolder);
+    ApplyShadowSize();
+    m_shadow.SetShadowSoftness(classic ? kClassicShadowSharpness : 0);
+    m_shadow.SetShadowDarkness(classic ? kClassicShadowDarkness : 0);
+    m_shadow.SetShadowOffset(0, 0);
+    update();
+}
+
+QWidget* CMiniWebBrowserDlg::Control(int controlId) const {
+    switch (controlId) {
+    case IDC_LIB_BACK: return m_pBack;
+    case IDC_LIB_FORWARD: return m_pForward;
+    case IDC_LIB_REFRESH: return m_pRefresh;
+    case IDC_LIB_CLOSE: return m_pClose;
+    case IDC_MINIWEB_BROWSER: return m_pView;
+    default: return nullptr;
+    }
+}
+
+void CMiniWebBrowserDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (m_bmpBack.isNull()) {
+        painter.fillRect(rect(), palette().window());
+    } else {
+        painter.drawImage(0, 0, m_bmpBack);
+    }
+}
+
+void CMiniWebBrowserDlg::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The window is drawn first; the engine starts from the event loop.
+    if (!m_pView) QTimer::singleShot(0, this, &CMiniWebBrowserDlg::CreatePageView);
+}
+
+void CMiniWebBrowserDlg::closeEvent(QCloseEvent* event) {
+    // The system's close does nothing: the close button hides the pane.
+    event->ignore();
+}
+
+void CMiniWebBrowserDlg::mousePressEvent(QMouseEvent* event) {
+    // The whole window outside the page and the buttons moves it.
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void CMiniWebBrowserDlg::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_dragOffset || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
+    move(event->globalPosition().toPoint() - *m_dragOffset);
+}
+
+void CMiniWebBrowserDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_dragOffset) {
+        m_dragOffset.reset();
+        m_shadow.OnExitSizeMove();
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+// ------------------------------------------------------------------ page
+
+void CMiniWebBrowserDlg::CreatePageView() {
+    if (m_pView) return;
+    m_pView = new QWebEngineView(this);
+    m_pView->setContextMenuPolicy(Qt::NoContextMenu);
+    m_pView->setGeometry(m_rcClient);
+    m_pPage = new CLibraryWebPage(SharedWebProfile(), m_pView);
+    m_pPage->SetNavigationFilter(
+        [this](const QUrl& address) { return m_browser.BeforeNavigate(address.toString(QUrl::FullyEncoded).toStdU16String()); });
+    connect(m_pPage, &QWebEnginePage::loadingChanged, this, &CMiniWebBrowserDlg::OnLoadingChanged);
+    connect(m_pPage, &QWebEnginePage::renderProcessTerminated, this,
+            [](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                if (status != QWebEnginePage::NormalTerminationStatus)
+                    Trace("CMiniWebBrowserDlg::OnRenderProcessTerminated : %d %d", int(status), exitCode);
+            });
+    m_pView->setPage(m_pPage);
+    FollowActionEnabled(m_pPage->action(QWebEnginePage::Back), m_pBack);
+    FollowActionEnabled(m_pPage->action(QWebEnginePage::Forward), m_pForward);
+    m_pView->show();
+    if (m_pendingAddress) m_pPage->load(*std::exchange(m_pendingAddress, std::nullopt));
+}
+
+void CMiniWebBrowserDlg::Navigate(const std::string& address) {
+    const QUrl url(FromAnsi(address));
+    if (m_pPage) {
+        m_pPage->load(url);
+    } else {
+        m_pendingAddress = url;
+    }
+}
+
+void CMiniWebBrowserDlg::GoBack() {
+    if (m_pPage) m_pPage->triggerAction(QWebEnginePage::Back);
+}
+
+void CMiniWebBrowserDlg::GoForward() {
+    if (m_pPage) m_pPage->triggerAction(QWebEnginePage::Forward);
+}
+
+void CMiniWebBrowserDlg::Reload() {
+    if (m_pPage) m_pPage->triggerAction(QWebEnginePage::Reload);
+}
+
+void CMiniWebBrowserDlg::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
+    const std::string address = info.url().toString(QUrl::FullyEncoded).toStdString();
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+        m_browser.NavigateComplete(address);
+        break;
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        // No error page of the engine's own: the pane keeps what it showed
+        // (or the service's own answer, such as its page for a 404).
+        Trace("CMiniWebBrowserDlg::OnNavigateError : %s %d", address.c_str(), info.errorCode());
+        break;
+    default:
+        break;
+    }
+}

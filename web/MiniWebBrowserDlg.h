@@ -1,0 +1,112 @@
+#pragma once
+// The library pane ("乐库"): a borderless skinned tool window with the
+// service's pages, back, forward, refresh and close buttons, and a shadow in
+// the "Skin2" skins. Song links in its pages go to the main frame as songs
+// (WM_FRAME_LIBSONG) instead of being followed.
+//
+// The web engine is the heaviest part of the program, so the page view is
+// made only when the pane is first shown or when the frame asks for it
+// (CreatePageView, queued after the player window is on screen). Pages asked
+// for before then are shown once the view exists.
+
+#include "common/WindowMessage.h"
+#include "notify/WndShadow.h"
+#include "playback/PlayerPorts.h"
+#include "web/MiniWebBrowser.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class CHoverButton;
+class CLibraryWebPage;
+class CSkinButtonEx;
+class QAbstractButton;
+class QAction;
+class QWebEngineLoadingInfo;
+class QWebEngineView;
+
+// Keeps `button` enabled exactly while `action` is (the page's back and
+// forward actions follow its history).
+void FollowActionEnabled(QAction* action, QAbstractButton* button);
+
+class CMiniWebBrowserDlg : public QWidget, public CMessageTarget, public IBrowserWindow, private IBrowserPane {
+    Q_OBJECT
+public:
+    // Made hidden, wearing `skinFolder` (the player's full skin). `frame`
+    // receives the songs chosen on pages; `probe` tells the connection state
+    // (the platform's check by default).
+    CMiniWebBrowserDlg(CMessageHandle frame, const std::string& skinFolder, QWidget* owner = nullptr,
+                       CMiniWebBrowser::ConnectionProbe probe = {});
+    ~CMiniWebBrowserDlg() override;
+    CMiniWebBrowserDlg(const CMiniWebBrowserDlg&) = delete;
+    CMiniWebBrowserDlg& operator=(const CMiniWebBrowserDlg&) = delete;
+
+    // ICompanionWindow
+    bool IsShown() const override;
+    void ShowWindow(bool show) override;
+    void MinimizeWindow() override;
+    void RestoreWindow() override;
+    void BringToFront() override;
+    void SetSkin(const std::string& skinFolder) override;
+    void EnableWindow(bool enable) override;
+    // IBrowserWindow: the search page for `text` (CP936), brought to the front.
+    void Search(const std::string& text) override;
+
+    // See CMiniWebBrowser; "songinfo" with a decimal identifier shows a song.
+    void ShowPage(std::string_view kind, std::string_view argument) { m_browser.ShowPage(kind, argument); }
+    // The recommendation page, as after a reconnection.
+    void ShowStartPage() { m_browser.ShowStartPage(); }
+
+    // Makes the page view now if it does not exist yet.
+    void CreatePageView();
+    QWebEngineView* PageView() const { return m_pView; }
+    const CMiniWebBrowser& Browser() const { return m_browser; }
+    const std::string& SkinFolder() const { return m_strSkinFolder; }
+    // The buttons by control number (IDC_LIB_*), the page view by
+    // IDC_MINIWEB_BROWSER once it exists; nullptr for any other number.
+    QWidget* Control(int controlId) const;
+    const CWndShadow& Shadow() const { return m_shadow; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // IBrowserPane
+    void Navigate(const std::string& address) override;
+    void GoBack() override;
+    void GoForward() override;
+    void Reload() override;
+
+    void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+    void OnShadowTimer();
+    void ApplyShadowSize();
+
+    CMiniWebBrowser m_browser;
+    std::string m_strSkinFolder;
+    QImage m_bmpBack;
+    QRect m_rcClient;
+    CHoverButton* m_pBack;
+    CHoverButton* m_pForward;
+    CHoverButton* m_pRefresh;
+    CSkinButtonEx* m_pClose;
+    QWebEngineView* m_pView = nullptr;
+    CLibraryWebPage* m_pPage = nullptr;
+    std::optional<QUrl> m_pendingAddress;
+    CWndShadow m_shadow;
+    QTimer m_shadowTimer;  // kShadowRestoreTimer
+    bool m_bMinimized = false;
+    std::optional<QPoint> m_dragOffset;
+};

@@ -1,0 +1,84 @@
+#include "web/WebEngine.h"
+
+#include "common/System.h"
+#include "common/Trace.h"
+#include "platform/Privileges.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPointer>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+namespace {
+
+// Software rendering (the machines it runs on may have no GPU), and none of
+// the engine's own traffic to its maker's hosts: only the service's pages
+// go out.
+constexpr const char* kEngineSwitches =
+    "--disable-gpu --disable-gpu-compositing --disable-background-networking --disable-component-update "
+    "--disable-domain-reliability --disable-sync --disable-quic --no-first-run --no-pings";
+
+constexpr int kCacheBytes = 32 * 1024 * 1024;
+
+bool g_bProfileInMemory = false;
+QPointer<QWebEngineProfile> g_pProfile;
+
+void ApplyPaneSettings(QWebEngineSettings* settings) {
+    using S = QWebEngineSettings;
+    settings->setAttribute(S::ErrorPageEnabled, false);
+    settings->setAttribute(S::JavascriptCanOpenWindows, false);
+    settings->setAttribute(S::JavascriptCanAccessClipboard, false);
+    settings->setAttribute(S::JavascriptCanPaste, false);
+    settings->setAttribute(S::AllowWindowActivationFromJavaScript, false);
+    settings->setAttribute(S::PluginsEnabled, false);
+    settings->setAttribute(S::PdfViewerEnabled, false);
+    settings->setAttribute(S::FullScreenSupportEnabled, false);
+    settings->setAttribute(S::ScreenCaptureEnabled, false);
+    settings->setAttribute(S::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(S::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(S::HyperlinkAuditingEnabled, false);
+    settings->setAttribute(S::AutoLoadIconsForPage, false);
+    settings->setAttribute(S::FocusOnNavigationEnabled, false);
+    settings->setAttribute(S::NavigateOnDropEnabled, false);
+    settings->setAttribute(S::WebGLEnabled, false);
+    settings->setUnknownUrlSchemePolicy(S::DisallowUnknownUrlSchemes);
+}
+
+// The profile goes before the engine: the engine ends in a routine of the
+// application's end, and routines added later run first.
+void DeleteSharedProfile() { delete g_pProfile.data(); }
+
+}  // namespace
+
+void PrepareWebEngine() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QByteArray switches = kEngineSwitches;
+    const QByteArray given = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!given.isEmpty()) switches += ' ' + given;
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", switches);
+    if (tonvik::platform::RunsWithAdministratorRights()) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+void KeepWebProfileInMemory() { g_bProfileInMemory = true; }
+
+QWebEngineProfile* SharedWebProfile() {
+    if (g_pProfile) return g_pProfile;
+    QWebEngineProfile* profile = nullptr;
+    const std::filesystem::path folder = g_bProfileInMemory ? std::filesystem::path() : GetDataFolder("TonvikMusic");
+    if (folder.empty()) {
+        if (!g_bProfileInMemory) Trace("SharedWebProfile===No data folder, pages are kept in memory.");
+        profile = new QWebEngineProfile(QCoreApplication::instance());
+    } else {
+        const QString storage = QDir(QString::fromStdString((folder / "WebEngine").string())).absolutePath();
+        profile = new QWebEngineProfile(QStringLiteral("TonvikMusic"), QCoreApplication::instance());
+        profile->setPersistentStoragePath(storage);
+        profile->setCachePath(storage + QStringLiteral("/Cache"));
+        profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        profile->setHttpCacheMaximumSize(kCacheBytes);
+    }
+    ApplyPaneSettings(profile->settings());
+    g_pProfile = profile;
+    qAddPostRoutine(DeleteSharedProfile);
+    return profile;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The program's one web engine: the switches it needs on this machine, set
+// before the QApplication exists, and the one profile that every page pane
+// of the program shares (cookies, cache, settings). The engine itself
+// starts with the first page view, not before.
+
+class QWebEngineProfile;
+
+// Call before the QApplication is created: shared drawing contexts, software
+// rendering, no background traffic of the engine's own, and, only when the
+// program runs as the system administrator, the engine's sandbox off (it
+// refuses to start otherwise).
+void PrepareWebEngine();
+
+// Before the first SharedWebProfile: keep nothing on disk (tests).
+void KeepWebProfileInMemory();
+
+// The profile all page panes use, made on first use: stored in the user's
+// data folder for the program, with a bounded cache, and with the settings
+// of a pane that shows the service's pages (no pop-up windows, no error
+// pages of the engine's own, no plug-ins, no clipboard, no external
+// programs for unknown link schemes). It lives until the application ends.
+QWebEngineProfile* SharedWebProfile();
