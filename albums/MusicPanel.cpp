@@ -37,7 +37,7 @@ CMusicPanel::CMusicPanel(IPanelView& view, IAlbumView& albumView, IPanelPlayer& 
       m_albumView(albumView),
       m_player(player),
       m_manager(albumView),
-      m_editor(m_manager, albumView, player),
+      m_editor(m_manager, albumView, *this),
       m_recommend(*this) {
     RegisterCommands();
 }
@@ -346,6 +346,25 @@ CSongList* CMusicPanel::ListOfKind(int kind) {
     }
     default: return nullptr;
     }
+}
+
+void CMusicPanel::PlayingAlbumChanged() {
+    if (m_player.PlayingListKind() != kListAlbum) return;
+    // The last copy the player read is the album as it was.
+    const CSongList before = m_albumSongs;
+    const CSongList& now = *ListOfKind(kListAlbum);
+    const std::string id = m_player.CurrentSong().id;
+    const int was = id.empty() ? -1 : before.FindSong(id);
+    if (was < 0 || now.FindSong(id) >= 0) return;
+    // The first song after it, round the end, that is still in the album.
+    int next = -1;
+    const int count = before.GetCount();
+    for (int step = 1; step < count && next < 0; ++step) {
+        St_SongInfo song;
+        before.GetAt((was + step) % count, song);
+        next = now.FindSong(song.id);
+    }
+    m_player.SongRemoved(kListAlbum, next);
 }
 
 bool CMusicPanel::SelectRow(int kind, int index) {

@@ -24,6 +24,7 @@
 class CMusicPanel : public QObject,
                     public CMessageTarget,
                     public IPlayPanel,
+                    private IAlbumPlayer,
                     private CRecommendations::IListener {
     Q_OBJECT
 public:
@@ -83,6 +84,10 @@ public:
 
 private:
     void RegisterCommands();
+    // IAlbumPlayer, for the album logic.
+    int PlayingListKind() const override { return m_player.PlayingListKind(); }
+    void StopPlayer(const char* caller) override { m_player.Stop(caller); }
+    void PlayingAlbumChanged() override;
     // CRecommendations::IListener
     void OnRecommendRunDone(int mode) override;
     void OnRecommendSettled() override;

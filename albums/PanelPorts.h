@@ -13,8 +13,14 @@
 #include <string>
 #include <vector>
 
-class IPanelPlayer : public IAlbumPlayer {
+class IPanelPlayer {
 public:
+    virtual ~IPanelPlayer() = default;
+
+    // The list kind the player plays from (SongListKind), -1 for none.
+    virtual int PlayingListKind() const = 0;
+    // Stops playback (the controller's DoStop with flag 0).
+    virtual void Stop(const char* caller) = 0;
     // Plays `song`, the row `index` of list `listKind` (0, 2 or 5).
     virtual void Play(const St_SongInfo& song, int index, int listKind) = 0;
     // The song the player plays or is starting; an empty id for none.

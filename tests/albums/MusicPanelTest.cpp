@@ -103,6 +103,11 @@ TEST_F(MusicPanelTest, DoubleClicksPlayWithTheListKindAndIndexOfTheirView) {
     ASSERT_NE(songs, nullptr);
     EXPECT_EQ(songs->GetCount(), album.songs.GetCount());
     EXPECT_EQ(songs->GetPlayingIndex(), 1);
+
+    // Removing it from the album tells the player where its successor is.
+    panel.OnCommand(ID_DELETE_ALBUM_SONGS);
+    const int next = album.songs.GetCount() > 2 ? 1 : 0;
+    EXPECT_EQ(player.removed, (std::vector<std::pair<int, int>>{{kListAlbum, next}}));
 }
 
 TEST_F(MusicPanelTest, FirstVisitOfTheRecommendationsUsesTheKeptAnswerAndRefreshAlwaysAsks) {

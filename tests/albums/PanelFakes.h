@@ -80,8 +80,7 @@ public:
     };
 
     int PlayingListKind() const override { return listKind; }
-    void StopPlayer(const char* caller) override { stops.emplace_back(caller); }
-    void PlayingAlbumChanged() override { ++albumChanges; }
+    void Stop(const char* caller) override { stops.emplace_back(caller); }
     void Play(const St_SongInfo& song, int index, int kind) override {
         plays.push_back({song.id, index, kind});
         current = song;
@@ -97,7 +96,6 @@ public:
     St_SongInfo current;
     bool stopped = true;
     std::vector<std::string> stops;
-    int albumChanges = 0;
     std::vector<St_Play> plays;
     std::vector<std::pair<int, int>> removed;
     int modeChanges = 0;
