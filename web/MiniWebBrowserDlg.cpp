@@ -30,11 +30,6 @@ constexpr PageButtonKind kForwardButton{IDC_LIB_FORWARD, "Wnd_Lib_Btn1", "下一
 constexpr PageButtonKind kRefreshButton{IDC_LIB_REFRESH, "Wnd_Lib_Btn2", "刷新"};
 constexpr const char* kCloseSection = "Wnd_Lib_Btn3";
 
-// The "Skin2" family's shadow; the other skins have none.
-constexpr int kClassicShadowSize = 6;
-constexpr int kClassicShadowSharpness = 8;
-constexpr int kClassicShadowDarkness = 250;
-
 void LoadPageButton(CHoverButton* button, const CSkinDescription& skin, const PageButtonKind& kind) {
     const SkinButtonFiles files = skin.ButtonFiles(kind.section);
     if (!button->LoadImages(files.normal, files.over, files.click, files.disable))
@@ -152,11 +147,7 @@ void CMiniWebBrowserDlg::SetSkin(const std::string& skinFolder) {
     m_pClose->SetImages(close.normal, close.over, close.click, QString::fromUtf8("关闭"));
     m_pClose->setGeometry(skin.Rect(kCloseSection));
 
-    const bool classic = IsClassicFamily(skinFolder);
-    ApplyShadowSize();
-    m_shadow.SetShadowSoftness(classic ? kClassicShadowSharpness : 0);
-    m_shadow.SetShadowDarkness(classic ? kClassicShadowDarkness : 0);
-    m_shadow.SetShadowOffset(0, 0);
+    ApplySkinShadowLook(m_shadow, skinFolder);
     update();
 }
 
