@@ -295,10 +295,11 @@ void CLyricDlg::RebuildBackground() {
             for (const StretchPiece& piece : NinePieceStretch(m_background.size(), size()))
                 painter.drawImage(piece.target, m_background, piece.source);
             painter.end();
-            // The window is cut along the skin's key colour.
+            // The window is cut along the skin's key colour: the bitmap's
+            // cleared bits, which the region leaves out, are the key pixels.
             region = QRegion(QBitmap::fromImage(stretched.createMaskFromColor(
                 qRgb(int(RedOf(kSkinKeyColour)), int(GreenOf(kSkinKeyColour)), int(BlueOf(kSkinKeyColour))),
-                Qt::MaskOutColor)));
+                Qt::MaskInColor)));
             m_stretched = std::move(stretched);
         }
     } catch (const std::exception&) {
@@ -447,8 +448,8 @@ void CLyricDlg::contextMenuEvent(QContextMenuEvent* event) {
     FillMenu(*m_menu, items, *this);
     QPoint at = event->globalPos();
     const QScreen* screen = this->screen();
-    if (screen && LyricMenuOpensUpwards(screen->geometry().bottom(), at.y(), LyricMenuEntries(items)))
-        at.ry() -= m_menu->sizeHint().height();
+    const int height = m_menu->sizeHint().height();
+    if (screen && LyricMenuOpensUpwards(screen->availableGeometry().bottom(), at.y(), height)) at.ry() -= height;
     m_menu->popup(at);
 }
 
@@ -492,10 +493,12 @@ void CLyricDlg::HideWindow() {
 }
 
 void CLyricDlg::closeEvent(QCloseEvent* event) {
-    // The desktop's close only stores where the window is: the window is
-    // hidden by its own button and menu, and lives as long as the program.
     m_options.StoreWindowRect(geometry());
-    event->ignore();
+    // The desktop's close is refused: the window is hidden by its own button
+    // and menu, and lives as long as the program. The program's own close
+    // (when it ends) goes through.
+    if (event->spontaneous()) event->ignore();
+    else event->accept();
 }
 
 void CLyricDlg::CopyLyric() {

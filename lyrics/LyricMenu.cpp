@@ -76,6 +76,4 @@ const CLyricMenuItem* FindLyricSubmenu(const std::vector<CLyricMenuItem>& menu, 
     return FindIn(menu, [&text](const CLyricMenuItem& item) { return item.IsSubmenu() && item.text == text; });
 }
 
-int LyricMenuEntries(const std::vector<CLyricMenuItem>& menu) { return static_cast<int>(menu.size()); }
-
-bool LyricMenuOpensUpwards(int screenBottom, int clickY, int entries) { return screenBottom < clickY + 26 * entries; }
+bool LyricMenuOpensUpwards(int screenBottom, int clickY, int menuHeight) { return screenBottom < clickY + menuHeight; }

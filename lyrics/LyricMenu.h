@@ -39,12 +39,9 @@ std::vector<CLyricMenuItem> BuildLyricMenu(const CLyricMenuState& state);
 const CLyricMenuItem* FindLyricMenuCommand(const std::vector<CLyricMenuItem>& menu, int command);
 const CLyricMenuItem* FindLyricSubmenu(const std::vector<CLyricMenuItem>& menu, const std::string& text);
 
-// The number of entries the menu shows, separators and submenus included.
-int LyricMenuEntries(const std::vector<CLyricMenuItem>& menu);
-
-// Whether the menu opens upwards from a click at `clickY`: when the screen
-// is not tall enough for 26 pixels per entry below it.
-bool LyricMenuOpensUpwards(int screenBottom, int clickY, int entries);
+// Whether a menu `menuHeight` pixels tall opens upwards from a click at
+// `clickY`: when it does not fit between the click and the screen's bottom.
+bool LyricMenuOpensUpwards(int screenBottom, int clickY, int menuHeight);
 
 // The submenu names.
 inline constexpr const char* kLyricAdjustMenu = "歌词调整";

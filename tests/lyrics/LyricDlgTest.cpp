@@ -186,6 +186,9 @@ TEST_F(LyricDlgTest, ResizingStopsAtTheSkinsOwnSizeAndTheCaptionRestoresIt) {
     auto window = MakeWindow("Skin");
     const QSize natural = window->NaturalSize();
     ASSERT_EQ(natural, QSize(300, 340));
+    // Cut along the key colour of the rounded corners.
+    EXPECT_FALSE(window->mask().contains(QPoint(0, 0)));
+    EXPECT_TRUE(window->mask().contains(QPoint(150, 170)));
     window->show();
     window->resize(120, 90);
     EXPECT_EQ(window->size(), natural);
@@ -234,14 +237,18 @@ TEST_F(LyricDlgTest, CopyHideMinimiseAndRestore) {
     window->RestoreWindow();
     EXPECT_TRUE(window->IsShown());
 
-    // The desktop's close leaves the window as it is; its own close hides it.
+    // Its own close button hides it, and so does the program's close when
+    // it ends (which must not be refused); both store where it was.
     window->move(40, 50);
-    EXPECT_FALSE(window->close());
-    EXPECT_TRUE(window->isVisible());
     ASSERT_TRUE(PostCommand(window.get(), IDC_LYRIC_CLOSE));
     QCoreApplication::sendPostedEvents(window.get());
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(Settings()->value("Options/Lyric/LyricWindowLeft").toInt(), 40);
+    window->ShowWindow(true);
+    window->move(70, 50);
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(Settings()->value("Options/Lyric/LyricWindowLeft").toInt(), 70);
 }
 
 TEST_F(LyricDlgTest, HostileLyricsPaintScrollAndResize) {

@@ -133,8 +133,8 @@ TEST(LyricMenu, EntriesFollowTheWindowState) {
         }
     }
 
-    EXPECT_TRUE(LyricMenuOpensUpwards(768, 700, LyricMenuEntries(menu)));
-    EXPECT_FALSE(LyricMenuOpensUpwards(768, 100, LyricMenuEntries(menu)));
+    EXPECT_TRUE(LyricMenuOpensUpwards(767, 600, 200));
+    EXPECT_FALSE(LyricMenuOpensUpwards(767, 567, 200));
 }
 
 TEST(LyricOptions, NonsenseStoredValuesFallBackAndChangesAreStored) {
