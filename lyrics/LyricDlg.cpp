@@ -108,7 +108,12 @@ CLyricDlg::CLyricDlg(LyricWindowSetup setup)
 
     m_scrollTimer.setSingleShot(true);
     m_scrollTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_scrollTimer, &QTimer::timeout, this, [this] { m_scroller.Tick(); });
+    connect(&m_scrollTimer, &QTimer::timeout, this, [this] {
+        m_bInTick = true;
+        m_scroller.Tick();
+        m_bInTick = false;
+    });
+    m_clock.start();
     m_restoreTimer.setSingleShot(true);
     m_restoreTimer.setInterval(kLyricRestoreDelayMs);
     connect(&m_restoreTimer, &QTimer::timeout, this, [this] {
@@ -347,7 +352,9 @@ void CLyricDlg::paintEvent(QPaintEvent*) {
 }
 
 void CLyricDlg::StartScrollTimer(uint32_t intervalMs) {
-    m_scrollTimer.start(static_cast<int>(std::min<uint32_t>(intervalMs, std::numeric_limits<int>::max())));
+    m_nScrollInterval = intervalMs;
+    const int64_t wait = m_pacer.Schedule(m_clock.elapsed(), intervalMs, m_bInTick);
+    m_scrollTimer.start(static_cast<int>(std::min<int64_t>(wait, std::numeric_limits<int>::max())));
 }
 
 void CLyricDlg::StopScrollTimer() { m_scrollTimer.stop(); }
@@ -366,6 +373,8 @@ void CLyricDlg::mousePressEvent(QMouseEvent* event) {
         if (!handle || !handle->startSystemResize(QtEdges(m_nEdges))) m_track = Track::Resize;
     } else if (at.y() < kCaptionBand) {
         if (!handle || !handle->startSystemMove()) m_track = Track::Move;
+    } else if (m_model.displayCount() == 0 && m_searchLink.contains(at)) {
+        OpenLyricSearch();
     } else if (m_parts.area.contains(at) && m_model.displayCount() > 0) {
         m_bDragging = true;
         m_scroller.BeginDrag(at);
@@ -391,12 +400,9 @@ void CLyricDlg::mouseMoveEvent(QMouseEvent* event) {
 
 void CLyricDlg::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
-    const QPoint at = event->position().toPoint();
-    const bool wasTracking = m_track != Track::None || m_bDragging;
     m_track = Track::None;
     m_bDragging = false;
-    UpdateCursor(at);
-    if (!wasTracking && m_model.displayCount() == 0 && m_searchLink.contains(at)) OpenLyricSearch();
+    UpdateCursor(event->position().toPoint());
 }
 
 void CLyricDlg::mouseDoubleClickEvent(QMouseEvent* event) {

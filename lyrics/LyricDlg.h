@@ -14,10 +14,12 @@
 #include "lyrics/LyricModel.h"
 #include "lyrics/LyricOptions.h"
 #include "lyrics/LyricRenderer.h"
+#include "lyrics/LyricScrollPacer.h"
 #include "lyrics/LyricScroller.h"
 #include "notify/WndShadow.h"
 #include "playback/PlayerPorts.h"
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
 #include <QMenu>
@@ -73,7 +75,8 @@ public:
     const LyricModel& Model() const { return m_model; }
     const CLyricScroller& Scroller() const { return m_scroller; }
     bool ScrollTimerActive() const { return m_scrollTimer.isActive(); }
-    int ScrollTimerInterval() const { return m_scrollTimer.interval(); }
+    // The time per pixel the scroll timer was last started with.
+    uint32_t ScrollTimerInterval() const { return m_nScrollInterval; }
     int LineHeight() const { return m_renderer.LineHeight(); }
     int Align() const { return m_options.Align(); }
     LyricFontChoice FontChoice() const { return m_fontChoice; }
@@ -144,8 +147,12 @@ private:
     CSkinButtonEx* m_pDown;
     CWndShadow m_shadow;
 
-    QTimer m_scrollTimer;   // kLyricScrollTimer
-    QTimer m_restoreTimer;  // kLyricRestoreTimer
+    QTimer m_scrollTimer;   // timer 1: one pixel of scrolling
+    uint32_t m_nScrollInterval = 0;
+    CScrollPacer m_pacer;
+    QElapsedTimer m_clock;
+    bool m_bInTick = false;
+    QTimer m_restoreTimer;  // timer 3: the shadow back after a restore
     LyricFontChoice m_fontChoice = LyricFontChoice::Default;
     bool m_bAlwaysOnTop = false;
     bool m_bMinimised = false;

@@ -49,25 +49,25 @@ bool CLyricOptions::SanitiseHorizontal(const QVariant& stored) {
 bool CLyricOptions::SetAlign(int align) {
     if (align != kAlignLeft && align != kAlignRight && align != kAlignCentre) return false;
     m_nAlign = align;
-    Store(kAlignKey, align);
+    Store({{kAlignKey, align}});
     return true;
 }
 
 void CLyricOptions::SetHorizontal(bool horizontal) {
     m_bHorizontal = horizontal;
-    Store(kHorizontalKey, horizontal ? 1 : 0);
+    Store({{kHorizontalKey, horizontal ? 1 : 0}});
 }
 
 void CLyricOptions::StoreWindowRect(const QRect& rect) {
-    Store("LyricWindowLeft", rect.left());
-    Store("LyricWindowTop", rect.top());
-    Store("LyricWindowWidth", rect.width());
-    Store("LyricWindowHeight", rect.height());
+    Store({{"LyricWindowLeft", rect.left()},
+           {"LyricWindowTop", rect.top()},
+           {"LyricWindowWidth", rect.width()},
+           {"LyricWindowHeight", rect.height()}});
 }
 
-void CLyricOptions::Store(const char* key, int value) {
-    m_store->setValue(QString::fromLatin1(key), value);
+void CLyricOptions::Store(std::initializer_list<std::pair<const char*, int>> values) {
+    for (const auto& [key, value] : values) m_store->setValue(QString::fromLatin1(key), value);
     // Written through at once, so that an option outlives a crash.
     m_store->sync();
-    if (m_store->status() != QSettings::NoError) Trace("CLyricOptions===Cannot store %s.", key);
+    if (m_store->status() != QSettings::NoError) Trace("CLyricOptions===Cannot store %s.", values.begin()->first);
 }

@@ -8,7 +8,9 @@
 #include <QSettings>
 #include <QVariant>
 
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 inline constexpr const char* kLyricSettingsOrganisation = "Velora";
 inline constexpr const char* kLyricSettingsApplication = "Music";
@@ -39,7 +41,8 @@ public:
     static bool SanitiseHorizontal(const QVariant& stored);
 
 private:
-    void Store(const char* key, int value);
+    // Sets the values and writes them through.
+    void Store(std::initializer_list<std::pair<const char*, int>> values);
 
     std::unique_ptr<QSettings> m_store;
     int m_nAlign = 0;

@@ -85,10 +85,28 @@ int CLyricRenderer::VerticalStep() const {
     return std::max(1, metrics.height() + internalLeading);
 }
 
+void CLyricRenderer::SetCut(int maxChars, int align) {
+    if (maxChars == m_nCutChars && align == m_nCutAlign) return;
+    m_nCutChars = maxChars;
+    m_nCutAlign = align;
+    m_texts.clear();
+    m_nBoldLine = -1;
+}
+
+QString CLyricRenderer::Shown(int line) const {
+    const QString& text = m_lines[static_cast<size_t>(line)];
+    if (m_nCutChars <= 0 || text.size() <= m_nCutChars) return text;
+    // The part the alignment keeps in the area: the start, the middle or
+    // the end of the line.
+    if (m_nCutAlign == kAlignRight) return text.right(m_nCutChars);
+    if (m_nCutAlign == kAlignCentre) return text.mid((text.size() - m_nCutChars) / 2, m_nCutChars);
+    return text.left(m_nCutChars);
+}
+
 const QStaticText& CLyricRenderer::Text(int line, bool bold) {
     if (bold) {
         if (m_nBoldLine != line) {
-            m_boldText = QStaticText(m_lines[static_cast<size_t>(line)]);
+            m_boldText = QStaticText(Shown(line));
             m_boldText.setTextFormat(Qt::PlainText);
             m_boldText.prepare(QTransform(), m_boldFont);
             m_nBoldLine = line;
@@ -98,7 +116,7 @@ const QStaticText& CLyricRenderer::Text(int line, bool bold) {
     auto found = m_texts.find(line);
     if (found != m_texts.end()) return found->second;
     if (m_texts.size() >= kTextCacheLimit) m_texts.clear();
-    QStaticText text(m_lines[static_cast<size_t>(line)]);
+    QStaticText text(Shown(line));
     text.setTextFormat(Qt::PlainText);
     text.prepare(QTransform(), m_font);
     return m_texts.emplace(line, std::move(text)).first->second;
@@ -113,8 +131,12 @@ QRect CLyricRenderer::Paint(QPainter& painter, const LyricFrame& frame, const Ly
     if (LineCount() == 0) {
         link = PaintNoLyric(painter, frame, model);
     } else if (frame.mode == LyricMode::Vertical) {
+        // No character is narrower than a pixel or two: more than this many
+        // never fit in the area.
+        SetCut(frame.display.width() / 2 + 2, frame.align);
         PaintVertical(painter, frame);
     } else {
+        SetCut(0, 0);
         PaintHorizontal(painter, frame);
     }
     painter.restore();

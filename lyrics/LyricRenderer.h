@@ -73,6 +73,12 @@ private:
     QRect PaintNoLyric(QPainter& painter, const LyricFrame& frame, const LyricModel& model);
     // The laid-out text of a line, normal or bold (the current line).
     const QStaticText& Text(int line, bool bold);
+    // What of a line is drawn: in the vertical column, a line far wider than
+    // the area is cut to the part the alignment can bring into sight.
+    QString Shown(int line) const;
+    // Lines are cut to `maxChars` characters by `align` (0: drawn whole, as
+    // in the strip); the laid-out texts start afresh when the cut changes.
+    void SetCut(int maxChars, int align);
     void ResetStrip();
 
     QFont m_font;
@@ -84,4 +90,6 @@ private:
     std::unordered_map<int, QStaticText> m_texts;
     int m_nBoldLine = -1;
     QStaticText m_boldText;
+    int m_nCutChars = 0;  // 0: lines are drawn whole
+    int m_nCutAlign = 0;
 };

@@ -1,10 +1,7 @@
 #pragma once
-// Numbers and fixed sizes of the lyric window: its dialog, controls, menu,
-// commands and timers. The numbers are the program's own and are kept as
-// they are: the player, the tray and traces name them.
-
-inline constexpr int IDD_LYRIC = 131;        // CLyricDlg
-inline constexpr int IDR_LYRIC_MENU = 176;   // its context menu
+// Numbers and fixed sizes of the lyric window: its controls, the commands of
+// its context menu and its timers. The numbers are the program's own and are
+// kept as they are: the buttons post them and traces name them.
 
 // Controls.
 inline constexpr int IDC_LYRIC_CLOSE = 1092;      // "关闭"
@@ -31,9 +28,7 @@ inline constexpr int ID_LYRIC_VERTICAL = 32865;    // "垂直模式"
 inline constexpr int ID_LYRIC_REPORT = 32808;      // "歌词纠错"
 inline constexpr int ID_LYRIC_HIDE = 32806;        // "关闭"
 
-// Timers.
-inline constexpr int kLyricScrollTimer = 1;   // one pixel of scrolling
-inline constexpr int kLyricRestoreTimer = 3;  // gives the shadow back after a restore
+// Timer 3 gives the shadow back this long after a restore.
 inline constexpr int kLyricRestoreDelayMs = 100;
 
 // Layout.

@@ -104,7 +104,7 @@ TEST_F(LyricDlgTest, PlayMessagesSetTheLineTheOffsetsAndTheTimer) {
     EXPECT_EQ(window->Scroller().ScrollY(), 0);
     EXPECT_EQ(window->Scroller().LyricPos(), 0u);
     ASSERT_TRUE(window->ScrollTimerActive());
-    EXPECT_EQ(window->ScrollTimerInterval(), 10000 / window->LineHeight());
+    EXPECT_EQ(window->ScrollTimerInterval(), 10000u / window->LineHeight());
 
     // Beyond the end sentinel (the last line plus ten minutes).
     Sync(*window, ILyricSink::kJump, 10000 + 600000 + 1);
@@ -179,7 +179,7 @@ TEST_F(LyricDlgTest, StoredOptionsModeSwitchAndFonts) {
     EXPECT_EQ(window->FontChoice(), LyricFontChoice::Custom);
     EXPECT_EQ(window->LineHeight(), 34);
     EXPECT_EQ(window->Scroller().ScrollY(), 17);
-    EXPECT_EQ(window->ScrollTimerInterval(), 10000 / 34);
+    EXPECT_EQ(window->ScrollTimerInterval(), 10000u / 34);
 }
 
 TEST_F(LyricDlgTest, ResizingStopsAtTheSkinsOwnSizeAndTheCaptionRestoresIt) {

@@ -2,6 +2,7 @@
 // timer: where the lyric stands, when the timer runs, and what the manual
 // corrections do.
 
+#include "lyrics/LyricScrollPacer.h"
 #include "lyrics/LyricScroller.h"
 
 #include "LyricTestSupport.h"
@@ -220,4 +221,15 @@ TEST_F(LyricScrollerTest, UntimedLyricScrollsAndDragsOnlyWithinItsText) {
     scroller.BeginDrag(QPoint(100, 10));
     scroller.DragTo(QPoint(-900, 10));
     EXPECT_EQ(scroller.ScrollX(), 300 - 129);
+}
+
+TEST(ScrollPacer, LateTicksDoNotAddUpUnlessTheScheduleIsLost) {
+    CScrollPacer pacer;
+    EXPECT_EQ(pacer.Schedule(1000, 100, false), 100);
+    EXPECT_EQ(pacer.Schedule(1130, 100, true), 70);  // the tick ran 30 ms late
+    EXPECT_EQ(pacer.Schedule(1350, 100, true), 0);   // due at 1300: at once
+    EXPECT_EQ(pacer.Schedule(1351, 100, true), 49);
+    // A new start counts from now; so does a schedule a long sleep behind.
+    EXPECT_EQ(pacer.Schedule(1500, 100, false), 100);
+    EXPECT_EQ(pacer.Schedule(9000, 100, true), 100);
 }

@@ -10,59 +10,18 @@
 #include "playback/PlayController.h"
 #include "playback/WMPPlayer4.h"
 #include "tools/standin/StandIn.h"
+#include "tools/support/Backdrop.h"
+#include "tools/support/QuietPlayerPorts.h"
 
 #include <QApplication>
-#include <QLinearGradient>
-#include <QPainter>
+#include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-class CBackdrop : public QWidget {
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        QLinearGradient gradient(0, 0, 0, height());
-        gradient.setColorAt(0, QColor(236, 240, 246));
-        gradient.setColorAt(1, QColor(200, 210, 224));
-        painter.fillRect(rect(), gradient);
-    }
-};
-
-// The my-music panel with one song in the play list.
-class COneSongPanel final : public IPlayPanel {
-public:
-    CSongList* ListOfKind(int kind) override { return kind == kListTemporary ? &list : nullptr; }
-    bool SelectRow(int, int) override { return true; }
-    void ShowPlayingRow(int, int, const St_SongInfo&) override {}
-    void RedrawList(int) override {}
-    int PlayMode() const override { return kModeSingle; }
-    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "panel: %s\n", text.c_str()); }
-    CSongList list;
-};
-
-// The player window's displays, unseen.
-class CNoPlayWindow final : public IPlayWindow {
-public:
-    void SetTitle(const std::string&) override {}
-    void SetTitleScrolling(bool) override {}
-    void SetTimeText(const std::string&) override {}
-    void SetDurationText(const std::string&) override {}
-    void ShowPauseImage(bool) override {}
-    void SetAnimation(Animation) override {}
-    void EnablePositionSlider(bool) override {}
-    void SetPositionRange(int) override {}
-    void SetPositionValue(int) override {}
-    int SliderValue(int) const override { return 0; }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -70,10 +29,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: lyricshot <skin root> <skin folder> <vertical|horizontal> <song id> <seconds> [port]\n");
         return 2;
     }
-    QFont font = QApplication::font();
-    font.setFamilies({font.family(), QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
-    QApplication::setFont(font);
-
     const bool horizontal = std::string(argv[3]) == "horizontal";
     const int seconds = std::atoi(argv[5]);
     QTemporaryDir folder;
@@ -92,9 +47,7 @@ int main(int argc, char** argv) {
     ini.write(("[Hosts]\r\nService=" + standIn.Host() + "\r\nLyricSearch=" + standIn.Host() + "\r\n").c_str());
     ini.close();
 
-    CBackdrop backdrop;
-    backdrop.setWindowFlags(Qt::FramelessWindowHint);
-    backdrop.setGeometry(0, 0, 640, 420);
+    CBackdrop backdrop(QRect(0, 0, 640, 420));
     backdrop.show();
 
     LyricWindowSetup setup;
@@ -115,8 +68,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lyricshot: %s\n", reason.c_str());
         return 1;
     }
-    COneSongPanel panel;
-    CNoPlayWindow window;
+    CNoPanel panel;
+    CNoWindow window;
     CPlayController controller(*engine, &panel, window, lyric);
     St_SongInfo song;
     song.id = argv[4];
