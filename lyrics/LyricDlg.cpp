@@ -40,6 +40,11 @@ constexpr const char* kSkinArea = "Wnd_Lyric_Static";
 // The size of a window whose skin gives none.
 constexpr QSize kFallbackSize(300, 340);
 
+// The shadow of the dark skins.
+constexpr int kShadowSize = 6;
+constexpr int kShadowSharpness = 8;
+constexpr int kShadowDarkness = 250;
+
 // A play position from a message: milliseconds, never negative.
 uint32_t PositionOf(LPARAM argument) {
     return static_cast<uint32_t>(std::clamp<LPARAM>(argument, 0, std::numeric_limits<uint32_t>::max()));
@@ -117,7 +122,7 @@ CLyricDlg::CLyricDlg(LyricWindowSetup setup)
     m_restoreTimer.setSingleShot(true);
     m_restoreTimer.setInterval(kLyricRestoreDelayMs);
     connect(&m_restoreTimer, &QTimer::timeout, this, [this] {
-        if (IsClassicFamily(m_strSkinFolder)) m_shadow.SetShadowSize(6);
+        if (IsClassicFamily(m_strSkinFolder)) m_shadow.SetShadowSize(kShadowSize);
     });
 
     BindCommands();
@@ -127,10 +132,7 @@ CLyricDlg::CLyricDlg(LyricWindowSetup setup)
     m_scroller.SetMode(m_options.Horizontal() ? LyricMode::Horizontal : LyricMode::Vertical);
 }
 
-CLyricDlg::~CLyricDlg() {
-    TRACE_SCOPE("~CLyricDlg...");
-    m_scrollTimer.stop();
-}
+CLyricDlg::~CLyricDlg() { TRACE_SCOPE("~CLyricDlg..."); }
 
 void CLyricDlg::BindCommands() {
     SetMessageHandler(WM_LYRIC_SYNC, [this](WPARAM code, LPARAM argument) { return OnSync(code, argument); });
@@ -264,9 +266,9 @@ void CLyricDlg::SetSkin(const std::string& skinFolder) {
 
     // Only the dark skins cast a shadow.
     if (IsClassicFamily(skinFolder)) {
-        m_shadow.SetShadowSize(6);
-        m_shadow.SetShadowSoftness(8);
-        m_shadow.SetShadowDarkness(250);
+        m_shadow.SetShadowSize(kShadowSize);
+        m_shadow.SetShadowSoftness(kShadowSharpness);
+        m_shadow.SetShadowDarkness(kShadowDarkness);
     } else {
         m_shadow.SetShadowSize(0);
         m_shadow.SetShadowSoftness(0);
