@@ -1,6 +1,7 @@
 #include "skin/controls/RollTextStatic.h"
 
 #include "skin/controls/ControlColour.h"
+#include "skin/controls/ControlFont.h"
 #include "skin/controls/MemDC.h"
 #include "skin/controls/SkinImage.h"
 
@@ -22,11 +23,6 @@ const char* SectionOf(CRollTextStatic::Variant variant, bool isTimeText)
     if (variant == CRollTextStatic::Variant::Title)
         return "Static0";
     return isTimeText ? "Static5" : "Static1";
-}
-
-QStringList WithCjkFallback(const QString& face)
-{
-    return {face, QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")};
 }
 
 }  // namespace
