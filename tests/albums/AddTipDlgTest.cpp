@@ -71,6 +71,18 @@ TEST(AddTipDlgTest, AShortDelayClosesSooner) {
     EXPECT_FALSE(tip.isVisible());
 }
 
+TEST(AddTipDlgTest, ATipShownAgainClosesByItselfAgain) {
+    CAddTipDlg tip;
+    UseShippedResources(tip);
+    tip.m_nDelay = 200;
+    QSignalSpy finished(&tip, &QDialog::finished);
+    tip.show();
+    ASSERT_TRUE(finished.wait(8000));
+    tip.show();
+    ASSERT_TRUE(finished.wait(8000));
+    EXPECT_FALSE(tip.isVisible());
+}
+
 TEST(AddTipDlgTest, IsTheSizeOfItsBackground) {
     CAddTipDlg tip;
     UseShippedResources(tip);
