@@ -1,5 +1,7 @@
 #include "skin/controls/ControlArithmetic.h"
 
+#include <QFontMetrics>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -127,4 +129,19 @@ QString PlayTimeDisplayText(const QString& text, bool isTimeText, bool skin2)
     if (bare.isEmpty())
         return {};
     return skin2 ? QStringLiteral("/") + bare : bare;
+}
+
+QFont FontOfLogicalHeight(QFont font, int height)
+{
+    if (height < 0) {
+        font.setPixelSize(-height);
+    } else if (height > 0) {
+        // The cell is taller than the em: step down from the cell height
+        // until the whole cell fits.
+        int size = height;
+        font.setPixelSize(size);
+        while (size > 1 && QFontMetrics(font).height() > height)
+            font.setPixelSize(--size);
+    }
+    return font;
 }

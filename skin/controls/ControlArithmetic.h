@@ -4,6 +4,7 @@
 // a button shows, the bands of a gradient label and the play-time texts.
 
 #include <QColor>
+#include <QFont>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -83,3 +84,9 @@ TitleParts SplitTitle(const QString& title);
 // and, in Skin2 skins, gets exactly one in front; a text of nothing but "/"
 // is shown empty. The elapsed time is shown as it is.
 QString PlayTimeDisplayText(const QString& text, bool isTimeText, bool skin2);
+
+// `font` sized by a logical font height as the platform's font mapper reads
+// it: a negative height is the character height (the em, Qt's pixel size),
+// a positive one the cell height (ascent + descent, the largest size whose
+// cell fits), 0 keeps the font's size.
+QFont FontOfLogicalHeight(QFont font, int height);
