@@ -43,6 +43,7 @@ CSongList& CSongList::operator=(const CSongList& other) {
         songs = other.m_songs;
         playing = other.m_nPlayingIndex;
     }
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_songs = std::move(songs);
     m_nPlayingIndex = playing;
@@ -67,6 +68,7 @@ int CSongList::GetAt(int index, St_SongInfo& out) const {
 }
 
 int CSongList::SetAt(int index, const St_SongInfo& song) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) {
         Trace("CSongList::SetAt===Invalid param!");
@@ -85,6 +87,7 @@ void CSongList::DropHeadLocked() {
 
 void CSongList::Add(const St_SongInfo& song) {
     if (song.id.empty()) return;
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (static_cast<int>(m_songs.size()) >= kCapacity) {
         if (m_bNoEvict) return;
@@ -96,6 +99,7 @@ void CSongList::Add(const St_SongInfo& song) {
 int CSongList::AddList(const CSongList& other, bool allowDuplicates) {
     // Take a copy first, so two lists adding each other never wait on each other.
     const std::vector<St_SongInfo> incoming = other.Snapshot();
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     int added = 0;
     for (St_SongInfo song : incoming) {
@@ -113,6 +117,7 @@ int CSongList::AddList(const CSongList& other, bool allowDuplicates) {
 }
 
 int CSongList::RemoveHead(St_SongInfo& out) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (m_songs.empty()) return 0;
     out = m_songs.front();
@@ -121,6 +126,7 @@ int CSongList::RemoveHead(St_SongInfo& out) {
 }
 
 int CSongList::RemoveAt(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) return 0;
     m_songs.erase(m_songs.begin() + index);
@@ -129,6 +135,7 @@ int CSongList::RemoveAt(int index) {
 }
 
 void CSongList::RemoveAll() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_songs.clear();
     m_nPlayingIndex = -1;
@@ -159,6 +166,7 @@ int CSongList::FindNextValid(int index, St_SongInfo& out) const {
 }
 
 void CSongList::ClearDuplicates() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     for (size_t i = 0; i < m_songs.size(); ++i) {
         if (m_songs[i].id.empty()) continue;
@@ -168,6 +176,7 @@ void CSongList::ClearDuplicates() {
 }
 
 void CSongList::Compact() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     std::erase_if(m_songs, [](const St_SongInfo& song) { return !IsValid(song); });
     AdjustPlayingItem();
@@ -183,6 +192,7 @@ int CSongList::CompactAndFindNext() {
 }
 
 void CSongList::AdjustPlayingItem() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_nPlayingIndex = -1;
     for (size_t i = 0; i < m_songs.size(); ++i) {
@@ -197,6 +207,7 @@ void CSongList::AdjustPlayingItem() {
 }
 
 void CSongList::MoveUp(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) {
         Trace("CSongList::MoveUp===Invalid param! %d", index);
@@ -209,6 +220,7 @@ void CSongList::MoveUp(int index) {
 }
 
 void CSongList::MoveDown(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) {
         Trace("CSongList::MoveDown===Invalid param!%d", index);
@@ -221,6 +233,7 @@ void CSongList::MoveDown(int index) {
 }
 
 void CSongList::Sort(bool byName, bool ascending) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     struct Keyed {
         std::u16string key;
@@ -284,6 +297,7 @@ int CSongList::SaveToFile() const {
 }
 
 void CSongList::LoadFromFile() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     std::ifstream in(m_szFilePath, std::ios::binary);
     if (!in) return;
