@@ -48,6 +48,7 @@ CSongList& CSongList::operator=(const CSongList& other) {
         songs = other.m_songs;
         playing = other.m_nPlayingIndex;
     }
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_songs = std::move(songs);
     m_nPlayingIndex = playing;
@@ -72,6 +73,7 @@ int CSongList::GetAt(int index, St_SongInfo& out) const {
 }
 
 int CSongList::SetAt(int index, const St_SongInfo& song) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) {
         Trace("CSongList::SetAt===Invalid param!");
@@ -90,6 +92,7 @@ void CSongList::DropHeadLocked() {
 
 void CSongList::Add(const St_SongInfo& song) {
     if (song.id.empty()) return;
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (static_cast<int>(m_songs.size()) >= kCapacity) {
         if (m_bNoEvict) return;
@@ -101,6 +104,7 @@ void CSongList::Add(const St_SongInfo& song) {
 int CSongList::AddList(const CSongList& other, bool allowDuplicates) {
     // Take a copy first, so two lists adding each other never wait on each other.
     const std::vector<St_SongInfo> incoming = other.Snapshot();
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     int added = 0;
     for (St_SongInfo song : incoming) {
@@ -118,6 +122,7 @@ int CSongList::AddList(const CSongList& other, bool allowDuplicates) {
 }
 
 int CSongList::RemoveHead(St_SongInfo& out) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (m_songs.empty()) return 0;
     out = m_songs.front();
@@ -126,6 +131,7 @@ int CSongList::RemoveHead(St_SongInfo& out) {
 }
 
 int CSongList::RemoveAt(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) return 0;
     m_songs.erase(m_songs.begin() + index);
@@ -134,6 +140,7 @@ int CSongList::RemoveAt(int index) {
 }
 
 void CSongList::RemoveAll() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_songs.clear();
     m_nPlayingIndex = -1;
@@ -164,6 +171,7 @@ int CSongList::FindNextValid(int index, St_SongInfo& out) const {
 }
 
 void CSongList::ClearDuplicates() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     for (size_t i = 0; i < m_songs.size(); ++i) {
         if (m_songs[i].id.empty()) continue;
@@ -173,6 +181,7 @@ void CSongList::ClearDuplicates() {
 }
 
 void CSongList::Compact() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     std::erase_if(m_songs, [](const St_SongInfo& song) { return !IsValid(song); });
     AdjustPlayingItem();
@@ -188,6 +197,7 @@ int CSongList::CompactAndFindNext() {
 }
 
 void CSongList::AdjustPlayingItem() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_nPlayingIndex = -1;
     for (size_t i = 0; i < m_songs.size(); ++i) {
@@ -202,6 +212,7 @@ void CSongList::AdjustPlayingItem() {
 }
 
 void CSongList::MoveUp(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) {
         Trace("CSongList::MoveUp===Invalid param! %d", index);
@@ -214,6 +225,7 @@ void CSongList::MoveUp(int index) {
 }
 
 void CSongList::MoveDown(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) {
         Trace("CSongList::MoveDown===Invalid param!%d", index);
@@ -226,6 +238,7 @@ void CSongList::MoveDown(int index) {
 }
 
 void CSongList::Sort(bool byName, bool ascending) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     struct Keyed {
         std::u16string key;
@@ -290,6 +303,7 @@ int CSongList::SaveToFile() const {
 }
 
 void CSongList::LoadFromFile() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     // Only a file is a play list: the path before SetFileName names the
     // program's folder, which must not empty the list.
