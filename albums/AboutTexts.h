@@ -1,10 +1,10 @@
 #pragma once
-// What the about boxes say. The home page and the ownership lines are this
-// build's own settings, kept here and nowhere else; the other texts are the
-// product's (UTF-8 here, shown through Qt).
+// What the about boxes say. The ownership lines are this build's own
+// settings, kept here and nowhere else; the other texts are the product's
+// (UTF-8 here, shown through Qt). The home page is the service host's.
 
-// The service's home page, shown as a link by CAboutTonvik.
-inline constexpr const char* kHomePageUrl = "http://music.tonvik.example/";
+// The path of the service's home page on the service host.
+inline constexpr const char* kHomePagePath = "/";
 // The ownership line of CAboutTonvik.
 inline constexpr const char* kTonvikOwnershipNotice = "版权所有 (C) 2026 Tonvik音乐。保留所有权利。";
 // The ownership line of CAboutDlg, with the year.

@@ -3,6 +3,7 @@
 #include "albums/AboutDlg.h"
 #include "albums/AboutTexts.h"
 #include "albums/AlbumDialogIds.h"
+#include "service/ServiceHosts.h"
 #include "skin/controls/Label.h"
 
 #include <QDialogButtonBox>
@@ -25,9 +26,12 @@ CAboutTonvik::CAboutTonvik(QWidget* owner) : QDialog(owner) {
     auto* icon = new QLabel(this);
     icon->setPixmap(ProgramIconPixmap());
 
+    // The service host is a setting: the page is where the player's service
+    // is, as read when the box opens.
+    const QString homePage = QString::fromStdString(ServiceAddress(kHomePagePath));
     m_pLink = new CLabel(this, IDC_HOMEPAGE_LINK);
-    m_pLink->SetText(QString::fromUtf8(kHomePageUrl));
-    m_pLink->SetLinkUrl(QString::fromUtf8(kHomePageUrl));
+    m_pLink->SetText(homePage);
+    m_pLink->SetLinkUrl(homePage);
     // A click opens the page itself; the dialog is not told.
     m_pLink->SetLink(true, false);
     m_pLink->SetTextColor(kLinkColour);

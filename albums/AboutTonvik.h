@@ -1,6 +1,7 @@
 #pragma once
 // The product's about box (the player's "about" command): the program icon,
-// the service's home page as a link, the version and the ownership line.
+// the service's home page (on the service host of "TonvikMusic.ini") as a
+// link, the version and the ownership line.
 
 #include <QDialog>
 

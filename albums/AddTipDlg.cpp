@@ -74,7 +74,6 @@ void CAddTipDlg::Initialise() {
 
     resize(kTipWidth, kTipHeight);
     setFixedSize(kTipWidth, kTipHeight);
-    m_timer.start(std::max(0, m_nDelay));
 }
 
 void CAddTipDlg::OnTimer() {
@@ -97,6 +96,8 @@ void CAddTipDlg::Render(QPainter& painter) const {
 
 void CAddTipDlg::showEvent(QShowEvent* event) {
     Initialise();
+    // Every showing closes by itself, not only the first.
+    m_timer.start(std::max(0, m_nDelay));
     QDialog::showEvent(event);
 }
 

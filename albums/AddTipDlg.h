@@ -50,8 +50,9 @@ public:
     // The folder holding "res"; until set, the program's folder.
     void SetResourceRoot(std::string root) { m_strResourceRoot = std::move(root); }
 
-    // Loads the background and the window shape and starts the close timer;
-    // done on the first show, callable before to draw without showing.
+    // Loads the background and the window shape; done on the first show,
+    // callable before to draw without showing. Each show starts the close
+    // timer.
     void Initialise();
     // Paints the tip as it appears on screen (background, then texts).
     void Render(QPainter& painter) const;

@@ -15,6 +15,7 @@ CAlbumList& CAlbumList::operator=(const CAlbumList& other) {
         CMFAutoLock lock(other);
         albums = other.m_albums;
     }
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_albums = std::move(albums);
     return *this;
@@ -33,21 +34,25 @@ St_Album CAlbumList::GetAt(int index) const {
 }
 
 void CAlbumList::SetAt(int index, const St_Album& album) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (InRange(index)) m_albums[static_cast<size_t>(index)] = album;
 }
 
 void CAlbumList::Add(const St_Album& album) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (static_cast<int>(m_albums.size()) < kCapacity) m_albums.push_back(album);
 }
 
 void CAlbumList::RemoveAt(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (InRange(index)) m_albums.erase(m_albums.begin() + index);
 }
 
 void CAlbumList::RemoveAll() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_albums.clear();
 }
@@ -65,12 +70,14 @@ int CAlbumList::FindByItemData(long long value) const {
 }
 
 void CAlbumList::MoveUp(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index) || index == 0 || m_albums.size() < 2) return;
     std::swap(m_albums[static_cast<size_t>(index)], m_albums[static_cast<size_t>(index - 1)]);
 }
 
 void CAlbumList::MoveDown(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index) || index + 1 >= static_cast<int>(m_albums.size()) || m_albums.size() < 2) return;
     std::swap(m_albums[static_cast<size_t>(index)], m_albums[static_cast<size_t>(index + 1)]);

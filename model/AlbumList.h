@@ -2,6 +2,7 @@
 // The signed-in user's albums: an ordered, lock-protected list of at most 50.
 
 #include "common/MFMutex.h"
+#include "model/ListChanges.h"
 #include "model/SongList.h"
 
 #include <string>
@@ -50,7 +51,13 @@ public:
     void MoveUp(int index);
     void MoveDown(int index);
 
+    // Listeners told after each change of the albums (see ListChanges.h);
+    // not copied with the list.
+    int AddChangeListener(std::function<void()> listener) { return m_changes.Listen(std::move(listener)); }
+    void RemoveChangeListener(int token) { m_changes.Forget(token); }
+
 private:
     bool InRange(int index) const { return index >= 0 && index < static_cast<int>(m_albums.size()); }
     std::vector<St_Album> m_albums;
+    CListChangeNotice m_changes;
 };

@@ -77,6 +77,7 @@ CSongList& CSongList::operator=(const CSongList& other) {
         songs = other.m_songs;
         playing = other.m_nPlayingIndex;
     }
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_songs = std::move(songs);
     m_nPlayingIndex = playing;
@@ -101,6 +102,7 @@ int CSongList::GetAt(int index, St_SongInfo& out) const {
 }
 
 int CSongList::SetAt(int index, const St_SongInfo& song) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) {
         Trace("CSongList::SetAt===Invalid param!");
@@ -119,6 +121,7 @@ void CSongList::DropHeadLocked() {
 
 void CSongList::Add(const St_SongInfo& song) {
     if (song.id.empty()) return;
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (static_cast<int>(m_songs.size()) >= kCapacity) {
         if (m_bNoEvict) return;
@@ -130,6 +133,7 @@ void CSongList::Add(const St_SongInfo& song) {
 int CSongList::AddList(const CSongList& other, bool allowDuplicates) {
     // Take a copy first, so two lists adding each other never wait on each other.
     const std::vector<St_SongInfo> incoming = other.Snapshot();
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     int added = 0;
     for (St_SongInfo song : incoming) {
@@ -147,6 +151,7 @@ int CSongList::AddList(const CSongList& other, bool allowDuplicates) {
 }
 
 int CSongList::RemoveHead(St_SongInfo& out) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (m_songs.empty()) return 0;
     out = m_songs.front();
@@ -155,6 +160,7 @@ int CSongList::RemoveHead(St_SongInfo& out) {
 }
 
 int CSongList::RemoveAt(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) return 0;
     m_songs.erase(m_songs.begin() + index);
@@ -163,6 +169,7 @@ int CSongList::RemoveAt(int index) {
 }
 
 void CSongList::RemoveAll() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_songs.clear();
     m_nPlayingIndex = -1;
@@ -193,6 +200,7 @@ int CSongList::FindNextValid(int index, St_SongInfo& out) const {
 }
 
 void CSongList::ClearDuplicates() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     for (size_t i = 0; i < m_songs.size(); ++i) {
         if (m_songs[i].id.empty()) continue;
@@ -202,6 +210,7 @@ void CSongList::ClearDuplicates() {
 }
 
 void CSongList::Compact() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     std::erase_if(m_songs, [](const St_SongInfo& song) { return !IsValid(song); });
     AdjustPlayingItem();
@@ -217,6 +226,7 @@ int CSongList::CompactAndFindNext() {
 }
 
 void CSongList::AdjustPlayingItem() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     m_nPlayingIndex = -1;
     for (size_t i = 0; i < m_songs.size(); ++i) {
@@ -231,6 +241,7 @@ void CSongList::AdjustPlayingItem() {
 }
 
 void CSongList::MoveUp(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) {
         Trace("CSongList::MoveUp===Invalid param! %d", index);
@@ -243,6 +254,7 @@ void CSongList::MoveUp(int index) {
 }
 
 void CSongList::MoveDown(int index) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     if (!InRange(index)) {
         Trace("CSongList::MoveDown===Invalid param!%d", index);
@@ -255,6 +267,7 @@ void CSongList::MoveDown(int index) {
 }
 
 void CSongList::Sort(bool byName, bool ascending) {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     struct Keyed {
         std::u16string key;
@@ -319,6 +332,7 @@ int CSongList::SaveToFile() const {
 }
 
 void CSongList::LoadFromFile() {
+    const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     // Only a file is a play list: the path before SetFileName names the
     // program's folder, which must not empty the list.

@@ -3,6 +3,7 @@
 // of songs is kept. Every operation holds the list's lock for its whole run.
 
 #include "common/MFMutex.h"
+#include "model/ListChanges.h"
 #include "model/SongInfo.h"
 
 #include <filesystem>
@@ -81,6 +82,11 @@ public:
     // A copy of all songs at once, for display.
     std::vector<St_SongInfo> Snapshot() const;
 
+    // Listeners told after each change of the songs (see ListChanges.h);
+    // not copied with the list.
+    int AddChangeListener(std::function<void()> listener) { return m_changes.Listen(std::move(listener)); }
+    void RemoveChangeListener(int token) { m_changes.Forget(token); }
+
 private:
     bool InRange(int index) const { return index >= 0 && index < static_cast<int>(m_songs.size()); }
     void DropHeadLocked();
@@ -90,4 +96,5 @@ private:
     int m_nPlayingIndex = -1;
     bool m_bNoEvict = false;
     std::filesystem::path m_szFilePath;
+    CListChangeNotice m_changes;
 };

@@ -59,7 +59,12 @@ CWndShadow::~CWndShadow() {
     delete m_pShadow.data();
 }
 
-bool CWndShadow::ShadowsAvailable() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+bool CWndShadow::ShadowsAvailable() {
+    // Where see-through pixels come out black the shadow would be a dark
+    // band around the window: better none at all.
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr &&
+           tonvik::platform::TranslucentWindowsShown();
+}
 
 bool CWndShadow::Create(QWidget* parent) {
     if (!ShadowsAvailable() || parent == nullptr || m_pShadow) return false;

@@ -40,8 +40,8 @@ public:
     CWndShadow(const CWndShadow&) = delete;
     CWndShadow& operator=(const CWndShadow&) = delete;
 
-    // Whether this process can show translucent windows at all; without
-    // them no shadow is created.
+    // Whether this process can show translucent windows as such (a GUI
+    // and a desktop that blends them); without them no shadow is created.
     static bool ShadowsAvailable();
 
     // Puts a shadow behind `parent`, a top-level window. False when shadows

@@ -50,8 +50,11 @@ bool CBitmapSlider::SetChannelImages(const std::string& channel, const std::stri
         update();
         return true;
     }
-    const bool ok = LoadSliderPixmap(channel, transparent, key, keyX, keyY, m_channel) &&
-                    LoadSliderPixmap(active, transparent, key, keyX, keyY, m_activeChannel);
+    // Both pictures are replaced even when the first fails: a picture of the
+    // previous skin must not stay on the new one.
+    const bool channelLoaded = LoadSliderPixmap(channel, transparent, key, keyX, keyY, m_channel);
+    const bool activeLoaded = LoadSliderPixmap(active, transparent, key, keyX, keyY, m_activeChannel);
+    const bool ok = channelLoaded && activeLoaded;
     if (!m_channel.isNull())
         resize(m_channel.size());
     update();
@@ -61,8 +64,9 @@ bool CBitmapSlider::SetChannelImages(const std::string& channel, const std::stri
 bool CBitmapSlider::SetThumbImages(const std::string& thumb, const std::string& active, bool transparent,
                                    ColorRef key, int keyX, int keyY)
 {
-    const bool ok = LoadSliderPixmap(thumb, transparent, key, keyX, keyY, m_thumb) &&
-                    LoadSliderPixmap(active, transparent, key, keyX, keyY, m_activeThumb);
+    const bool thumbLoaded = LoadSliderPixmap(thumb, transparent, key, keyX, keyY, m_thumb);
+    const bool activeLoaded = LoadSliderPixmap(active, transparent, key, keyX, keyY, m_activeThumb);
+    const bool ok = thumbLoaded && activeLoaded;
     update();
     return ok;
 }

@@ -30,7 +30,7 @@ public:
     // `transparent` the pictures are masked by `key`, or by the colour of
     // their pixel (keyX, keyY) when `key` is kKeyFromPixel. The control takes
     // the channel's size. An empty channel name removes every bitmap. False
-    // when a named file cannot be loaded.
+    // when a named file cannot be loaded; that picture is then not drawn.
     bool SetChannelImages(const std::string& channel, const std::string& active, bool transparent = false,
                           ColorRef key = 0xFF000000, int keyX = 0, int keyY = 0);
     // Thumb and the thumb shown while dragging (may be empty), masked alike.

@@ -1,5 +1,7 @@
 #include "skin/controls/ControlArithmetic.h"
 
+#include <QFontMetrics>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -128,3 +130,113 @@ QString PlayTimeDisplayText(const QString& text, bool isTimeText, bool skin2)
         return {};
     return skin2 ? QStringLiteral("/") + bare : bare;
 }
+
+QFont FontOfLogicalHeight(QFont font, int height)
+{
+    if (height < 0) {
+        font.setPixelSize(-height);
+    } else if (height > 0) {
+        // The cell is taller than the em: step down from the cell height
+        // until the whole cell fits.
+        int size = height;
+        font.setPixelSize(size);
+        while (size > 1 && QFontMetrics(font).height() > height)
+            font.setPixelSize(--size);
+    }
+    return font;
+}
+
+int ListDetailsOffset(int songCount, int fewOffset, int manyOffset)
+{
+    return songCount < kListFewSongs ? fewOffset : manyOffset;
+}
+
+QRect ListDetailsButtonRect(const QRect& row, int offset)
+{
+    return {row.left() + row.width() - offset, row.top(), kItemIconSize, kItemIconSize};
+}
+
+int ListTextIndent(int column, int number, bool playing)
+{
+    if (column == 0)
+        return number < 10 ? 8 : 4;
+    if (column == 1)
+        return playing ? kItemIconSize - 4 + 2 : 0;
+    return 20;
+}
+
+QRect ListPlayMarkRect(const QRect& row, int nameLeft)
+{
+    return {nameLeft - 4, row.top() + (row.height() - kItemIconSize) / 2, kItemIconSize, kItemIconSize};
+}
+
+ColorRef ListTextColour(int column, bool selected, bool playingRow, bool listPlays)
+{
+    if (column == 0)
+        return selected || (playingRow && listPlays) ? kListHighlightText : kListText;
+    if (selected || playingRow)
+        return kListHighlightText;
+    return column == 1 ? kListNameText : kListText;
+}
+
+QRect TreeButtonRect(const QRect& item, TreeButton button)
+{
+    const int left = button == TreeButton::Manage ? 200 : 220;
+    return {item.left() + left, item.top() + 2, kItemIconSize, kItemIconSize};
+}
+
+TreeButton TreeButtonAt(const QRect& item, bool album, const QPoint& point)
+{
+    const TreeButton candidates[] = {album ? TreeButton::Manage : TreeButton::None,
+                                     album ? TreeButton::PlayAlbum : TreeButton::Details};
+    for (const TreeButton button : candidates) {
+        if (button != TreeButton::None && TreeButtonRect(item, button).contains(point))
+            return button;
+    }
+    return TreeButton::None;
+}
+
+QString TreeButtonTip(TreeButton button)
+{
+    switch (button) {
+    case TreeButton::Manage: return QStringLiteral("管理");
+    case TreeButton::PlayAlbum: return QStringLiteral("播放专辑");
+    case TreeButton::Details: return QStringLiteral("详细");
+    case TreeButton::None: break;
+    }
+    return {};
+}
+
+int TreeTextIndent(bool album) { return album ? 22 : 18; }
+
+QRect TreeIconRect(const QRect& item, bool album)
+{
+    // Right in front of the text; the play mark 2 higher than the text's
+    // line, which is centred in the item.
+    const int centredTop = item.top() + (item.height() - kItemIconSize) / 2;
+    return {item.left() + TreeTextIndent(album) - kItemIconSize, album ? centredTop : centredTop - 2, kItemIconSize,
+            kItemIconSize};
+}
+
+AlbumNameCheck CheckAlbumName(const QString& typed, bool onAlbumPage)
+{
+    // A name of nothing but blanks names nothing.
+    if (typed.trimmed().isEmpty())
+        return onAlbumPage ? AlbumNameCheck{AlbumNameVerdict::Empty, {}}
+                           : AlbumNameCheck{AlbumNameVerdict::Accepted, DefaultAlbumName()};
+    if (onAlbumPage && typed.size() > kAlbumNameMaxLength)
+        return {AlbumNameVerdict::TooLong, {}};
+    return {AlbumNameVerdict::Accepted, typed};
+}
+
+QString AlbumNameNotice(AlbumNameVerdict verdict)
+{
+    switch (verdict) {
+    case AlbumNameVerdict::Empty: return QStringLiteral("专辑名称不能为空！");
+    case AlbumNameVerdict::TooLong: return QStringLiteral("专辑名称不能超过20个字符！");
+    case AlbumNameVerdict::Accepted: break;
+    }
+    return {};
+}
+
+QString DefaultAlbumName() { return QStringLiteral("我的专辑"); }

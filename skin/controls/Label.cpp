@@ -1,6 +1,7 @@
 #include "skin/controls/Label.h"
 
 #include "skin/controls/ControlColour.h"
+#include "skin/controls/ControlFont.h"
 
 #include "common/Text.h"
 #include "common/Trace.h"
@@ -82,7 +83,7 @@ void CLabel::SetFontPointSize(int points)
 
 void CLabel::SetFontName(const QString& face)
 {
-    m_font.setFamilies({face, QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    m_font.setFamilies(WithCjkFallback(face));
     Changed();
 }
 

@@ -2,6 +2,7 @@
 
 #include "skin/controls/ControlArithmetic.h"
 #include "skin/controls/ControlColour.h"
+#include "skin/controls/ControlFont.h"
 
 #include "common/WindowMessage.h"
 
@@ -56,7 +57,7 @@ CLabelEx& CLabelEx::SetFontName(const QString& face, int /*charset*/)
 {
     // The character set only told the font mapper which script to expect;
     // the CJK fallback covers the Chinese texts.
-    m_font.setFamilies({face, QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    m_font.setFamilies(WithCjkFallback(face));
     return Changed();
 }
 

@@ -1,6 +1,7 @@
 #include "skin/controls/RollTextStatic.h"
 
 #include "skin/controls/ControlColour.h"
+#include "skin/controls/ControlFont.h"
 #include "skin/controls/MemDC.h"
 #include "skin/controls/SkinImage.h"
 
@@ -13,7 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include <cstdlib>
+#include <algorithm>
 
 namespace {
 
@@ -22,11 +23,6 @@ const char* SectionOf(CRollTextStatic::Variant variant, bool isTimeText)
     if (variant == CRollTextStatic::Variant::Title)
         return "Static0";
     return isTimeText ? "Static5" : "Static1";
-}
-
-QStringList WithCjkFallback(const QString& face)
-{
-    return {face, QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")};
 }
 
 }  // namespace
@@ -53,17 +49,29 @@ CRollTextStatic::~CRollTextStatic() = default;
 void CRollTextStatic::SetVariant(Variant variant)
 {
     m_variant = variant;
+    ApplySkin();
     update();
 }
 
 void CRollTextStatic::SetTimeText(bool isTimeText)
 {
     m_bTimeText = isTimeText;
+    ApplySkin();
     update();
 }
 
 void CRollTextStatic::SetSkin(const CSkinDescription& skin)
 {
+    m_pSkin = std::make_unique<CSkinDescription>(skin);
+    ApplySkin();
+    update();
+}
+
+void CRollTextStatic::ApplySkin()
+{
+    if (!m_pSkin)
+        return;
+    const CSkinDescription& skin = *m_pSkin;
     const char* section = SectionOf(m_variant, m_bTimeText);
     m_bSkin2 = IsClassicFamily(skin.Paths().Folder());
     m_crText = ColorRefToQColor(skin.TextColour(section));
@@ -74,13 +82,10 @@ void CRollTextStatic::SetSkin(const CSkinDescription& skin)
         const SkinFont font = skin.Font(section);
         m_timeFont = QFont();
         m_timeFont.setFamilies(WithCjkFallback(QString::fromLatin1(kSkinTimeFontFace)));
-        // A logical font's height of either sign is the character height.
-        if (font.height != 0)
-            m_timeFont.setPixelSize(std::abs(font.height));
         if (font.weight > 0)
             m_timeFont.setWeight(QFont::Weight(std::clamp(font.weight, 1, 1000)));
+        m_timeFont = FontOfLogicalHeight(m_timeFont, font.height);
     }
-    update();
 }
 
 void CRollTextStatic::SetText(const QString& text)

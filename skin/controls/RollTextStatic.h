@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 class CSkinDescription;
 
 class CRollTextStatic : public QWidget {
@@ -33,7 +35,8 @@ public:
     bool IsTimeText() const { return m_bTimeText; }
 
     // Reads the variant's section of the player's current skin: background
-    // bitmap, text colour and, for the plain variant, the font.
+    // bitmap, text colour and, for the plain variant, the font. The skin is
+    // kept: a later SetVariant or SetTimeText reads its own section.
     void SetSkin(const CSkinDescription& skin);
     bool IsSkin2() const { return m_bSkin2; }
 
@@ -71,9 +74,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void ApplySkin();
     void PaintTitle(QPainter& painter);
     void PaintPlain(QPainter& painter);
 
+    std::unique_ptr<CSkinDescription> m_pSkin;
     Variant m_variant;
     bool m_bTimeText = false;
     bool m_bSkin2 = false;

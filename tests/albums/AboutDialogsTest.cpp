@@ -4,7 +4,10 @@
 #include "albums/AboutTexts.h"
 #include "albums/AboutTonvik.h"
 #include "albums/AlbumDialogIds.h"
+#include "common/WellKnownPaths.h"
+#include "platform/Profile.h"
 #include "platform/Shell.h"
+#include "tests/support/TempDir.h"
 #include "skin/controls/Label.h"
 
 #include <QLabel>
@@ -34,20 +37,35 @@ TEST(AboutTonvikTest, ShowsTheProductTexts) {
     EXPECT_FALSE(about.OwnershipText()->text().isEmpty());
 }
 
-TEST(AboutTonvikTest, TheHomePageIsABlueUnderlinedLink) {
+// The service host of the options file in a folder of the test's own.
+class AboutHomePageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_strSavedIni = g_strIniFile;
+        SetupWellKnownPaths(dir.Path());
+        WritePrivateProfileString("Hosts", "Service", "127.0.0.1:48123", g_strIniFile);
+    }
+    void TearDown() override { g_strIniFile = m_strSavedIni; }
+
+    static constexpr const char* kHomePage = "http://127.0.0.1:48123/";
+    TempDir dir;
+    std::string m_strSavedIni;
+};
+
+TEST_F(AboutHomePageTest, TheHomePageIsABlueUnderlinedLinkOnTheServiceHost) {
     CAboutTonvik about;
     CLabel* link = about.HomePageLink();
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->ControlId(), 1066);
-    EXPECT_EQ(link->Text(), QString::fromUtf8(kHomePageUrl));
-    EXPECT_EQ(link->LinkUrl(), QString::fromUtf8(kHomePageUrl));
+    EXPECT_EQ(link->Text(), QString::fromUtf8(kHomePage));
+    EXPECT_EQ(link->LinkUrl(), QString::fromUtf8(kHomePage));
     EXPECT_TRUE(link->IsLink());
     EXPECT_FALSE(link->NotifiesParent());
     EXPECT_EQ(link->TextColor(), QColor(0, 0, 255));
     EXPECT_TRUE(link->LabelFont().underline());
 }
 
-TEST(AboutTonvikTest, ClickingTheLinkOpensTheHomePage) {
+TEST_F(AboutHomePageTest, ClickingTheLinkOpensTheHomePage) {
     std::vector<tonvik::platform::ShellRequest> requests;
     tonvik::platform::SetShellRecorder([&](const tonvik::platform::ShellRequest& request) {
         requests.push_back(request);
@@ -60,7 +78,7 @@ TEST(AboutTonvikTest, ClickingTheLinkOpensTheHomePage) {
     tonvik::platform::SetShellRecorder({});
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].kind, tonvik::platform::ShellRequest::Kind::Url);
-    EXPECT_EQ(requests[0].target, kHomePageUrl);
+    EXPECT_EQ(requests[0].target, kHomePage);
     EXPECT_TRUE(about.isVisible());
 }
 

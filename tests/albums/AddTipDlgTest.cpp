@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -68,6 +69,18 @@ TEST(AddTipDlgTest, AShortDelayClosesSooner) {
     tip.show();
     ASSERT_TRUE(finished.wait(8000));
     EXPECT_GE(clock.elapsed(), 280);
+    EXPECT_FALSE(tip.isVisible());
+}
+
+TEST(AddTipDlgTest, ATipShownAgainClosesByItselfAgain) {
+    CAddTipDlg tip;
+    UseShippedResources(tip);
+    tip.m_nDelay = 200;
+    QSignalSpy finished(&tip, &QDialog::finished);
+    tip.show();
+    ASSERT_TRUE(finished.wait(8000));
+    tip.show();
+    ASSERT_TRUE(finished.wait(8000));
     EXPECT_FALSE(tip.isVisible());
 }
 
@@ -129,6 +142,7 @@ struct TextPixels {
     QRect bounds;       // of every changed pixel
     QRect lowerBounds;  // of changed pixels in rows 30 and below
     int textColoured = 0;
+    int onPicture = 0;  // changed pixels where the background is not its light ground
 };
 
 TextPixels Render(CAddTipDlg& tip) {
@@ -151,6 +165,8 @@ TextPixels Render(CAddTipDlg& tip) {
             if (shown == background.pixel(x, y)) continue;
             pixels.bounds |= QRect(x, y, 1, 1);
             if (y >= 30) pixels.lowerBounds |= QRect(x, y, 1, 1);
+            const QRgb ground = background.pixel(x, y);
+            if (std::min({qRed(ground), qGreen(ground), qBlue(ground)}) < 0xC0) ++pixels.onPicture;
             if (std::abs(qRed(shown) - 0x33) <= 24 && std::abs(qGreen(shown) - 0x33) <= 24 && std::abs(qBlue(shown) - 0x33) <= 24)
                 ++pixels.textColoured;
         }
@@ -203,6 +219,25 @@ TEST(TipLayoutTest, TheCountsFormHasTwoLines) {
     EXPECT_GE(pixels.lowerBounds.left(), 56);
     EXPECT_LE(pixels.lowerBounds.left(), 60);
     EXPECT_GT(pixels.textColoured, 0);
+}
+
+TEST(TipLayoutTest, NoFormDrawsItsTextOverThePictureOfTheBackground) {
+    for (const char* skin : {"Skin2", "Skin"}) {
+        for (int form = 0; form < 3; ++form) {
+            CAddTipDlg tip;
+            UseShippedResources(tip, skin);
+            tip.m_bPlain = form == 0;
+            tip.m_bCounts = form == 1;
+            tip.m_nAdded = 50;
+            tip.m_nDropped = 49;
+            // Long notices of each form: the network notice goes plain.
+            tip.SetText(form == 0 ? Cp936("网络连接异常，请联网后使用本软件") : Cp936("每张专辑最多能包含50首歌曲！"));
+            const TextPixels pixels = Render(tip);
+            EXPECT_GT(pixels.textColoured, 0) << skin << " form " << form;
+            EXPECT_EQ(pixels.onPicture, 0) << skin << " form " << form;
+            EXPECT_LT(pixels.bounds.right(), kTipWidth - 2) << skin << " form " << form;
+        }
+    }
 }
 
 TEST(TipLayoutTest, TheTextsAndPositionsOfEachForm) {

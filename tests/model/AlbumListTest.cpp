@@ -75,3 +75,15 @@ TEST(AlbumList, AlbumsKeepOnlyTheirFirstFiftySongsThroughCopies) {
     EXPECT_EQ(copy.songs.FindSong("extra"), -1);
     EXPECT_EQ(copy.songs.FindSong("0"), 0);
 }
+
+TEST(AlbumList, TellsItsListenerOfEachChange) {
+    CAlbumList list;
+    int told = 0;
+    list.AddChangeListener([&] { ++told; });
+    list.Add(Album("1"));
+    list.Add(Album("2"));
+    list.MoveUp(1);
+    list.GetAt(0);
+    list.FindById("2");
+    EXPECT_EQ(told, 3);
+}

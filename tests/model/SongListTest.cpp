@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -303,4 +304,24 @@ TEST(SongList, CopiesTakeSongsAndPlayingIndexButNotTheFlag) {
     assigned = original;
     EXPECT_TRUE(assigned.GetNoEvict());
     EXPECT_EQ(assigned.GetPlayingIndex(), 1);
+}
+
+TEST(SongList, TellsItsListenerOfChangesFromAnyThreadButNotOfReads) {
+    CSongList list = ListOf({"a", "b"});
+    std::atomic<int> told{0};
+    const int token = list.AddChangeListener([&] { ++told; });
+    St_SongInfo song;
+    list.GetAt(0, song);
+    list.Snapshot();
+    EXPECT_EQ(told.load(), 0);
+    std::thread worker([&] { list.RemoveAll(); });
+    worker.join();
+    EXPECT_EQ(told.load(), 1);
+    // A copy is another list.
+    CSongList copy = list;
+    copy.Add(Song("c"));
+    EXPECT_EQ(told.load(), 1);
+    list.RemoveChangeListener(token);
+    list.Add(Song("d"));
+    EXPECT_EQ(told.load(), 1);
 }

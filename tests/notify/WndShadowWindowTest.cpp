@@ -88,6 +88,16 @@ TEST_F(WndShadowWindowTest, CreatesOneShadowWindowThatLetsTheMouseThrough) {
     EXPECT_EQ(shadow.State().Flags(), CWndShadowState::kEnabled);
 }
 
+TEST_F(WndShadowWindowTest, NoShadowWhereTranslucentWindowsShowBlack) {
+    tonvik::platform::SetTranslucencyOverride(false);
+    const bool created = shadow.Create(parent.get());
+    tonvik::platform::SetTranslucencyOverride(std::nullopt);
+    EXPECT_FALSE(created);
+    EXPECT_EQ(shadow.ShadowWindow(), nullptr);
+    parent->show();
+    EXPECT_TRUE(parent->findChildren<CShadowWindow*>().isEmpty());
+}
+
 TEST_F(WndShadowWindowTest, ShadowFollowsTheParentsShapeAndPosition) {
     parent->setMask(QRegion(QRect(0, 0, 40, 30), QRegion::Ellipse));
     ASSERT_TRUE(shadow.Create(parent.get()));

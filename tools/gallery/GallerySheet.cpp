@@ -316,11 +316,16 @@ QImage CGallerySheet::Shoot()
     return grab().toImage();
 }
 
+void PaintSheetBackground(QPainter& painter, const QRect& area)
+{
+    QLinearGradient gradient(0, area.top(), 0, area.top() + area.height());
+    gradient.setColorAt(0, QColor(34, 40, 52));
+    gradient.setColorAt(1, QColor(22, 26, 34));
+    painter.fillRect(area, gradient);
+}
+
 void CGallerySheet::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, QColor(34, 40, 52));
-    gradient.setColorAt(1, QColor(22, 26, 34));
-    painter.fillRect(rect(), gradient);
+    PaintSheetBackground(painter, rect());
 }

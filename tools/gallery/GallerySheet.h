@@ -10,6 +10,10 @@
 #include <string>
 
 class CLabelEx;
+class QPainter;
+
+// The dark backdrop of every gallery sheet.
+void PaintSheetBackground(QPainter& painter, const QRect& area);
 
 class CGallerySheet : public QWidget {
 public:

@@ -8,6 +8,7 @@
 // display.
 
 #include "tools/gallery/GallerySheet.h"
+#include "tools/gallery/ItemViewSheet.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,6 +55,14 @@ int main(int argc, char** argv)
             continue;
         }
         std::printf("%s\n", qPrintable(path));
+    }
+    CItemViewSheet views(root);
+    const QString viewsPath = QDir(output).filePath(QStringLiteral("lists.png"));
+    if (!views.Loaded() || !views.Shoot().save(viewsPath, "PNG")) {
+        std::fprintf(stderr, "control_gallery: cannot shoot %s\n", qPrintable(viewsPath));
+        ++failures;
+    } else {
+        std::printf("%s\n", qPrintable(viewsPath));
     }
     return failures == 0 ? 0 : 1;
 }

@@ -92,7 +92,9 @@ QImage SelectionBar() {
     return bar.convertToFormat(QImage::Format_RGB32);
 }
 
-// The tip window: 240 × 50, light, with a badge where the text does not go.
+// The tip window: 240 × 50, light, with a coloured tab along its left edge.
+// The long notices start their text 20 pixels in, the others 54: the tab
+// keeps to the margin that every form leaves free.
 QImage TipBackground(bool classic) {
     QImage tip = Canvas(240, 50);
     QPainter p(&tip);
@@ -104,14 +106,14 @@ QImage TipBackground(bool classic) {
     p.setPen(QPen(border, 1));
     p.setBrush(g);
     p.drawRoundedRect(QRectF(0.5, 0.5, 239, 49), 8, 8);
-    const QRectF badge(13, 10, 30, 30);
-    QLinearGradient b(badge.topLeft(), badge.bottomLeft());
+    const QRectF tab(3, 4, 13, 42);
+    QLinearGradient b(tab.topLeft(), tab.bottomLeft());
     b.setColorAt(0, classic ? QColor(0xc6, 0xff, 0x62) : QColor(0xff, 0xb2, 0x55));
     b.setColorAt(1, classic ? QColor(0x6f, 0xb8, 0x1c) : QColor(0xe0, 0x66, 0x10));
     p.setPen(Qt::NoPen);
     p.setBrush(b);
-    p.drawEllipse(badge);
-    DrawGlyph(p, Glyph::Note, badge.adjusted(6, 6, -6, -6), classic ? QColor(0x17, 0x24, 0x08) : QColor(0xff, 0xff, 0xff));
+    p.drawRoundedRect(tab, 5, 5);
+    DrawGlyph(p, Glyph::Note, QRectF(3, 18, 13, 13), classic ? QColor(0x17, 0x24, 0x08) : QColor(0xff, 0xff, 0xff));
     p.end();
     return Keyed(tip, kMagenta, border);
 }

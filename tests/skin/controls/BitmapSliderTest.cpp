@@ -243,6 +243,22 @@ TEST_F(BitmapSliderTest, MissingFilesFailAndAnEmptyChannelRemovesEverything) {
     EXPECT_EQ(slider->GetValue(), 50);
 }
 
+TEST_F(BitmapSliderTest, ASkinWhoseFilesFailLeavesNothingOfThePreviousOne) {
+    slider->SetThumbImages(WriteBitmap(dir.Path(), "thumb.bmp", {10, 10}, qRgb(255, 255, 0)),
+                           WriteBitmap(dir.Path(), "drag.bmp", {10, 10}, qRgb(255, 0, 0)));
+    slider->SetValue(50);
+    EXPECT_FALSE(slider->SetChannelImages((dir / "gone.bmp").string(), (dir / "gonefull.bmp").string()));
+    EXPECT_FALSE(slider->SetThumbImages((dir / "gonethumb.bmp").string(), (dir / "gonedrag.bmp").string()));
+    QTest::mousePress(slider, Qt::LeftButton, {}, At(50));  // dragging shows the active thumb
+    const QImage shot = slider->grab().toImage();
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, At(50));
+    for (const QRgb old : {qRgb(40, 40, 40), qRgb(0, 200, 0), qRgb(255, 255, 0), qRgb(255, 0, 0)}) {
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                ASSERT_NE(shot.pixel(x, y) | 0xFF000000u, old) << x << "," << y;
+    }
+}
+
 TEST_F(BitmapSliderTest, PaintsChannelFilledPartAndThumb) {
     slider->SetValue(50);
     const QImage shot = slider->grab().toImage();

@@ -252,3 +252,15 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeTextCase{"/01:02", false, true, "/01:02"}, TimeTextCase{"01:02", false, true, "01:02"}));
 
 }  // namespace
+
+TEST(AlbumNameRule, RefusesEmptyAndLongNamesOnlyOnTheAlbumPage) {
+    const QString twenty(20, QChar(0x4E50));
+    EXPECT_EQ(CheckAlbumName(twenty, true).verdict, AlbumNameVerdict::Accepted);
+    EXPECT_EQ(CheckAlbumName(twenty + QChar(0x4E50), true).verdict, AlbumNameVerdict::TooLong);
+    EXPECT_EQ(CheckAlbumName(QStringLiteral("  "), true).verdict, AlbumNameVerdict::Empty);
+    EXPECT_EQ(AlbumNameNotice(AlbumNameVerdict::TooLong), QStringLiteral("专辑名称不能超过20个字符！"));
+    EXPECT_EQ(AlbumNameNotice(AlbumNameVerdict::Empty), QStringLiteral("专辑名称不能为空！"));
+    const AlbumNameCheck away = CheckAlbumName(QString(), false);
+    EXPECT_EQ(away.verdict, AlbumNameVerdict::Accepted);
+    EXPECT_EQ(away.name, QStringLiteral("我的专辑"));
+}

@@ -276,11 +276,33 @@ TEST_P(TimeField, ShowsTheTextByTheSlashRuleOfItsSkin) {
     EXPECT_EQ(field.DisplayText(), QString::fromUtf8(c.shown));
     const char* section = c.isTimeText ? "Static5" : "Static1";
     EXPECT_EQ(field.TextColor(), ColorRefToQColor(skin.TextColour(section)));
+    // The skins give a positive height, if any: the whole cell fits in it.
     const SkinFont font = skin.Font(section);
-    if (font.height != 0) {
-        EXPECT_EQ(field.TimeFont().pixelSize(), std::abs(font.height));
+    if (font.height > 0) {
+        EXPECT_LE(QFontMetrics(field.TimeFont()).height(), font.height);
     }
     EXPECT_EQ(field.TimeFont().families().value(0), QStringLiteral("Arial Unicode MS"));
+}
+
+TEST(TimeFieldTest, TheDurationReadsItsSectionWhicheverComesFirst) {
+    const CSkinDescription skin = ShippedSkin("Skin2");
+    ASSERT_NE(skin.TextColour("Static5"), skin.TextColour("Static1"));
+    CRollTextStatic field(nullptr, CRollTextStatic::Variant::Plain);
+    field.SetSkin(skin);
+    field.SetTimeText(true);
+    EXPECT_EQ(field.TextColor(), ColorRefToQColor(skin.TextColour("Static5")));
+}
+
+TEST(FontOfLogicalHeightTest, NegativeIsTheCharacterHeightPositiveTheCell) {
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial Unicode MS"), QStringLiteral("WenQuanYi Micro Hei")});
+    EXPECT_EQ(FontOfLogicalHeight(font, -12).pixelSize(), 12);
+    const QFont cell = FontOfLogicalHeight(font, 20);
+    EXPECT_LE(QFontMetrics(cell).height(), 20);
+    QFont larger = cell;
+    larger.setPixelSize(cell.pixelSize() + 1);
+    EXPECT_GT(QFontMetrics(larger).height(), 20);
+    EXPECT_EQ(FontOfLogicalHeight(font, 0), font);
 }
 
 INSTANTIATE_TEST_SUITE_P(

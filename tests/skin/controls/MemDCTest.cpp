@@ -40,6 +40,22 @@ TEST(MemDC, UnpaintedPartsLeaveTheTargetAsItWas) {
     EXPECT_EQ(target.pixelColor(15, 5), QColor(Qt::green));
 }
 
+TEST(MemDC, AHighDensityTargetGetsEveryDevicePixel) {
+    QImage target(40, 40, QImage::Format_ARGB32);
+    target.setDevicePixelRatio(2);  // 20 × 20 logical pixels
+    target.fill(Qt::white);
+    QPainter painter(&target);
+    {
+        CMemDC memDC(painter, QRect(0, 0, 20, 20));
+        // Half a logical pixel is one device pixel.
+        memDC->fillRect(QRectF(5, 5, 0.5, 0.5), Qt::black);
+    }
+    painter.end();
+    EXPECT_EQ(target.pixelColor(10, 10), QColor(Qt::black));
+    EXPECT_EQ(target.pixelColor(11, 10), QColor(Qt::white));
+    EXPECT_EQ(target.pixelColor(10, 11), QColor(Qt::white));
+}
+
 TEST(MemDC, EmptyRectangleCopiesNothing) {
     QImage target(10, 10, QImage::Format_ARGB32);
     target.fill(Qt::green);
