@@ -229,6 +229,7 @@ void CListManage::CreateControls() {
     m_labels[110]->SetControlId(ID_REMEMBER_CAPTION);
     m_labels[112]->SetControlId(ID_AUTO_LOGON_CAPTION);
     for (int number : {110, 112}) m_labels[number]->SetLink(true, true);
+    for (int number : {102, 104, 113}) m_labels[number]->SetHorizontalAlignment(Qt::AlignHCenter);
     m_pNoAlbum = new QLabel(this);
     m_pBusy = new QLabel(this);
 
@@ -352,7 +353,8 @@ void CListManage::PlaceControls(const CSkinDescription& skin) {
     for (auto& [number, label] : m_labels) {
         const std::string section = StaticSection(number);
         label->setGeometry(skin.Rect(section));
-        label->SetTextColor(skin.TextColour(section));
+        // A caption without a colour of its own takes the notices' colour.
+        label->SetTextColor(skin.TextColour(skin.String(section, "TextColor").empty() ? "Static102" : section));
         if (skin.String(section, "BkColor").empty()) {
             label->SetTransparent(true);
         } else {
