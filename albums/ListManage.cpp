@@ -344,9 +344,12 @@ void CListManage::SetSkin(const std::string& skinFolder) {
 }
 
 void CListManage::PlaceControls(const CSkinDescription& skin) {
+    m_tabFiles.clear();
     for (const St_ButtonSection& button : kButtons) {
         CSkinButtonEx* control = m_buttons[button.command];
         const SkinButtonFiles files = skin.ButtonFiles(button.section);
+        if (std::find(std::begin(kTabs), std::end(kTabs), button.command) != std::end(kTabs))
+            m_tabFiles[button.command] = files;
         control->SetImages(files.normal, files.over, files.click, QString::fromUtf8(button.tip));
         control->setGeometry(skin.Rect(button.section));
     }
@@ -404,13 +407,10 @@ void CListManage::ShowPageControls(int page) {
     m_nShownPage = page;
     for (const auto& [command, button] : m_buttons) button->setVisible(ShownOn(command, page));
     // The current tab wears its "Current" picture.
-    const CSkinDescription skin(m_strSkinFolder);
-    for (const St_ButtonSection& button : kButtons) {
-        if (std::find(std::begin(kTabs), std::end(kTabs), button.command) == std::end(kTabs)) continue;
-        const SkinButtonFiles files = skin.ButtonFiles(button.section);
-        const bool current = TabOf(page) == button.command;
-        m_buttons[button.command]->SetImages(current ? files.current : files.normal,
-                                             current ? files.current : files.over, files.click);
+    for (const auto& [command, files] : m_tabFiles) {
+        const bool current = TabOf(page) == command;
+        m_buttons[command]->SetImages(current ? files.current : files.normal, current ? files.current : files.over,
+                                      files.click);
     }
     for (const auto& [number, label] : m_labels) label->setVisible(LabelShownOn(number, page));
     m_pNoAlbum->setVisible(page == kPageNoAlbum);
@@ -799,7 +799,7 @@ bool CListManage::IsThreadUse(int timeoutMs, const char* caller) {
 
 bool CListManage::SaveChangedAlbums() { return m_logic.Editor().SaveChangedAlbums(); }
 
-bool CListManage::IsLogon() const { return const_cast<CMusicPanel&>(m_logic).Manager().IsLogon(); }
+bool CListManage::IsLogon() const { return m_logic.Manager().IsLogon(); }
 
 bool CListManage::OnLogoutAlbum() { return m_logic.Manager().OnLogoutAlbum() == 1; }
 
@@ -811,9 +811,9 @@ void CListManage::ClearPlayingAlbum() { m_logic.Manager().ClearPlayingAlbum(); }
 
 bool CListManage::SavePlayList() { return m_logic.PlayList().Save(); }
 
-std::string CListManage::UserName() const { return const_cast<CMusicPanel&>(m_logic).Manager().UserName(); }
+std::string CListManage::UserName() const { return m_logic.Manager().UserName(); }
 
-std::string CListManage::Password() const { return const_cast<CMusicPanel&>(m_logic).Manager().Password(); }
+std::string CListManage::Password() const { return m_logic.Manager().Password(); }
 
 // ------------------------------------------------------------------ the sign-in form
 

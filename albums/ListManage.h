@@ -13,6 +13,7 @@
 #include "common/WindowMessage.h"
 #include "notify/WndShadow.h"
 #include "playback/PlayerPorts.h"
+#include "skin/SkinPaths.h"
 #include "skin/controls/ItemViewOwners.h"
 
 #include <QImage>
@@ -223,6 +224,7 @@ private:
     std::optional<QPoint> m_dragOffset;
 
     std::map<int, CSkinButtonEx*> m_buttons;   // by command
+    std::map<int, SkinButtonFiles> m_tabFiles; // the tabs' pictures, by command
     std::map<int, CLabel*> m_labels;           // by skin section number (102 … 118)
     CListCtrlEx* m_pPlayList = nullptr;
     CListCtrlEx* m_pRecommend = nullptr;

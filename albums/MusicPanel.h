@@ -42,6 +42,7 @@ public:
     void Initialise();
 
     CAlbumManager& Manager() { return m_manager; }
+    const CAlbumManager& Manager() const { return m_manager; }
     CAlbumEditor& Editor() { return m_editor; }
     CPlayList& PlayList() { return m_playList; }
     CRecommendations& Recommendations() { return m_recommend; }
