@@ -9,8 +9,8 @@
 #include "common/Text.h"
 #include "common/WellKnownPaths.h"
 #include "tools/standin/ProgramFolder.h"
+#include "tools/support/QuietPlayerPorts.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -62,17 +62,6 @@ BENCHMARK(BM_LoadFullPlayList)->Unit(benchmark::kMicrosecond);
 void BM_LoadTenMegabytesOfNoise(benchmark::State& state) { LoadPlayList(state, Noise(10 << 20)); }
 BENCHMARK(BM_LoadTenMegabytesOfNoise)->Unit(benchmark::kMillisecond);
 
-class CNoFrame final : public IPlayerFrame {
-public:
-    int ShowMessageWindow(QWidget*, const std::string&, unsigned) override { return kIdOk; }
-    IPanelWindow* Panel() override { return nullptr; }
-    IBrowserWindow* Browser() override { return nullptr; }
-    ILyricWindow* Lyric() override { return nullptr; }
-    void SetTopMost(bool) override {}
-    void RestoreDragSetting() override {}
-    void ShowAbout(QWidget*) override {}
-};
-
 class CNoPlayer final : public IPanelPlayer {
 public:
     int PlayingListKind() const override { return -1; }
@@ -86,7 +75,7 @@ public:
 
 void BM_BuildPanel(benchmark::State& state, const char* skin) {
     const CProgramFolder folder(FullPlayList());
-    CNoFrame frame;
+    CQuietFrame frame;
     CNoPlayer player;
     for (auto _ : state) {
         CListManage panel(frame, CMessageHandle(), player, skin, nullptr, St_PanelOptions{false});
@@ -97,13 +86,3 @@ BENCHMARK_CAPTURE(BM_BuildPanel, Skin2, "Skin2")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_BuildPanel, Skin, "Skin")->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -10,6 +10,7 @@
 #include "skin/controls/SkinButtonEx.h"
 #include "skin/controls/VividTree.h"
 #include "tools/standin/ProgramFolder.h"
+#include "tools/support/QuietPlayerPorts.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -17,18 +18,12 @@
 namespace {
 
 // The frame: messages are recorded and questions answered.
-class CFakeFrame final : public IPlayerFrame {
+class CFakeFrame final : public CQuietFrame {
 public:
     int ShowMessageWindow(QWidget*, const std::string& text, unsigned flags) override {
         (flags == kMbOkCancel ? questions : messages).push_back(text);
         return answer;
     }
-    IPanelWindow* Panel() override { return nullptr; }
-    IBrowserWindow* Browser() override { return nullptr; }
-    ILyricWindow* Lyric() override { return nullptr; }
-    void SetTopMost(bool) override {}
-    void RestoreDragSetting() override {}
-    void ShowAbout(QWidget*) override {}
 
     std::vector<std::string> messages;
     std::vector<std::string> questions;

@@ -115,15 +115,7 @@ protected:
     }
     void TearDown() override { standIn.Stop(); }
 
-    // Handles this thread's events until `done` holds; false after kBound.
-    static bool WaitUntil(const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + kBound;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
+    static bool WaitUntil(const std::function<bool()>& done) { return HandleEventsUntil(done, kBound); }
     bool SettleAlbums() {
         return WaitUntil([this] { return panel.Manager().IsThreadUse(50, "Test"); });
     }
