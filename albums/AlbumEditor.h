@@ -101,6 +101,10 @@ private:
     void Await(SaveTo job, int step, std::chrono::milliseconds bound);
     void MoveSong(const St_AlbumSelection& selection, int index, bool up);
     void ShowBusy();
+    // Before a command that changes an album: a new song order is sent
+    // first (and the command dropped), and the worker must be free within
+    // kCommandGuardMs.
+    bool ReadyFor(const char* command);
 
     CAlbumManager& m_manager;
     IAlbumView& m_view;
