@@ -166,9 +166,10 @@ void CMusicPanel::OnRecommendRunDone(int mode) {
 void CMusicPanel::OnRecommendSettled() {
     m_view.ShowBusyPicture(false);
     m_view.EnableSongView(kListRecommend, true);
-    CSongList& list = m_recommend.List();
+    // Listening to the recommendations goes on with the new ones.
     St_SongInfo first;
-    if (m_player.PlayingListKind() == kListRecommend && !m_player.IsStopped() && list.GetAt(0, first))
+    if (m_player.PlayingListKind() == kListRecommend && !m_player.IsStopped() && !m_recommend.List().IsEmpty() &&
+        m_recommend.List().GetAt(0, first))
         m_player.Play(first, 0, kListRecommend);
 }
 
@@ -183,9 +184,15 @@ int CMusicPanel::ViewKindOfPage() const {
     }
 }
 
+const CSongList* CMusicPanel::SongListOf(int kind) const {
+    if (kind == kListTemporary) return &m_playList.List();
+    if (kind == kListRecommend) return &m_recommend.List();
+    return nullptr;
+}
+
 CSongList CMusicPanel::SongsAt(int kind, const std::vector<int>& rows) const {
     CSongList songs;
-    CSongList* list = const_cast<CMusicPanel*>(this)->ListOfKind(kind);
+    const CSongList* list = SongListOf(kind);
     if (!list) return songs;
     for (int row : rows) {
         St_SongInfo song;
@@ -215,8 +222,8 @@ St_SongInfo CMusicPanel::CurrentSong() const {
     St_SongInfo song;
     if (kind == kListAlbum) {
         const CSongList selected = SelectedSongs();
-        selected.GetAt(0, song);
-    } else if (CSongList* list = kind < 0 ? nullptr : const_cast<CMusicPanel*>(this)->ListOfKind(kind)) {
+        if (!selected.IsEmpty()) selected.GetAt(0, song);
+    } else if (const CSongList* list = SongListOf(kind)) {
         const int row = m_view.CurrentRow(kind);
         if (row >= 0) list->GetAt(row, song);
     }
@@ -224,9 +231,9 @@ St_SongInfo CMusicPanel::CurrentSong() const {
 }
 
 void CMusicPanel::OnRowDoubleClicked(int kind, int row) {
-    CSongList* list = ListOfKind(kind);
+    const CSongList* list = SongListOf(kind);
     St_SongInfo song;
-    if (kind == kListAlbum || !list || row < 0 || !list->GetAt(row, song)) return;
+    if (!list || row < 0 || !list->GetAt(row, song)) return;
     m_player.Play(song, row, kind);
 }
 
@@ -237,8 +244,7 @@ void CMusicPanel::OnAlbumItemDoubleClicked() {
 
 void CMusicPanel::OnContextMenu(int kind, int row) {
     if (kind == kListTemporary || kind == kListRecommend) {
-        const CSongList* list = ListOfKind(kind);
-        const St_MenuPlace place{row, list ? list->GetCount() : 0};
+        const St_MenuPlace place{row, SongListOf(kind)->GetCount()};
         const std::vector<St_AlbumChoice> albums = row >= 0 ? AlbumChoices() : std::vector<St_AlbumChoice>{};
         RunMenu(kind == kListTemporary ? PlayListMenu(place, albums) : RecommendMenu(place, albums));
         return;

@@ -94,6 +94,8 @@ private:
     void OnRecommendSettled() override;
 
     int ViewKindOfPage() const;
+    // The play list or the recommendations; nullptr for any other kind.
+    const CSongList* SongListOf(int kind) const;
     // The selected songs of a song view (rows in order).
     CSongList SongsAt(int kind, const std::vector<int>& rows) const;
     // The song under the cursor of the current view, or an empty id.

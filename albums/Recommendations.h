@@ -56,6 +56,7 @@ public:
     void SetFetch(Fetch fetch) { m_fetch = std::move(fetch); }
 
     CSongList& List() { return m_list; }
+    const CSongList& List() const { return m_list; }
     // m_bRecommendLoaded: the first visit's run is done.
     bool IsLoaded() const { return m_bRecommendLoaded != 0; }
     bool IsRunning();
