@@ -58,7 +58,12 @@ CWndShadow::~CWndShadow() {
     delete m_pShadow.data();
 }
 
-bool CWndShadow::ShadowsAvailable() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+bool CWndShadow::ShadowsAvailable() {
+    // A display that cannot show see-through windows would draw the shadow
+    // as a dark box.
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr &&
+           tonvik::platform::TranslucentWindowsShown();
+}
 
 bool CWndShadow::Create(QWidget* parent) {
     if (!ShadowsAvailable() || parent == nullptr || m_pShadow) return false;

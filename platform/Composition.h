@@ -10,6 +10,11 @@ namespace tonvik::platform {
 // the system cannot tell.
 bool IsCompositionEnabled();
 
+// True when the display shows the see-through parts of a window as such
+// (a drop shadow beside a window, not a dark box). On an X11 display that
+// takes a running compositing manager; other displays always can.
+bool TranslucentWindowsShown();
+
 // Test seam: while set, IsCompositionEnabled reports this state instead of
 // asking the system. Reset with std::nullopt.
 void SetCompositionOverride(std::optional<bool> enabled);
