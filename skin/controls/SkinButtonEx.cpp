@@ -8,6 +8,8 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 namespace {
 
@@ -128,9 +130,19 @@ void CSkinButtonEx::mouseReleaseEvent(QMouseEvent* event)
 
 void CSkinButtonEx::paintEvent(QPaintEvent*)
 {
-    const QPixmap& image = Image(m_state);
-    if (image.isNull())
-        return;
     QPainter painter(this);
-    painter.drawPixmap(0, 0, image);
+    if (m_normal.isNull()) {
+        // A skin without this button's pictures: a plain button that says
+        // what it does, so the window stays usable.
+        QStyleOptionButton option;
+        option.initFrom(this);
+        option.text = toolTip();
+        if (m_state == State::Pressed)
+            option.state |= QStyle::State_Sunken;
+        style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+        return;
+    }
+    const QPixmap& image = Image(m_state);
+    if (!image.isNull())
+        painter.drawPixmap(0, 0, image);
 }

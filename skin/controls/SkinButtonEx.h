@@ -3,7 +3,8 @@
 // hand cursor over its hit area (the whole rectangle, or the inscribed
 // ellipse of a round button) and a tooltip. A click, i.e. a left press
 // released inside the button, is posted to the parent as WM_COMMAND with
-// the button's control number.
+// the button's control number. Without a normal picture it is drawn as a
+// plain button labelled with its tooltip.
 
 #include <QPixmap>
 #include <QString>
