@@ -31,8 +31,9 @@ void CSkinButtonEx::SetImages(const std::string& normal, const std::string& over
                               const QString& tooltip)
 {
     m_normal = LoadButtonImage(normal);
-    m_over = LoadButtonImage(over);
-    m_click = LoadButtonImage(click);
+    m_over = m_click = QPixmap();
+    m_strOverFile = over;
+    m_strClickFile = click;
     setToolTip(tooltip);
     Show(State::Normal);
 }
@@ -40,11 +41,20 @@ void CSkinButtonEx::SetImages(const std::string& normal, const std::string& over
 const QPixmap& CSkinButtonEx::Image(State state) const
 {
     switch (state) {
-    case State::Hover: return m_over;
-    case State::Pressed: return m_click;
+    case State::Hover: return Lazy(m_over, m_strOverFile);
+    case State::Pressed: return Lazy(m_click, m_strClickFile);
     case State::Normal: break;
     }
     return m_normal;
+}
+
+const QPixmap& CSkinButtonEx::Lazy(QPixmap& picture, std::string& file) const
+{
+    if (!file.empty()) {
+        picture = LoadButtonImage(file);
+        file.clear();
+    }
+    return picture;
 }
 
 void CSkinButtonEx::Show(State state)
