@@ -58,7 +58,7 @@ CPlayMainDlg::CPlayMainDlg(IPlayerFrame& frame, std::unique_ptr<CMediaEngine> en
       m_engine(std::move(engine)),
       m_looks(m_places.settingsFile),
       m_session(frame, this) {
-    m_controller = std::make_unique<CPlayController>(*m_engine, &m_relay, *this, m_relay, this);
+    m_controller = std::make_unique<CPlayController>(*m_engine, &m_relay, *this, m_relay);
     OnInitDialog();
 }
 
@@ -334,11 +334,26 @@ void CPlayMainDlg::OnPlayModeChanged() { ApplyButtonState(IDC_REPEAT_ONE); }
 void CPlayMainDlg::SetTitle(const std::string& text) { m_pTitle->SetText(FromAnsi(text)); }
 
 void CPlayMainDlg::SetTitleScrolling(bool scrolling) {
-    if (scrolling) {
+    m_bTitleRolling = scrolling;
+    if (scrolling && IsSeen()) {
         m_pTitle->StartRolling();
     } else {
         m_pTitle->StopRolling();
     }
+}
+
+bool CPlayMainDlg::IsSeen() const { return isVisible() && !isMinimized(); }
+
+void CPlayMainDlg::UpdateMotion() {
+    // The title rolls and the picture moves only while they can be seen:
+    // most of the time the player waits hidden in the tray.
+    if (!IsSeen()) {
+        m_pTitle->StopRolling();
+        m_pAnimation->Stop();
+        return;
+    }
+    if (m_bTitleRolling && !m_pTitle->IsRolling()) m_pTitle->StartRolling();
+    if (m_animation == Animation::Playing) m_pAnimation->ShowPicture();
 }
 
 void CPlayMainDlg::SetTimeText(const std::string& text) { m_pTime->SetText(FromAnsi(text)); }
@@ -369,7 +384,8 @@ void CPlayMainDlg::ShowAnimation(Animation animation) {
         m_loadedAnimation = file;
         if (!m_pAnimation->LoadPicture(file)) Trace("ShowAnimation===%s not loaded", file.c_str());
     }
-    m_pAnimation->ShowPicture();
+    // A still picture is drawn at once; an animation waits until it is seen.
+    if (animation == Animation::Stopped || IsSeen()) m_pAnimation->ShowPicture();
 }
 
 void CPlayMainDlg::EnablePositionSlider(bool enable) { m_pPosition->SetEnabled(enable); }
@@ -642,8 +658,14 @@ void CPlayMainDlg::moveEvent(QMoveEvent* event) {
     DockPanel();
 }
 
+void CPlayMainDlg::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    UpdateMotion();
+}
+
 void CPlayMainDlg::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    UpdateMotion();
     if (m_shadow || !CWndShadow::ShadowsAvailable()) return;
     // The shadow is made once the window is on the screen, so that the
     // first picture of the player is not kept waiting for it.
@@ -669,6 +691,7 @@ void CPlayMainDlg::changeEvent(QEvent* event) {
         return;
     }
     if (event->type() != QEvent::WindowStateChange) return;
+    UpdateMotion();
     const bool wasMinimized = static_cast<QWindowStateChangeEvent*>(event)->oldState().testFlag(Qt::WindowMinimized);
     if (isMinimized() && !wasMinimized) {
         m_minimizedShown.Remember(m_frame, CShownCompanions::kAll);

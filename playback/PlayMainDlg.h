@@ -108,6 +108,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -129,6 +130,8 @@ private:
     bool ButtonInState(int id) const;
     void ApplyButtonState(int id);
     void ShowAnimation(Animation animation);
+    bool IsSeen() const;
+    void UpdateMotion();
 
     void OnPlayPause();
     void OnMute();
@@ -162,6 +165,7 @@ private:
     bool m_bTopMost = false;
     bool m_bClosing = false;
     bool m_bPauseImage = false;
+    bool m_bTitleRolling = false;  // the controller wants the title to roll
     bool m_bVolumeReversed = false;
 
     QImage m_background;

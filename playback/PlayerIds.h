@@ -24,7 +24,6 @@ inline constexpr int IDC_MUTE = 1015;           // "非静音" / "静音"
 inline constexpr int IDC_DURATION = 1019;
 inline constexpr int IDC_REPEAT_ONE = 1025;     // "打开单曲循环" / "取消单曲循环"
 inline constexpr int IDC_LIST = 1027;           // "展开列表" / "收起列表"
-inline constexpr int IDC_MEDIA_PLAYER = 1029;   // the media engine's place (no picture)
 inline constexpr int IDC_SEARCH = 1033;         // "搜索"
 inline constexpr int IDC_LIBRARY = 1035;        // "乐库"
 inline constexpr int IDC_LYRIC = 1038;          // "歌词"
@@ -59,7 +58,6 @@ inline constexpr int ID_EXIT_APP = 32862;        // "退出"
 inline constexpr int ID_ADD_LIBRARY_SONGS = 32866; // "添加乐库歌曲"
 inline constexpr int ID_SKIN_CLASSIC = 32869;    // "乐库经典": "Skin2"
 inline constexpr int ID_SKIN_ORANGE = 32870;     // "橙色梦幻": "Skin"
-inline constexpr int ID_PLAY_MODE_LAST = kCmdModeFirst + kModeRepeatList;
 
 // Exit codes of an album worker ended by force.
 inline constexpr unsigned kExitCloseWorker = 0xFFFFFFFE;   // by the orderly close

@@ -17,6 +17,7 @@
 #include "skin/controls/EditTrans.h"
 #include "skin/controls/RollTextStatic.h"
 #include "skin/controls/SkinButtonEx.h"
+#include "skin/picture/PictureEx.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
 
@@ -184,6 +185,15 @@ TEST_F(PlayMainDlgTest, ThePlayButtonFollowsTheControllersStateAndStartsThePanel
     EXPECT_TRUE(window->ShowsStateFace(IDC_PLAY_PAUSE));
     EXPECT_EQ(window->Button(IDC_PLAY_PAUSE)->toolTip(), QStringLiteral("暂停"));
     EXPECT_TRUE(window->TitleText()->IsRolling());
+    EXPECT_TRUE(window->AnimationPicture()->IsPlaying());
+
+    // Nothing moves while nobody can see it (the player hidden in the tray).
+    window->hide();
+    EXPECT_FALSE(window->TitleText()->IsRolling());
+    EXPECT_FALSE(window->AnimationPicture()->IsPlaying());
+    window->show();
+    EXPECT_TRUE(window->TitleText()->IsRolling());
+    EXPECT_TRUE(window->AnimationPicture()->IsPlaying());
 
     Click(IDC_PLAY_PAUSE);
     EXPECT_EQ(engine->pauses, 1) << "playing: the button pauses";
