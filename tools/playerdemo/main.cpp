@@ -5,9 +5,11 @@
 // directly. Prints "ready" once the song plays and the window shows the
 // requested look, and ends after the given number of seconds.
 //
-//   playerdemo [--skin Skin2|Skin] [--mini] [--vertical] [--loop] [--seconds N] [--settle N]
+//   playerdemo [--skin Skin2|Skin] [--mini] [--vertical] [--loop] [--backdrop]
+//              [--seconds N] [--settle N]
 //
 // --settle: seconds to let the title roll and the time move before "ready".
+// --backdrop: a light desktop picture behind the player, for screenshots.
 // The program folder holding the skins is this program's own folder.
 
 #include "app/MainFrame.h"
@@ -21,6 +23,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -37,6 +42,7 @@ struct Options {
     bool mini = false;
     bool vertical = false;
     bool loop = false;
+    bool backdrop = false;
     int seconds = 30;
     int settle = 3;
 };
@@ -49,12 +55,29 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         else if (arg == "--mini") options.mini = true;
         else if (arg == "--vertical") options.vertical = true;
         else if (arg == "--loop") options.loop = true;
+        else if (arg == "--backdrop") options.backdrop = true;
         else if (arg == "--seconds" && hasValue) options.seconds = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--settle" && hasValue) options.settle = std::max(0, std::atoi(argv[++i]));
         else return false;
     }
     return options.skin == kSkinClassic || options.skin == kSkinOrange;
 }
+
+// A desktop picture behind everything: the player's rounded corners and
+// shadow show against it.
+class CBackdrop : public QWidget {
+public:
+    CBackdrop() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QLinearGradient gradient(0, 0, 0, height());
+        gradient.setColorAt(0, QColor(214, 224, 236));
+        gradient.setColorAt(1, QColor(168, 184, 204));
+        painter.fillRect(rect(), gradient);
+    }
+};
 
 // Runs events until `done` holds or `limitMs` passed.
 template <class Predicate>
@@ -74,7 +97,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: playerdemo [--skin Skin2|Skin] [--mini] [--vertical] [--loop] [--seconds N] [--settle N]\n");
+        std::fprintf(stderr, "usage: playerdemo [--skin Skin2|Skin] [--mini] [--vertical] [--loop] [--backdrop] [--seconds N] "
+                     "[--settle N]\n");
         return 2;
     }
 
@@ -93,6 +117,13 @@ int main(int argc, char** argv) {
     std::ofstream(demoFolder / kIniFileName) << "[SKIN]\r\nKind=" << (options.skin == kSkinClassic ? 2 : 1)
                                              << "\r\n[Hosts]\r\nService=" << standIn.Host() << "\r\n";
     SetupWellKnownPaths(demoFolder);
+
+    CBackdrop backdrop;
+    if (options.backdrop) {
+        backdrop.setGeometry(QGuiApplication::primaryScreen()->geometry());
+        backdrop.show();
+        RunUntil([&] { return backdrop.isVisible(); }, 1000);
+    }
 
     CMainFrame frame([](unsigned code) { QCoreApplication::exit(static_cast<int>(code)); });
     frame.SetEngineFactory([](std::string* reason) -> std::unique_ptr<CMediaEngine> {
