@@ -1,7 +1,6 @@
 #include "skin/controls/RollTextStatic.h"
 
 #include "skin/controls/ControlColour.h"
-#include "skin/controls/MemDC.h"
 #include "skin/controls/SkinImage.h"
 
 #include "common/Text.h"
@@ -161,9 +160,9 @@ bool CRollTextStatic::HasLyricLink() const
 
 void CRollTextStatic::paintEvent(QPaintEvent*)
 {
-    QPainter target(this);
-    CMemDC memDC(target, rect());
-    QPainter& painter = memDC.Painter();
+    // The window's backing store already makes each frame reach the screen
+    // whole; a surface of its own per step would only cost the copy.
+    QPainter painter(this);
     painter.setClipRect(rect());
     if (!m_background.isNull())
         painter.drawPixmap(0, 0, m_background);
