@@ -6,8 +6,10 @@
 // requested look, and ends after the given number of seconds.
 //
 //   playerdemo [--skin Skin2|Skin] [--mini] [--vertical] [--loop] [--backdrop]
-//              [--seconds N] [--settle N]
+//              [--host HOST] [--seconds N] [--settle N]
 //
+// --host: a stand-in already running there (its time then does not count
+// as the player's); without it one runs inside this program.
 // --settle: seconds to let the title roll and the time move before "ready".
 // --backdrop: a light desktop picture behind the player, for screenshots.
 // The program folder holding the skins is this program's own folder.
@@ -43,6 +45,7 @@ struct Options {
     bool vertical = false;
     bool loop = false;
     bool backdrop = false;
+    std::string host;
     int seconds = 30;
     int settle = 3;
 };
@@ -56,6 +59,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         else if (arg == "--vertical") options.vertical = true;
         else if (arg == "--loop") options.loop = true;
         else if (arg == "--backdrop") options.backdrop = true;
+        else if (arg == "--host" && hasValue) options.host = argv[++i];
         else if (arg == "--seconds" && hasValue) options.seconds = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--settle" && hasValue) options.settle = std::max(0, std::atoi(argv[++i]));
         else return false;
@@ -97,8 +101,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: playerdemo [--skin Skin2|Skin] [--mini] [--vertical] [--loop] [--backdrop] [--seconds N] "
-                     "[--settle N]\n");
+        std::fprintf(stderr, "usage: playerdemo [--skin Skin2|Skin] [--mini] [--vertical] [--loop] [--backdrop] [--host HOST] "
+                     "[--seconds N] [--settle N]\n");
         return 2;
     }
 
@@ -106,16 +110,20 @@ int main(int argc, char** argv) {
     // name the stand-in and the skin.
     QTemporaryDir folder;
     standin::CStandIn standIn(standin::OptionsWithState(folder.path().toStdString()));
-    if (!folder.isValid() || !standIn.Start()) {
-        std::fprintf(stderr, "the service stand-in did not start: %s\n", standIn.Error().c_str());
+    standin::CCatalogue catalogue;
+    std::string error;
+    if (!folder.isValid() || (options.host.empty() && !standIn.Start()) ||
+        !catalogue.Load(standin::DefaultDataDir() / "catalogue.txt", error)) {
+        std::fprintf(stderr, "the service stand-in did not start: %s%s\n", standIn.Error().c_str(), error.c_str());
         return 1;
     }
+    if (options.host.empty()) options.host = standIn.Host();
     const std::filesystem::path programFolder = tonvik::platform::ProgramFolder();
     const std::filesystem::path demoFolder = folder.path().toStdString();
     for (const char* data : {kSkinClassic, kSkinOrange, "res"})
         std::filesystem::create_directory_symlink(programFolder / data, demoFolder / data);
     std::ofstream(demoFolder / kIniFileName) << "[SKIN]\r\nKind=" << (options.skin == kSkinClassic ? 2 : 1)
-                                             << "\r\n[Hosts]\r\nService=" << standIn.Host() << "\r\n";
+                                             << "\r\n[Hosts]\r\nService=" << options.host << "\r\n";
     SetupWellKnownPaths(demoFolder);
 
     CBackdrop backdrop;
@@ -139,7 +147,7 @@ int main(int argc, char** argv) {
     // The longest song with a Chinese title, so that it plays on through
     // the pictures and shows how the title's characters come out.
     const standin::St_CatalogueSong* chosen = nullptr;
-    for (const auto& song : standIn.Catalogue().Songs()) {
+    for (const auto& song : catalogue.Songs()) {
         const bool chinese = std::any_of(song.name.begin(), song.name.end(), [](char c) { return (c & 0x80) != 0; });
         if (chinese && (!chosen || song.seconds > chosen->seconds)) chosen = &song;
     }
