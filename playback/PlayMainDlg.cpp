@@ -144,8 +144,8 @@ void CPlayMainDlg::RegisterHandlers() {
     for (int command : {IDC_STOP, IDC_PREVIOUS, IDC_NEXT})
         SetCommandHandler(command, [this, command] { m_controller->OnCommand(command); });
     on({IDC_MUTE}, [this] { OnMute(); });
-    on({IDC_VOLUME_UP, ID_TRAY_VOLUME_UP}, [this] { StepVolume(1); });
-    on({IDC_VOLUME_DOWN, ID_TRAY_VOLUME_DOWN}, [this] { StepVolume(-1); });
+    on({IDC_VOLUME_UP, ID_VOLUME_UP}, [this] { StepVolume(1); });
+    on({IDC_VOLUME_DOWN, ID_VOLUME_DOWN}, [this] { StepVolume(-1); });
     on({IDC_MAIN_MENU}, [this] { PopupMenu(IDR_MAIN_MENU, IDC_MAIN_MENU); });
     on({IDC_SKIN_MENU}, [this] { PopupMenu(IDR_SKIN_MENU, IDC_SKIN_MENU); });
     on({IDC_MINIMIZE}, [this] { OnSysCommand(SC_MINIMIZE); });
@@ -155,8 +155,8 @@ void CPlayMainDlg::RegisterHandlers() {
     on({IDC_SEARCH}, [this] { OnSearch(); });
     on({IDC_REPEAT_ONE}, [this] { OnRepeatOne(); });
     on({IDC_LIST, ID_PLAY_LIST}, [this] { ToggleCompanion(CShownCompanions::kPanel); });
-    on({IDC_LIBRARY, ID_LIBRARY_PANE}, [this] { ToggleCompanion(CShownCompanions::kBrowser); });
-    on({IDC_LYRIC, ID_LYRIC_WINDOW}, [this] { ToggleCompanion(CShownCompanions::kLyric); });
+    on({IDC_LIBRARY, ID_LIBRARY}, [this] { ToggleCompanion(CShownCompanions::kBrowser); });
+    on({IDC_LYRIC, ID_LYRIC}, [this] { ToggleCompanion(CShownCompanions::kLyric); });
     on({IDC_MY_PAGE}, [this] { OnMyPage(); });
     for (int mode = kModeSingle; mode <= kModeRepeatList; ++mode)
         SetCommandHandler(kCmdModeFirst + mode, [this, mode] { SetPlayMode(mode); });
@@ -168,7 +168,7 @@ void CPlayMainDlg::RegisterHandlers() {
     on({ID_HELP_PAGE}, [] { tonvik::platform::OpenUrl(HelpPageAddress(ReadServiceHosts())); });
     on({ID_FEEDBACK_PAGE}, [] { tonvik::platform::OpenUrl(FeedbackPageAddress(ReadServiceHosts())); });
     on({ID_ABOUT}, [this] { m_frame.ShowAbout(this); });
-    on({ID_EXIT_APP}, [this] { CloseApp(); });
+    on({ID_EXIT}, [this] { CloseApp(); });
     on({ID_SKIN_CLASSIC}, [this] { ChooseSkin(kSkinClassic); });
     on({ID_SKIN_ORANGE}, [this] { ChooseSkin(kSkinOrange); });
 }

@@ -3,8 +3,11 @@
 // commands. The numbers are the program's own; menus, buttons and the tray
 // all reach the window's command table with them. The controller's own
 // numbers (1014, 1016, 1017, 1018, 1020, 1022, the play modes) are in
-// PlayControllerPorts.h.
+// PlayControllerPorts.h, the commands the tray menu shares with the
+// player's (ID_LIBRARY, ID_LYRIC, ID_EXIT, ID_VOLUME_UP, ID_VOLUME_DOWN) in
+// NotifyIds.h.
 
+#include "notify/NotifyIds.h"
 #include "playback/PlayControllerPorts.h"
 
 inline constexpr int IDD_PLAYER = 102;
@@ -44,17 +47,12 @@ inline constexpr int IDR_SKIN_MENU = 252;
 // Menu commands.
 inline constexpr int ID_HIDE_PLAYER = 32817;     // like the close button
 inline constexpr int ID_PLAY_LIST = 32818;       // "播放列表": like the list button
-inline constexpr int ID_LIBRARY_PANE = 32819;    // "乐库"
-inline constexpr int ID_LYRIC_WINDOW = 32820;    // "歌词"
 inline constexpr int ID_TOP_MOST = 32821;        // "总在最前"
 inline constexpr int ID_MENU_PLAY_PAUSE = 32824; // like the play button
-inline constexpr int ID_TRAY_VOLUME_UP = 32828;  // "增大音量" (tray)
-inline constexpr int ID_TRAY_VOLUME_DOWN = 32829;// "减少音量" (tray)
 inline constexpr int ID_LOG_OUT = 32836;         // "注销(&U)"
 inline constexpr int ID_HELP_PAGE = 32837;       // "使用帮助"
 inline constexpr int ID_FEEDBACK_PAGE = 32838;   // "意见反馈"
 inline constexpr int ID_ABOUT = 32840;           // "关于"
-inline constexpr int ID_EXIT_APP = 32862;        // "退出"
 inline constexpr int ID_ADD_LIBRARY_SONGS = 32866; // "添加乐库歌曲"
 inline constexpr int ID_SKIN_CLASSIC = 32869;    // "乐库经典": "Skin2"
 inline constexpr int ID_SKIN_ORANGE = 32870;     // "橙色梦幻": "Skin"

@@ -41,8 +41,8 @@ void BuildMainMenu(QMenu& menu, const PlayerMenuState& state) {
     menu.addSeparator();
 
     AddCommand(menu, "播放列表", ID_PLAY_LIST, state.hasPanel);
-    AddCommand(menu, "乐库", ID_LIBRARY_PANE, state.hasBrowser);
-    AddCommand(menu, "歌词", ID_LYRIC_WINDOW, state.hasLyric);
+    AddCommand(menu, "乐库", ID_LIBRARY, state.hasBrowser);
+    AddCommand(menu, "歌词", ID_LYRIC, state.hasLyric);
     AddCommand(menu, "添加乐库歌曲", ID_ADD_LIBRARY_SONGS, state.hasPanel && !state.recommendationsShown);
     AddCheck(menu, "总在最前", ID_TOP_MOST, state.topMost);
     menu.addSeparator();
@@ -53,7 +53,7 @@ void BuildMainMenu(QMenu& menu, const PlayerMenuState& state) {
     AddCommand(menu, "关于", ID_ABOUT);
     menu.addSeparator();
     AddCommand(menu, "隐藏主界面", ID_HIDE_PLAYER);
-    AddCommand(menu, "退出", ID_EXIT_APP);
+    AddCommand(menu, "退出", ID_EXIT);
 }
 
 void BuildSkinMenu(QMenu& menu, const std::string& skin) {

@@ -149,7 +149,7 @@ TEST_F(PlayMainDlgTest, VolumeButtonsMoveByTenWithinTheRangeAndMuteReachesTheEng
     engine->volume = 5;
     Click(IDC_VOLUME_DOWN);
     EXPECT_EQ(engine->volume, 0);
-    window->OnCommand(ID_TRAY_VOLUME_UP);
+    window->OnCommand(ID_VOLUME_UP);
     EXPECT_EQ(engine->volume, 10);
 
     Click(IDC_MUTE);
@@ -157,7 +157,7 @@ TEST_F(PlayMainDlgTest, VolumeButtonsMoveByTenWithinTheRangeAndMuteReachesTheEng
     EXPECT_TRUE(window->ShowsStateFace(IDC_MUTE));
     EXPECT_EQ(window->Button(IDC_MUTE)->toolTip(), QStringLiteral("静音"));
     EXPECT_EQ(window->VolumeSlider()->GetValue(), 0);
-    window->OnCommand(ID_TRAY_VOLUME_UP);
+    window->OnCommand(ID_VOLUME_UP);
     EXPECT_EQ(engine->volume, 20) << "the volume moves while muted";
     EXPECT_EQ(window->VolumeSlider()->GetValue(), 0) << "but the slider shows 0 until the sound returns";
 
@@ -276,7 +276,7 @@ TEST_F(PlayMainDlgTest, TheSwitchesReachThePanelAndTheWindowsBesideThePlayer) {
     EXPECT_TRUE(panel.shown);
     Click(IDC_LIBRARY);
     EXPECT_FALSE(browser.shown);
-    window->OnCommand(ID_LYRIC_WINDOW);
+    window->OnCommand(ID_LYRIC);
     EXPECT_FALSE(lyric.shown);
     window->OnCommand(ID_ADD_LIBRARY_SONGS);
     EXPECT_EQ(panel.libraryAdds, 1);
@@ -442,8 +442,8 @@ TEST(PlayerMenus, TheMainMenuShowsTheStateOfTheMoment) {
     EXPECT_TRUE(entries.at(kCmdModeFirst + kModeRandom)->isChecked());
     EXPECT_FALSE(entries.at(kCmdModeFirst + kModeSingle)->isChecked());
     EXPECT_FALSE(entries.at(ID_TOP_MOST)->isChecked());
-    EXPECT_FALSE(entries.at(ID_LIBRARY_PANE)->isEnabled()) << "no browser";
-    for (int command : {ID_PLAY_LIST, ID_LOG_OUT, ID_HELP_PAGE, ID_FEEDBACK_PAGE, ID_ABOUT, ID_EXIT_APP,
+    EXPECT_FALSE(entries.at(ID_LIBRARY)->isEnabled()) << "no browser";
+    for (int command : {ID_PLAY_LIST, ID_LOG_OUT, ID_HELP_PAGE, ID_FEEDBACK_PAGE, ID_ABOUT, ID_EXIT,
                         ID_MENU_PLAY_PAUSE, ID_HIDE_PLAYER, ID_ADD_LIBRARY_SONGS})
         EXPECT_TRUE(entries.count(command)) << command;
 

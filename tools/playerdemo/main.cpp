@@ -22,11 +22,10 @@
 #include "playback/WMPPlayer4.h"
 #include "skin/SkinChoice.h"
 #include "tools/standin/StandIn.h"
+#include "tools/support/Backdrop.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -66,22 +65,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     }
     return options.skin == kSkinClassic || options.skin == kSkinOrange;
 }
-
-// A desktop picture behind everything: the player's rounded corners and
-// shadow show against it.
-class CBackdrop : public QWidget {
-public:
-    CBackdrop() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        QLinearGradient gradient(0, 0, 0, height());
-        gradient.setColorAt(0, QColor(214, 224, 236));
-        gradient.setColorAt(1, QColor(168, 184, 204));
-        painter.fillRect(rect(), gradient);
-    }
-};
 
 // Runs events until `done` holds or `limitMs` passed.
 template <class Predicate>

@@ -9,16 +9,10 @@ set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:?build folder}
 display=:${2:-58}
-Xvfb $display -screen 0 1024x640x24 +extension Composite -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
-DISPLAY=$display xcompmgr >/dev/null 2>&1 &
-compositor=$!
-trap 'kill $compositor $xvfb 2>/dev/null || true' EXIT
-sleep 1
+. "$root/tools/scripts/composited-display.sh"
+start_composited_display $display 1024x640x24
 runtime=$(mktemp -d)
-trap 'kill $compositor $xvfb 2>/dev/null || true; rm -rf "$runtime"' EXIT
+trap 'stop_composited_display; rm -rf "$runtime"' EXIT
 
 # name, options, width and height of the window (it sits at 240, 110)
 shoot() {

@@ -7,9 +7,9 @@
 
 #include "common/Bitmap.h"
 #include "notify/WndShadow.h"
+#include "tools/support/Backdrop.h"
 
 #include <QApplication>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
@@ -20,17 +20,6 @@
 namespace {
 
 constexpr ColorRef kKeyColour = Rgb(0x13, 0x13, 0x13);
-
-class CBackdrop : public QWidget {
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        QLinearGradient gradient(0, 0, 0, height());
-        gradient.setColorAt(0, QColor(236, 240, 246));
-        gradient.setColorAt(1, QColor(200, 210, 224));
-        painter.fillRect(rect(), gradient);
-    }
-};
 
 class CSkinnedWindow : public QWidget {
 public:
@@ -65,7 +54,6 @@ int main(int argc, char** argv) {
     }
 
     CBackdrop backdrop;
-    backdrop.setWindowFlags(Qt::FramelessWindowHint);
     backdrop.setGeometry(0, 0, 640, 360);
     backdrop.show();
 

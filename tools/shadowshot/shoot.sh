@@ -6,14 +6,9 @@ set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:?build folder}
 display=:57
-Xvfb $display -screen 0 640x360x24 +extension Composite >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
-DISPLAY=$display xcompmgr >/dev/null 2>&1 &
-compositor=$!
-trap 'kill $compositor $xvfb 2>/dev/null || true' EXIT
-sleep 1
+. "$root/tools/scripts/composited-display.sh"
+start_composited_display $display 640x360x24
+trap stop_composited_display EXIT
 # The system D-Bus library keeps a buffer to the end; the leak check of a
 # sanitised build would fail the run for it.
 DISPLAY=$display QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 "$build/bin/shadowshot" "$root/data/Skin2" 6 > "$build/shadowshot.out" &
