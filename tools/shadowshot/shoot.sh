@@ -1,11 +1,11 @@
 #!/bin/sh
 # Takes docs/shadow.png: the second skin's player window with its shadow on
 # a virtual X server with a compositing manager (Xvfb, xcompmgr, imagemagick).
-#   tools/shadowshot/shoot.sh <build folder>
+#   tools/shadowshot/shoot.sh <build folder> [display number]
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:?build folder}
-display=:57
+display=:${2:-57}
 . "$root/tools/scripts/composited-display.sh"
 start_composited_display $display 640x360x24
 trap stop_composited_display EXIT
