@@ -84,7 +84,7 @@ void CPlayMainDlg::OnInitDialog() {
     ApplyVolume(kStartVolume);
     SetTimeText("00:00");
     SetTitle("");
-    ShowAnimation(Animation::Stopped);
+    SetAnimation(Animation::Stopped);
     EnablePositionSlider(false);
 }
 
@@ -269,7 +269,7 @@ void CPlayMainDlg::LoadSkin(const std::string& folder) {
     }
     if (!missing.empty()) Trace("LoadSkin===%s has no%s", folder.c_str(), missing.c_str());
 
-    ShowAnimation(m_animation);
+    SetAnimation(m_animation);
     ApplyShadowLook();
     update();
 }
@@ -365,9 +365,7 @@ void CPlayMainDlg::ShowPauseImage(bool pause) {
     ApplyButtonState(IDC_PLAY_PAUSE);
 }
 
-void CPlayMainDlg::SetAnimation(Animation animation) { ShowAnimation(animation); }
-
-void CPlayMainDlg::ShowAnimation(Animation animation) {
+void CPlayMainDlg::SetAnimation(Animation animation) {
     m_animation = animation;
     if (animation == Animation::Paused) {
         m_pAnimation->Stop();
@@ -382,7 +380,7 @@ void CPlayMainDlg::ShowAnimation(Animation animation) {
     }
     if (file != m_loadedAnimation) {
         m_loadedAnimation = file;
-        if (!m_pAnimation->LoadPicture(file)) Trace("ShowAnimation===%s not loaded", file.c_str());
+        if (!m_pAnimation->LoadPicture(file)) Trace("SetAnimation===%s not loaded", file.c_str());
     }
     // A still picture is drawn at once; an animation waits until it is seen.
     if (animation == Animation::Stopped || IsSeen()) m_pAnimation->ShowPicture();

@@ -129,7 +129,6 @@ private:
     void ApplyShadowLook();
     bool ButtonInState(int id) const;
     void ApplyButtonState(int id);
-    void ShowAnimation(Animation animation);
     bool IsSeen() const;
     void UpdateMotion();
 
