@@ -79,6 +79,10 @@ void CPlayMainDlg::OnInitDialog() {
     CreateControls();
     RegisterHandlers();
     LoadSkin(m_looks.CurrentFolder());
+    // The window itself holds the focus at first, so that no control shows
+    // a focus frame over the skin until the user tabs to it.
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus();
 
     // The media engine has no picture of its own; it starts at half volume.
     ApplyVolume(kStartVolume);
