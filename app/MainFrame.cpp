@@ -101,7 +101,6 @@ int CMainFrame::ShowMessageWindow(QWidget* owner, const std::string& text, unsig
         answer = m_messageBox(owner, style.text, flags);
     }
     EnableOwnedWindows(true);
-    m_bTipShown = 1;
     return answer;
 }
 

@@ -75,5 +75,4 @@ private:
     BoxPresenter m_messageBox;
     CWindowChannel m_channel;
     std::unique_ptr<CPlayMainDlg> m_pPlayDlg;
-    int m_bTipShown = 1;
 };

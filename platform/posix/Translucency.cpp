@@ -7,6 +7,7 @@
 
 #include <qguiapplication_platform.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #endif
