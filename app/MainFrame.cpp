@@ -1,15 +1,45 @@
 #include "app/MainFrame.h"
 
+#include "albums/AboutTonvik.h"
+#include "albums/AddTipDlg.h"
+#include "app/MessageWindowStyle.h"
 #include "common/MessageIds.h"
+#include "common/Text.h"
 #include "common/Trace.h"
+#include "playback/PlayMainDlg.h"
+#include "playback/WMPPlayer4.h"
 
 #include <QCloseEvent>
+#include <QMessageBox>
 #include <QPalette>
+
+namespace {
+
+// Step 6's message when the player cannot be made (the program's own text).
+constexpr const char* kEngineFailure =
+    "程序创建Windwos Media Player组件发生错误，请安装Windwos Media Player最新版本";
+
+std::unique_ptr<CMediaEngine> CreatePlaybackEngine(std::string* reason) {
+    return CWMPPlayer4::Create({}, reason);
+}
+
+int ShowMessageBox(QWidget* owner, const QString& text, unsigned flags) {
+    const bool withCancel = (flags & 0xF) == kMbOkCancel;
+    QMessageBox box(QMessageBox::Information, QString::fromLatin1(CPlayMainDlg::kWindowTitle), text,
+                    withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, owner);
+    return box.exec() == QMessageBox::Ok ? kIdOk : kIdCancel;
+}
+
+}  // namespace
 
 // Other processes may only ask for the player to be shown and for the
 // orderly close; every other message comes from this program's windows.
 CMainFrame::CMainFrame(EndProcess endProcess)
-    : QWidget(nullptr), CMessageTarget(this), m_endProcess(std::move(endProcess)),
+    : QWidget(nullptr),
+      CMessageTarget(this),
+      m_endProcess(std::move(endProcess)),
+      m_createEngine(CreatePlaybackEngine),
+      m_messageBox(ShowMessageBox),
       m_channel(this, {WM_FRAME_ACTIVATE, WM_FRAME_CLOSEAPP}) {
     setObjectName(QString::fromUtf8(kMainFrameClassName));
     setWindowTitle(QString::fromUtf8(kMainFrameTitle));
@@ -26,6 +56,7 @@ CMainFrame::CMainFrame(EndProcess endProcess)
 CMainFrame::~CMainFrame() {
     TRACE_SCOPE("~CMainFrame...");
     m_channel.Close();
+    m_pPlayDlg.reset();
 }
 
 bool CMainFrame::Create() {
@@ -41,22 +72,73 @@ bool CMainFrame::Create() {
 
 bool CMainFrame::OnCreate() {
     TRACE_SCOPE("OnCreate MainFrame...");
-    // The socket library needs no start here; the frame's owned windows,
+    // The socket library needs no start here; the frame's other windows,
     // the update check and the network watch join in later.
+    return CreatePlayer();
+}
+
+bool CMainFrame::CreatePlayer() {
+    std::string reason;
+    std::unique_ptr<CMediaEngine> engine = m_createEngine ? m_createEngine(&reason) : nullptr;
+    if (!engine) {
+        // There is no system error code here; the reason says what is missing.
+        Trace("Failed to Create CPlayDlg. %d", -1);
+        Trace("CreatePlayer===%s", reason.c_str());
+        m_messageBox(nullptr, QString::fromUtf8(kEngineFailure), kMbOk);
+        return false;
+    }
+    m_pPlayDlg = std::make_unique<CPlayMainDlg>(*this, std::move(engine));
+    m_pPlayDlg->show();
     return true;
+}
+
+int CMainFrame::ShowMessageWindow(QWidget* owner, const std::string& text, unsigned flags) {
+    TRACE_SCOPE("ShowMessageWindow...");
+    const MessageWindowStyle style = StyleOfMessage(FromAnsi(text));
+    int answer = kIdOk;
+    EnableOwnedWindows(false);
+    if (style.tip) {
+        CAddTipDlg tip(owner);
+        tip.SetText(ToAnsi(style.text));
+        if (m_pPlayDlg) tip.SetSkinFolder(m_pPlayDlg->Looks().Skin());
+        if (style.tipDelayMs > 0) tip.m_nDelay = style.tipDelayMs;
+        tip.exec();
+    } else {
+        answer = m_messageBox(owner, style.text, flags);
+    }
+    EnableOwnedWindows(true);
+    return answer;
+}
+
+void CMainFrame::EnableOwnedWindows(bool enable) {
+    if (m_pPlayDlg) m_pPlayDlg->setEnabled(enable);
+}
+
+void CMainFrame::SetTopMost(bool topMost) {
+    if (m_pPlayDlg) m_pPlayDlg->SetStaysOnTop(topMost);
+}
+
+void CMainFrame::RestoreDragSetting() {
+    // The desktops this build runs on have no program-wide "show window
+    // contents while dragging" setting to give back.
+}
+
+void CMainFrame::ShowAbout(QWidget* owner) {
+    CAboutTonvik about(owner);
+    about.exec();
 }
 
 LRESULT CMainFrame::OnActivatePlayer(WPARAM, LPARAM) {
     Trace("OnActivatePlayer===Show the player.");
-    if (m_showPlayer) m_showPlayer();
+    if (m_pPlayDlg) m_pPlayDlg->ShowAndRestore();
     activateWindow();
     return 0;
 }
 
 LRESULT CMainFrame::OnCloseWnd(WPARAM, LPARAM) {
     Trace("====OnCloseWnd===");
-    if (m_closeApp) {
-        m_closeApp();
+    if (m_pPlayDlg) {
+        m_pPlayDlg->CloseApp();
     } else {
         EndProcessWith(0);
     }

@@ -43,6 +43,9 @@ public:
     virtual void AddLibrarySongs() = 0;
     // The recommendation view is shown (32782 is disabled then).
     virtual bool ShowsRecommendations() const = 0;
+    // The play mode the panel keeps (PlayMode, read through IPlayPanel),
+    // chosen from the player's menu or its repeat-one switch.
+    virtual void SetPlayMode(int mode) = 0;
 
     // The album worker and the session, for log out and the orderly close.
     // True when the worker is free, waiting at most `timeoutMs` for it.
@@ -92,4 +95,7 @@ public:
     virtual void RestoreDragSetting() = 0;
     // The about box ("关于"), owned by `owner`.
     virtual void ShowAbout(QWidget* owner) = 0;
+    // Ends the process with `exitCode` (the orderly close's last step);
+    // does not return in the program.
+    virtual void EndProcessWith(unsigned exitCode) = 0;
 };

@@ -1,5 +1,6 @@
 #include "service/ServiceHosts.h"
 
+#include "common/Text.h"
 #include "common/WellKnownPaths.h"
 #include "platform/Profile.h"
 
@@ -24,3 +25,9 @@ std::string HostAddress(std::string_view host, std::string_view path) {
 }
 
 std::string ServiceAddress(std::string_view path) { return HostAddress(ReadServiceHosts().service, path); }
+
+std::string SignInRedirectAddress(const ServiceHosts& hosts, std::string_view user, std::string_view password,
+                                  std::string_view redirectPath) {
+    return HostAddress(hosts.login, "/login.php?uid=") + UrlEncode(AnsiToUtf8(user)) + "&password=" +
+           UrlEncode(AnsiToUtf8(password)) + "&redirect_url=" + HostAddress(hosts.service, redirectPath);
+}

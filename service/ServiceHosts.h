@@ -25,3 +25,11 @@ std::string HostAddress(std::string_view host, std::string_view path);
 
 // The address of `path` on the service host.
 std::string ServiceAddress(std::string_view path);
+
+// The sign-in page that signs the user in and then shows `redirectPath` of
+// the service host: "/login.php?uid=" on the login host, the user name
+// (CP936, sent as URL-encoded UTF-8), "&password=", the password (the same
+// way, so that "&" or "#" in it cannot cut the address), "&redirect_url="
+// and the page's address.
+std::string SignInRedirectAddress(const ServiceHosts& hosts, std::string_view user, std::string_view password,
+                                  std::string_view redirectPath);

@@ -2,7 +2,6 @@
 
 #include "skin/controls/ControlColour.h"
 #include "skin/controls/ControlFont.h"
-#include "skin/controls/MemDC.h"
 #include "skin/controls/SkinImage.h"
 
 #include "common/Text.h"
@@ -13,6 +12,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include <algorithm>
 
@@ -50,21 +50,21 @@ void CRollTextStatic::SetVariant(Variant variant)
 {
     m_variant = variant;
     ApplySkin();
-    update();
+    TitleChanged();
 }
 
 void CRollTextStatic::SetTimeText(bool isTimeText)
 {
     m_bTimeText = isTimeText;
     ApplySkin();
-    update();
+    TitleChanged();
 }
 
 void CRollTextStatic::SetSkin(const CSkinDescription& skin)
 {
     m_pSkin = std::make_unique<CSkinDescription>(skin);
     ApplySkin();
-    update();
+    TitleChanged();
 }
 
 void CRollTextStatic::ApplySkin()
@@ -86,12 +86,36 @@ void CRollTextStatic::ApplySkin()
             m_timeFont.setWeight(QFont::Weight(std::clamp(font.weight, 1, 1000)));
         m_timeFont = FontOfLogicalHeight(m_timeFont, font.height);
     }
+    UpdateOpacity();
 }
 
 void CRollTextStatic::SetText(const QString& text)
 {
+    if (text == m_strText)
+        return;
     m_strText = text;
+    TitleChanged();
+}
+
+void CRollTextStatic::TitleChanged()
+{
+    m_nTextWidth = -1;
+    m_bStripValid = false;
     update();
+}
+
+void CRollTextStatic::UpdateOpacity()
+{
+    const QSizeF covered = m_background.deviceIndependentSize();
+    setAttribute(Qt::WA_OpaquePaintEvent,
+                 !m_background.isNull() && covered.width() >= width() && covered.height() >= height());
+}
+
+void CRollTextStatic::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    UpdateOpacity();
+    TitleChanged();
 }
 
 QString CRollTextStatic::DisplayText() const { return PlayTimeDisplayText(m_strText, m_bTimeText, m_bSkin2); }
@@ -120,13 +144,18 @@ void CRollTextStatic::RollStep()
 
 int CRollTextStatic::TextWidth() const
 {
-    if (m_variant == Variant::Plain)
-        return QFontMetrics(m_timeFont).horizontalAdvance(DisplayText());
-    if (!m_bSkin2)
-        return QFontMetrics(m_normalFont).horizontalAdvance(m_strText);
-    const TitleParts parts = SplitTitle(m_strText);
-    return QFontMetrics(m_boldFont).horizontalAdvance(parts.name) +
-           QFontMetrics(m_normalFont).horizontalAdvance(parts.rest);
+    if (m_nTextWidth >= 0)
+        return m_nTextWidth;
+    if (m_variant == Variant::Plain) {
+        m_nTextWidth = QFontMetrics(m_timeFont).horizontalAdvance(DisplayText());
+    } else if (!m_bSkin2) {
+        m_nTextWidth = QFontMetrics(m_normalFont).horizontalAdvance(m_strText);
+    } else {
+        const TitleParts parts = SplitTitle(m_strText);
+        m_nTextWidth = QFontMetrics(m_boldFont).horizontalAdvance(parts.name) +
+                       QFontMetrics(m_normalFont).horizontalAdvance(parts.rest);
+    }
+    return m_nTextWidth;
 }
 
 bool CRollTextStatic::HasLyricLink() const
@@ -136,9 +165,9 @@ bool CRollTextStatic::HasLyricLink() const
 
 void CRollTextStatic::paintEvent(QPaintEvent*)
 {
-    QPainter target(this);
-    CMemDC memDC(target, rect());
-    QPainter& painter = memDC.Painter();
+    // The window's backing store already makes each frame reach the screen
+    // whole; a surface of its own per step would only cost the copy.
+    QPainter painter(this);
     painter.setClipRect(rect());
     if (!m_background.isNull())
         painter.drawPixmap(0, 0, m_background);
@@ -151,12 +180,35 @@ void CRollTextStatic::paintEvent(QPaintEvent*)
 
 void CRollTextStatic::PaintTitle(QPainter& painter)
 {
+    const QPixmap& strip = TitleStrip();
+    if (!strip.isNull())
+        painter.drawPixmap(TextX(), 0, strip);
+}
+
+const QPixmap& CRollTextStatic::TitleStrip()
+{
+    if (m_bStripValid)
+        return m_titleStrip;
+    m_bStripValid = true;
+    const bool link = HasLyricLink();
+    const int width = TextWidth() + (link ? QFontMetrics(m_underlineFont).horizontalAdvance(LyricLinkText()) : 0);
+    if (width <= 0 || height() <= 0) {
+        m_titleStrip = QPixmap();
+        return m_titleStrip;
+    }
+    const qreal ratio = devicePixelRatioF();
+    m_titleStrip = QPixmap(QSizeF(width * ratio, height() * ratio).toSize());
+    m_titleStrip.setDevicePixelRatio(ratio);
+    m_titleStrip.fill(Qt::transparent);
+    QPainter painter(&m_titleStrip);
+    painter.setPen(m_crText);
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
-    int x = TextX();
+    int x = 0;
     auto draw = [&](const QFont& font, const QString& text) {
+        const int advance = QFontMetrics(font).horizontalAdvance(text);
         painter.setFont(font);
-        painter.drawText(QRect(x, 0, QFontMetrics(font).horizontalAdvance(text), height()), flags, text);
-        x += QFontMetrics(font).horizontalAdvance(text);
+        painter.drawText(QRect(x, 0, advance, height()), flags, text);
+        x += advance;
     };
     if (m_bSkin2) {
         const TitleParts parts = SplitTitle(m_strText);
@@ -165,8 +217,9 @@ void CRollTextStatic::PaintTitle(QPainter& painter)
     } else {
         draw(m_normalFont, m_strText);
     }
-    if (HasLyricLink())
+    if (link)
         draw(m_underlineFont, LyricLinkText());
+    return m_titleStrip;
 }
 
 void CRollTextStatic::PaintPlain(QPainter& painter)

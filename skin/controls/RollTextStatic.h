@@ -71,12 +71,21 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void ApplySkin();
     void PaintTitle(QPainter& painter);
     void PaintPlain(QPainter& painter);
+    // The title's texts are laid out and drawn once per change into a strip
+    // that each tick of the rolling only moves: the title rolls fifty times
+    // a second for as long as a song plays.
+    void TitleChanged();
+    const QPixmap& TitleStrip();
+    // A background that covers the control makes what lies under it
+    // needless to paint.
+    void UpdateOpacity();
 
     std::unique_ptr<CSkinDescription> m_pSkin;
     Variant m_variant;
@@ -89,6 +98,9 @@ private:
     QFont m_underlineFont;
     QFont m_boldFont;
     QFont m_timeFont;
+    mutable int m_nTextWidth = -1;  // -1: not measured since the last change
+    QPixmap m_titleStrip;
+    bool m_bStripValid = false;
     CRollPosition m_roll;
     bool m_bRolling = false;
     QTimer m_rollTimer;

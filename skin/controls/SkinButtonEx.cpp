@@ -8,6 +8,8 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 namespace {
 
@@ -29,8 +31,9 @@ void CSkinButtonEx::SetImages(const std::string& normal, const std::string& over
                               const QString& tooltip)
 {
     m_normal = LoadButtonImage(normal);
-    m_over = LoadButtonImage(over);
-    m_click = LoadButtonImage(click);
+    m_over = m_click = QPixmap();
+    m_strOverFile = over;
+    m_strClickFile = click;
     setToolTip(tooltip);
     Show(State::Normal);
 }
@@ -38,11 +41,20 @@ void CSkinButtonEx::SetImages(const std::string& normal, const std::string& over
 const QPixmap& CSkinButtonEx::Image(State state) const
 {
     switch (state) {
-    case State::Hover: return m_over;
-    case State::Pressed: return m_click;
+    case State::Hover: return Lazy(m_over, m_strOverFile);
+    case State::Pressed: return Lazy(m_click, m_strClickFile);
     case State::Normal: break;
     }
     return m_normal;
+}
+
+const QPixmap& CSkinButtonEx::Lazy(QPixmap& picture, std::string& file) const
+{
+    if (!file.empty()) {
+        picture = LoadButtonImage(file);
+        file.clear();
+    }
+    return picture;
 }
 
 void CSkinButtonEx::Show(State state)
@@ -128,9 +140,19 @@ void CSkinButtonEx::mouseReleaseEvent(QMouseEvent* event)
 
 void CSkinButtonEx::paintEvent(QPaintEvent*)
 {
-    const QPixmap& image = Image(m_state);
-    if (image.isNull())
-        return;
     QPainter painter(this);
-    painter.drawPixmap(0, 0, image);
+    if (m_normal.isNull()) {
+        // A skin without this button's pictures: a plain button that says
+        // what it does, so the window stays usable.
+        QStyleOptionButton option;
+        option.initFrom(this);
+        option.text = toolTip();
+        if (m_state == State::Pressed)
+            option.state |= QStyle::State_Sunken;
+        style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+        return;
+    }
+    const QPixmap& image = Image(m_state);
+    if (!image.isNull())
+        painter.drawPixmap(0, 0, image);
 }

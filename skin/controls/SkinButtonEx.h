@@ -3,7 +3,8 @@
 // hand cursor over its hit area (the whole rectangle, or the inscribed
 // ellipse of a round button) and a tooltip. A click, i.e. a left press
 // released inside the button, is posted to the parent as WM_COMMAND with
-// the button's control number.
+// the button's control number. Without a normal picture it is drawn as a
+// plain button labelled with its tooltip.
 
 #include <QPixmap>
 #include <QString>
@@ -22,8 +23,10 @@ public:
     void SetControlId(int controlId) { m_nControlId = controlId; }
     int ControlId() const { return m_nControlId; }
 
-    // Loads the three bitmaps (a missing file leaves that picture empty),
-    // keeps the tooltip and shows the normal picture.
+    // Loads the normal bitmap (a missing file leaves that picture empty),
+    // keeps the tooltip and shows it. The hover and pressed bitmaps are read
+    // when they are first shown: a window full of buttons opens without
+    // reading pictures nobody has asked for yet.
     void SetImages(const std::string& normal, const std::string& over, const std::string& click,
                    const QString& tooltip = {});
     void SetRound(bool round) { m_bRound = round; }
@@ -51,11 +54,15 @@ protected:
 
 private:
     const QPixmap& Image(State state) const;
+    // A hover or pressed picture, read on first use.
+    const QPixmap& Lazy(QPixmap& picture, std::string& file) const;
     void Show(State state);
     void UpdateCursor(const QPoint& point);
 
     int m_nControlId = 0;
-    QPixmap m_normal, m_over, m_click;
+    QPixmap m_normal;
+    mutable QPixmap m_over, m_click;
+    mutable std::string m_strOverFile, m_strClickFile;  // not read yet
     State m_state = State::Normal;
     bool m_bRound = false;
     bool m_bHover = false;

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <ostream>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -125,6 +126,12 @@ struct TypeCase {
     Arguments started;  // empty: nothing started
     const char* typeAfter;
 };
+
+// A readable, stable case name (the default prints the record's bytes,
+// pointers included, so the name changed from run to run).
+void PrintTo(const TypeCase& c, std::ostream* out) {
+    *out << "type " << c.type << ", answer " << c.answer;
+}
 
 class InstallTypeTest : public SessionFixture, public ::testing::WithParamInterface<TypeCase> {};
 

@@ -27,15 +27,16 @@ screen_run() {
 }
 
 # screen_shoot <output file> <png> [stop]: waits (30 s at most) until the
-# program wrote "ready", gives the compositor a second, takes the screen into
-# the PNG and waits for the program to end (with "stop": ends it).
+# program wrote "ready", gives the compositor a second, takes the screen (or
+# the part $screen_crop names, as WxH+X+Y) into the PNG and waits for the
+# program to end (with "stop": ends it).
 screen_shoot() {
   for _ in $(seq 1 300); do
     grep -q ready "$1" 2>/dev/null && break
     sleep 0.1
   done
   sleep 1
-  DISPLAY=$screen_display import -window root "$2"
+  DISPLAY=$screen_display import -window root ${screen_crop:+-crop "$screen_crop"} "$2"
   if [ "${3:-}" = stop ]; then kill $screen_program 2>/dev/null || true; fi
   wait $screen_program 2>/dev/null || true
 }

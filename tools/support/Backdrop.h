@@ -1,6 +1,7 @@
 #pragma once
-// A light, plain desktop for the screenshot tools: a frameless window with a
-// soft gradient, so that shaped windows and their shadows stand out.
+// A light, plain desktop for the screenshot tools, behind the windows they
+// show: a frameless window with a soft gradient, so that shaped windows, their
+// cut corners and their shadows stand out.
 
 #include <QColor>
 #include <QLinearGradient>
@@ -9,7 +10,10 @@
 
 class CBackdrop : public QWidget {
 public:
-    explicit CBackdrop(const QRect& geometry) : QWidget(nullptr, Qt::FramelessWindowHint) { setGeometry(geometry); }
+    explicit CBackdrop(const QRect& geometry = {})
+        : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint) {
+        if (geometry.isValid()) setGeometry(geometry);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {

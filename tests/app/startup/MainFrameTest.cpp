@@ -1,11 +1,18 @@
-// The hidden main frame: its names, activation, the orderly close and the
-// system-menu close, with the process end replaced by a recorder.
+// The hidden main frame: its names, the player it creates, activation, the
+// orderly close and the system-menu close, with the process end, the media
+// engine and the message box replaced by stand-ins.
 
 #include "app/MainFrame.h"
+#include "app/MessageWindowStyle.h"
 #include "common/MessageIds.h"
+#include "common/Text.h"
 #include "common/Trace.h"
+#include "common/WellKnownPaths.h"
 #include "common/WindowChannel.h"
+#include "playback/PlayMainDlg.h"
 #include "tests/app/startup/StartupTestSupport.h"
+#include "tests/playback/PlayFakes.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
 
 #include <QCloseEvent>
@@ -20,11 +27,21 @@ namespace {
 
 class MainFrameTest : public ::testing::Test {
 protected:
-    MainFrameTest() : m_frame([this](unsigned code) { m_exitCodes.push_back(code); }) {}
+    MainFrameTest() : m_frame([this](unsigned code) { m_exitCodes.push_back(code); }) {
+        SetupWellKnownPaths(m_folder.Path());
+        m_frame.SetEngineFactory([](std::string*) { return std::make_unique<CScriptedEngine>(); });
+        m_frame.SetBoxPresenter([this](QWidget*, const QString& text, unsigned flags) {
+            m_boxes.emplace_back(text, flags);
+            return m_answer;
+        });
+    }
 
     IsolatedRuntime m_runtime;
+    TempDir m_folder;
     TraceCapture m_traces;
     std::vector<unsigned> m_exitCodes;
+    std::vector<std::pair<QString, unsigned>> m_boxes;
+    int m_answer = kIdOk;
     CMainFrame m_frame;
 };
 
@@ -38,6 +55,9 @@ TEST_F(MainFrameTest, CreationTracesAndMakesTheFrameFindableButNotVisible) {
     EXPECT_EQ(m_frame.windowTitle(), QString::fromUtf8("Tonvik音乐主框架"));
     EXPECT_EQ(m_frame.objectName(), QStringLiteral("TonvikMusicClassWindow"));
     EXPECT_FALSE(m_frame.isVisible());
+    ASSERT_NE(m_frame.Player(), nullptr);
+    EXPECT_TRUE(m_frame.Player()->isVisible()) << "the player shows";
+    EXPECT_EQ(m_frame.Player()->windowTitle(), QStringLiteral("Tonvik Player"));
 
     auto found = std::async(std::launch::async, [] { return FindWindowByTitle(kMainFrameTitle); });
     ASSERT_TRUE(WaitUntil([&] { return found.wait_for(0s) == std::future_status::ready; }));
@@ -53,34 +73,78 @@ TEST_F(MainFrameTest, AFrameNobodyCouldFindIsNotCreated) {
 }
 
 TEST_F(MainFrameTest, ASecondInstancesActivationShowsThePlayer) {
-    int shown = 0;
-    m_frame.SetShowPlayer([&] { ++shown; });
     ASSERT_TRUE(m_frame.Create());
+    m_frame.Player()->hide();
     auto sent = std::async(std::launch::async,
                            [] { return SendMessageToWindow(kMainFrameTitle, WM_FRAME_ACTIVATE, 0, 0, 5s); });
     ASSERT_TRUE(WaitUntil([&] { return sent.wait_for(0s) == std::future_status::ready; }));
     EXPECT_EQ(sent.get(), RemoteSendStatus::Delivered);
-    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(m_frame.Player()->isVisible());
     EXPECT_TRUE(m_traces.Has("OnActivatePlayer===Show the player."));
     EXPECT_TRUE(m_exitCodes.empty());
     EXPECT_FALSE(m_frame.isVisible());
 }
 
-TEST_F(MainFrameTest, TheOrderlyCloseEndsWithExitCodeZeroAndStopsListening) {
+TEST_F(MainFrameTest, TheOrderlyCloseRunsThePlayersCloseAndEndsWithExitCodeZero) {
     ASSERT_TRUE(m_frame.Create());
     EXPECT_EQ(SendMessage(&m_frame, WM_FRAME_CLOSEAPP), 0);
     EXPECT_TRUE(m_traces.Has("====OnCloseWnd==="));
+    EXPECT_TRUE(m_traces.Has(std::string("CloseApp...") + std::string(kTraceEnterSuffix)));
+    EXPECT_TRUE(m_traces.Has("===Over!==="));
     EXPECT_EQ(m_exitCodes, (std::vector<unsigned>{0}));
+    EXPECT_FALSE(m_frame.Player()->isVisible());
     EXPECT_FALSE(FindWindowByTitle(kMainFrameTitle, 200ms));
     EXPECT_EQ(m_runtime.FileCount(), 0) << "no socket file is left";
 }
 
-TEST_F(MainFrameTest, TheOrderlyCloseRunsThePlayersCloseWhenThereIsOne) {
-    int closes = 0;
-    m_frame.SetCloseApp([&] { ++closes; });
+TEST_F(MainFrameTest, WithoutAPlayerTheOrderlyCloseEndsAtOnce) {
     ASSERT_TRUE(PostMessage(&m_frame, WM_FRAME_CLOSEAPP));
-    ASSERT_TRUE(WaitUntil([&] { return closes == 1; }));
-    EXPECT_TRUE(m_exitCodes.empty());
+    ASSERT_TRUE(WaitUntil([&] { return !m_exitCodes.empty(); }));
+    EXPECT_EQ(m_exitCodes, (std::vector<unsigned>{0}));
+}
+
+TEST_F(MainFrameTest, AMediaEngineThatCannotBeMadeFailsTheCreationWithItsMessage) {
+    m_frame.SetEngineFactory([](std::string* reason) {
+        *reason = "the playbin element is missing";
+        return std::unique_ptr<CMediaEngine>();
+    });
+    EXPECT_FALSE(m_frame.Create());
+    EXPECT_EQ(m_frame.Player(), nullptr);
+    EXPECT_TRUE(m_traces.Has("Failed to Create CPlayDlg. -1"));
+    EXPECT_TRUE(m_traces.Has("CreatePlayer===the playbin element is missing"));
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0].first,
+              QStringLiteral("程序创建Windwos Media Player组件发生错误，请安装Windwos Media Player最新版本"));
+    EXPECT_FALSE(FindWindowByTitle(kMainFrameTitle, 200ms));
+}
+
+TEST_F(MainFrameTest, MessagesGoToABoxWithTheAnswerAndTheWindowsUnlockedAfterwards) {
+    ASSERT_TRUE(m_frame.Create());
+    m_answer = kIdCancel;
+    EXPECT_EQ(m_frame.ShowMessageWindow(m_frame.Player(), Cp936("确定要注销吗？"), kMbOkCancel), kIdCancel);
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0], (std::pair<QString, unsigned>{QStringLiteral("确定要注销吗？"), kMbOkCancel}));
+    EXPECT_TRUE(m_frame.Player()->isEnabled());
+
+    m_frame.SetTopMost(true);
+    EXPECT_TRUE(m_frame.Player()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(m_frame.Player()->isVisible());
+    m_frame.SetTopMost(false);
+    EXPECT_FALSE(m_frame.Player()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST(MessageWindowStyle, NoticesGoToTheTipAndEverythingElseToABox) {
+    EXPECT_FALSE(StyleOfMessage(QStringLiteral("请输入相应的歌手、歌曲、专辑！")).tip);
+    const MessageWindowStyle caching = StyleOfMessage(QStringLiteral("缓存中...请稍候！"));
+    EXPECT_TRUE(caching.tip);
+    EXPECT_EQ(caching.text, QStringLiteral("   缓存中...请稍候！"));
+    EXPECT_EQ(caching.tipDelayMs, 0);
+    EXPECT_TRUE(StyleOfMessage(QStringLiteral("获取地址失败")).tip);
+    EXPECT_TRUE(StyleOfMessage(QStringLiteral("  该歌曲无法正常播放！")).tip);
+    const MessageWindowStyle network = StyleOfMessage(QStringLiteral("网络连接异常，请联网后使用本软件"));
+    EXPECT_TRUE(network.tip);
+    EXPECT_EQ(network.tipDelayMs, 8000);
+    EXPECT_EQ(network.text, QStringLiteral("网络连接异常，请联网后使用本软件"));
 }
 
 TEST_F(MainFrameTest, TheSystemMenuCloseEndsAtOnceWithAllBitsSet) {
