@@ -101,7 +101,7 @@ public:
     void PlaySelectedSong() override { m_logic.PlaySelectedSong(); }
     void AddLibrarySongs() override { m_logic.AddLibrarySongs(); }
     bool ShowsRecommendations() const override { return m_logic.ShowsRecommendations(); }
-    void SetPlayMode(int mode) { m_logic.SetPlayMode(mode); }
+    void SetPlayMode(int mode) override { m_logic.SetPlayMode(mode); }
     bool IsThreadUse(int timeoutMs, const char* caller) override;
     bool SaveChangedAlbums() override;
     bool IsLogon() const override;

@@ -116,10 +116,9 @@ PanelMenu DeleteMenu(int page, bool albumItemSelected, int albumSongCount) {
 PanelMenu SortMenu() { return {Entry(ID_SORT_BY_NAME, "按歌曲名"), Entry(ID_SORT_BY_SINGER, "按歌手名")}; }
 
 PanelMenu ModeMenu(int mode) {
-    static const char* const kTexts[] = {"单曲播放", "单曲循环", "顺序播放", "随机播放", "列表循环"};
     PanelMenu menu;
     for (int each = kModeSingle; each <= kModeRepeatList; ++each) {
-        St_MenuEntry entry = Entry(kCmdModeFirst + each, kTexts[each]);
+        St_MenuEntry entry = Entry(kCmdModeFirst + each, kPlayModeTexts[each]);
         entry.checked = each == mode;
         menu.push_back(std::move(entry));
     }

@@ -40,11 +40,6 @@ constexpr const char* kSkinArea = "Wnd_Lyric_Static";
 // The size of a window whose skin gives none.
 constexpr QSize kFallbackSize(300, 340);
 
-// The shadow of the dark skins.
-constexpr int kShadowSize = 6;
-constexpr int kShadowSharpness = 8;
-constexpr int kShadowDarkness = 250;
-
 // A play position from a message: milliseconds, never negative.
 uint32_t PositionOf(LPARAM argument) {
     return static_cast<uint32_t>(std::clamp<LPARAM>(argument, 0, std::numeric_limits<uint32_t>::max()));
@@ -122,7 +117,7 @@ CLyricDlg::CLyricDlg(LyricWindowSetup setup)
     m_restoreTimer.setSingleShot(true);
     m_restoreTimer.setInterval(kLyricRestoreDelayMs);
     connect(&m_restoreTimer, &QTimer::timeout, this, [this] {
-        if (IsClassicFamily(m_strSkinFolder)) m_shadow.SetShadowSize(kShadowSize);
+        if (IsClassicFamily(m_strSkinFolder)) m_shadow.SetShadowSize(kClassicShadowSize);
     });
 
     BindCommands();
@@ -264,17 +259,7 @@ void CLyricDlg::SetSkin(const std::string& skinFolder) {
     m_lineColour = ColorRefToQColor(skin.BackColour(kSkinArea));
     m_currentColour = ColorRefToQColor(skin.TextColour(kSkinArea));
 
-    // Only the dark skins cast a shadow.
-    if (IsClassicFamily(skinFolder)) {
-        m_shadow.SetShadowSize(kShadowSize);
-        m_shadow.SetShadowSoftness(kShadowSharpness);
-        m_shadow.SetShadowDarkness(kShadowDarkness);
-    } else {
-        m_shadow.SetShadowSize(0);
-        m_shadow.SetShadowSoftness(0);
-        m_shadow.SetShadowDarkness(0);
-    }
-    m_shadow.SetShadowOffset(0, 0);
+    ApplySkinShadowLook(m_shadow, skinFolder);
 
     setMinimumSize(m_background.isNull() ? QSize(kCaptionBand * 4, kCaptionBand * 4) : m_background.size());
     setGeometry(QRect(window.topLeft(), size));

@@ -49,4 +49,5 @@ public:
     void SetTopMost(bool) override {}
     void RestoreDragSetting() override {}
     void ShowAbout(QWidget*) override {}
+    void EndProcessWith(unsigned) override {}
 };
