@@ -32,6 +32,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <algorithm>
@@ -703,8 +704,12 @@ void CListManage::CreatePagePane() {
     if (m_pPane || !m_options.pagePane) return;
     m_pPane = new QWebEngineView(this);
     m_pPane->setContextMenuPolicy(Qt::NoContextMenu);
+    // A strip of a page under the toolbar: no scroll bars, and the keyboard
+    // stays with the panel's own controls.
+    m_pPane->setFocusPolicy(Qt::NoFocus);
     m_pPane->setGeometry(m_rcPane);
     m_pPanePage = new CLibraryWebPage(SharedWebProfile(), m_pPane);
+    m_pPanePage->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     // Song links on the page go to the frame as in the library pane.
     const std::u16string songLinks = FromAnsi(ServiceAddress("/songhall/m/")).toStdU16String();
     m_pPanePage->SetNavigationFilter([this, songLinks](const QUrl& address) {
@@ -713,6 +718,10 @@ void CListManage::CreatePagePane() {
         return !check.isSongLink;
     });
     m_pPane->setPage(m_pPanePage);
+    // The engine's own drawing surface comes with the first page.
+    connect(m_pPanePage, &QWebEnginePage::loadFinished, m_pPane, [this] {
+        if (QWidget* surface = m_pPane->focusProxy()) surface->setFocusPolicy(Qt::NoFocus);
+    });
     m_pPane->show();
 }
 
