@@ -71,14 +71,11 @@ public:
     CListManage& operator=(const CListManage&) = delete;
 
     CMusicPanel& Logic() { return m_logic; }
-    const std::string& SkinFolder() const { return m_strSkinFolder; }
     // The controls by number (buttons and views), nullptr for none.
     QWidget* Control(int controlId) const;
     CListCtrlEx* SongView(int kind) const;
     VividTree* Tree() const { return m_pTree; }
     CBitmapSlider* ScrollBar() const { return m_pScroll; }
-    QWebEngineView* PagePane() const { return m_pPane; }
-    const CWndShadow& Shadow() const { return m_shadow; }
 
     // ICompanionWindow
     bool IsShown() const override;

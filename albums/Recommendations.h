@@ -36,7 +36,8 @@ public:
     // by force (its exchange is cancelled).
     static constexpr std::chrono::milliseconds kRefreshWait{500};
     static constexpr std::uint32_t kExitRefreshed = 0xFFFFFFFB;
-    // After a refresh the view stays locked this long (timer 1).
+    // After a refresh the view stays locked this long (timer 1,
+    // kRefreshSettleTimer).
     static constexpr int kSettleTimerMs = 2000;
 
     // Told on the user-interface thread.
@@ -60,7 +61,6 @@ public:
     // m_bRecommendLoaded: the first visit's run is done.
     bool IsLoaded() const { return m_bRecommendLoaded != 0; }
     bool IsRunning();
-    bool IsSettling() const { return m_settleTimer.isActive(); }
 
     // The first visit: starts the run in mode 1 unless one is under way.
     // True when a run was started.
