@@ -190,9 +190,6 @@ CListManage::CListManage(IPlayerFrame& frame, CMessageHandle frameTarget, IPanel
     m_advertTimer.setSingleShot(true);
     m_advertTimer.setInterval(kAdvertDelayMs);
     connect(&m_advertTimer, &QTimer::timeout, this, &CListManage::ShowAdvert);
-    m_shadowTimer.setSingleShot(true);
-    m_shadowTimer.setInterval(kShadowDelayMs);
-    connect(&m_shadowTimer, &QTimer::timeout, this, &CListManage::ApplyShadowLook);
     m_shadow.Create(this);
 
     SetSkin(skinFolder);
@@ -339,7 +336,7 @@ void CListManage::SetSkin(const std::string& skinFolder) {
     }
     setFixedSize(skin.Rect("Wnd1").size());
     PlaceControls(skin);
-    ApplyShadowLook();
+    ApplySkinShadowLook(m_shadow, skinFolder);
     if (m_nShownPage >= 0) ShowPageControls(m_nShownPage);
     update();
 }
@@ -399,8 +396,6 @@ void CListManage::PlaceControls(const CSkinDescription& skin) {
     if (m_pPane) m_pPane->setGeometry(m_rcPane);
     FollowScroll();
 }
-
-void CListManage::ApplyShadowLook() { ApplySkinShadowLook(m_shadow, m_strSkinFolder); }
 
 // ------------------------------------------------------------------ pages
 
@@ -732,27 +727,13 @@ void CListManage::ShowAdvert() {
 
 // ------------------------------------------------------------------ the window
 
-bool CListManage::IsShown() const { return isVisible() && !m_bMinimized; }
+bool CListManage::IsShown() const { return m_showing.IsShown(); }
 
-void CListManage::ShowWindow(bool show) {
-    m_bMinimized = false;
-    setVisible(show);
-}
+void CListManage::ShowWindow(bool show) { m_showing.ShowWindow(show); }
 
-void CListManage::MinimizeWindow() {
-    if (!isVisible()) return;
-    m_bMinimized = true;
-    m_shadowTimer.stop();
-    m_shadow.SetShadowSize(0);
-    hide();
-}
+void CListManage::MinimizeWindow() { m_showing.Minimize(); }
 
-void CListManage::RestoreWindow() {
-    if (!m_bMinimized) return;
-    m_bMinimized = false;
-    show();
-    m_shadowTimer.start();
-}
+void CListManage::RestoreWindow() { m_showing.Restore(); }
 
 void CListManage::BringToFront() { raise(); }
 

@@ -11,6 +11,7 @@
 #include "albums/AlbumTreeItems.h"
 #include "albums/MusicPanel.h"
 #include "common/WindowMessage.h"
+#include "notify/CompanionShowing.h"
 #include "notify/WndShadow.h"
 #include "playback/PlayerPorts.h"
 #include "skin/SkinPaths.h"
@@ -201,7 +202,6 @@ private:
     void CreateControls();
     void RegisterHandlers();
     void PlaceControls(const CSkinDescription& skin);
-    void ApplyShadowLook();
     // The view of the page shown (its scroll bar follows it), or nullptr.
     class CSkinnedItemView* ScrolledView() const;
     void FollowScroll();
@@ -217,7 +217,6 @@ private:
     QRect m_rcPane;
     int m_nShownPage = -1;
     bool m_bBusy = false;
-    bool m_bMinimized = false;
     std::optional<QPoint> m_dragOffset;
 
     std::map<int, CSkinButtonEx*> m_buttons;   // by command
@@ -241,6 +240,6 @@ private:
     CAlbumTreeItems m_treeItems;
     CMusicPanel m_logic;
     CWndShadow m_shadow;
+    CCompanionShowing m_showing{*this, m_shadow, m_strSkinFolder, kShadowDelayMs};  // kShadowTimer
     QTimer m_advertTimer;  // kAdvertTimer
-    QTimer m_shadowTimer;  // kShadowTimer
 };

@@ -114,11 +114,6 @@ CLyricDlg::CLyricDlg(LyricWindowSetup setup)
         m_bInTick = false;
     });
     m_clock.start();
-    m_restoreTimer.setSingleShot(true);
-    m_restoreTimer.setInterval(kLyricRestoreDelayMs);
-    connect(&m_restoreTimer, &QTimer::timeout, this, [this] {
-        if (IsClassicFamily(m_strSkinFolder)) m_shadow.SetShadowSize(kClassicShadowSize);
-    });
 
     BindCommands();
     m_shadow.Create(this);
@@ -165,30 +160,13 @@ void CLyricDlg::BindCommands() {
 
 // ---------------------------------------------------------------- the player's side
 
-bool CLyricDlg::IsShown() const { return isVisible() && !m_bMinimised; }
+bool CLyricDlg::IsShown() const { return m_showing.IsShown(); }
 
-void CLyricDlg::ShowWindow(bool show) {
-    if (show) {
-        m_bMinimised = false;
-        this->show();
-    } else {
-        hide();
-    }
-}
+void CLyricDlg::ShowWindow(bool show) { m_showing.ShowWindow(show); }
 
-void CLyricDlg::MinimizeWindow() {
-    if (!isVisible()) return;
-    m_bMinimised = true;
-    hide();
-    m_shadow.SetShadowSize(0);
-}
+void CLyricDlg::MinimizeWindow() { m_showing.Minimize(); }
 
-void CLyricDlg::RestoreWindow() {
-    if (!m_bMinimised) return;
-    m_bMinimised = false;
-    show();
-    m_restoreTimer.start();
-}
+void CLyricDlg::RestoreWindow() { m_showing.Restore(); }
 
 void CLyricDlg::BringToFront() { raise(); }
 

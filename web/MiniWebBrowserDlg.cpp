@@ -60,9 +60,6 @@ CMiniWebBrowserDlg::CMiniWebBrowserDlg(CMessageHandle frame, const std::string& 
     SetCommandHandler(IDC_LIB_REFRESH, [this] { m_browser.Refresh(); });
     SetCommandHandler(IDC_LIB_CLOSE, [this] { ShowWindow(false); });
 
-    m_shadowTimer.setSingleShot(true);
-    m_shadowTimer.setInterval(kShadowRestoreDelayMs);
-    connect(&m_shadowTimer, &QTimer::timeout, this, &CMiniWebBrowserDlg::OnShadowTimer);
 
     m_shadow.Create(this);
     SetSkin(skinFolder);
@@ -78,29 +75,13 @@ CMiniWebBrowserDlg::~CMiniWebBrowserDlg() {
 
 // ------------------------------------------------------------------ window
 
-bool CMiniWebBrowserDlg::IsShown() const { return isVisible() && !m_bMinimized; }
+bool CMiniWebBrowserDlg::IsShown() const { return m_showing.IsShown(); }
 
-void CMiniWebBrowserDlg::ShowWindow(bool show) {
-    m_bMinimized = false;
-    setVisible(show);
-}
+void CMiniWebBrowserDlg::ShowWindow(bool show) { m_showing.ShowWindow(show); }
 
-void CMiniWebBrowserDlg::MinimizeWindow() {
-    if (!isVisible()) return;
-    m_bMinimized = true;
-    m_shadowTimer.stop();
-    m_shadow.SetShadowSize(0);
-    hide();
-}
+void CMiniWebBrowserDlg::MinimizeWindow() { m_showing.Minimize(); }
 
-void CMiniWebBrowserDlg::RestoreWindow() {
-    if (!m_bMinimized) return;
-    m_bMinimized = false;
-    show();
-    m_shadowTimer.start();
-}
-
-void CMiniWebBrowserDlg::OnShadowTimer() { ApplyShadowSize(); }
+void CMiniWebBrowserDlg::RestoreWindow() { m_showing.Restore(); }
 
 void CMiniWebBrowserDlg::BringToFront() {
     raise();
@@ -113,10 +94,6 @@ void CMiniWebBrowserDlg::Search(const std::string& text) {
     ShowPage("search", text);
     ShowWindow(true);
     BringToFront();
-}
-
-void CMiniWebBrowserDlg::ApplyShadowSize() {
-    m_shadow.SetShadowSize(IsClassicFamily(m_strSkinFolder) ? kClassicShadowSize : 0);
 }
 
 void CMiniWebBrowserDlg::SetSkin(const std::string& skinFolder) {

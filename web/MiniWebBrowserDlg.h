@@ -10,7 +10,9 @@
 // for before then are shown once the view exists.
 
 #include "common/WindowMessage.h"
+#include "notify/CompanionShowing.h"
 #include "notify/WndShadow.h"
+#include "web/WebIds.h"
 #include "playback/PlayerPorts.h"
 #include "web/MiniWebBrowser.h"
 
@@ -91,8 +93,6 @@ private:
     void Reload() override;
 
     void OnLoadingChanged(const QWebEngineLoadingInfo& info);
-    void OnShadowTimer();
-    void ApplyShadowSize();
 
     CMiniWebBrowser m_browser;
     std::string m_strSkinFolder;
@@ -106,7 +106,6 @@ private:
     CLibraryWebPage* m_pPage = nullptr;
     std::optional<QUrl> m_pendingAddress;
     CWndShadow m_shadow;
-    QTimer m_shadowTimer;  // kShadowRestoreTimer
-    bool m_bMinimized = false;
+    CCompanionShowing m_showing{*this, m_shadow, m_strSkinFolder, kShadowRestoreDelayMs};  // timer 3
     std::optional<QPoint> m_dragOffset;
 };
