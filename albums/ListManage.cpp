@@ -762,25 +762,6 @@ void CListManage::closeEvent(QCloseEvent* event) {
     ClosePanel();
 }
 
-void CListManage::mousePressEvent(QMouseEvent* event) {
-    // The window is dragged by any point of its body.
-    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    m_dragOffset = event->globalPosition().toPoint() - pos();
-}
-
-void CListManage::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_dragOffset || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
-    move(event->globalPosition().toPoint() - *m_dragOffset);
-}
-
-void CListManage::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && m_dragOffset) {
-        m_dragOffset.reset();
-        m_shadow.OnExitSizeMove();
-    }
-    QWidget::mouseReleaseEvent(event);
-}
-
 // ------------------------------------------------------------------ the player's requests
 
 bool CListManage::IsThreadUse(int timeoutMs, const char* caller) {

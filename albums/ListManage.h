@@ -11,6 +11,7 @@
 #include "albums/AlbumTreeItems.h"
 #include "albums/MusicPanel.h"
 #include "common/WindowMessage.h"
+#include "notify/BodyDrag.h"
 #include "notify/CompanionShowing.h"
 #include "notify/WndShadow.h"
 #include "playback/PlayerPorts.h"
@@ -147,9 +148,6 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     LRESULT DefWindowProc(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -217,7 +215,6 @@ private:
     QRect m_rcPane;
     int m_nShownPage = -1;
     bool m_bBusy = false;
-    std::optional<QPoint> m_dragOffset;
 
     std::map<int, CSkinButtonEx*> m_buttons;   // by command
     std::map<int, SkinButtonFiles> m_tabFiles; // the tabs' pictures, by command
@@ -241,5 +238,6 @@ private:
     CMusicPanel m_logic;
     CWndShadow m_shadow;
     CCompanionShowing m_showing{*this, m_shadow, m_strSkinFolder, kShadowDelayMs};  // kShadowTimer
+    CBodyDrag m_drag{*this, m_shadow};
     QTimer m_advertTimer;  // kAdvertTimer
 };

@@ -159,25 +159,6 @@ void CMiniWebBrowserDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-void CMiniWebBrowserDlg::mousePressEvent(QMouseEvent* event) {
-    // The whole window outside the page and the buttons moves it.
-    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    m_dragOffset = event->globalPosition().toPoint() - pos();
-}
-
-void CMiniWebBrowserDlg::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_dragOffset || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
-    move(event->globalPosition().toPoint() - *m_dragOffset);
-}
-
-void CMiniWebBrowserDlg::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && m_dragOffset) {
-        m_dragOffset.reset();
-        m_shadow.OnExitSizeMove();
-    }
-    QWidget::mouseReleaseEvent(event);
-}
-
 // ------------------------------------------------------------------ page
 
 void CMiniWebBrowserDlg::CreatePageView() {

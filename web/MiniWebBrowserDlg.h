@@ -10,6 +10,7 @@
 // for before then are shown once the view exists.
 
 #include "common/WindowMessage.h"
+#include "notify/BodyDrag.h"
 #include "notify/CompanionShowing.h"
 #include "notify/WndShadow.h"
 #include "web/WebIds.h"
@@ -81,9 +82,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // IBrowserPane
@@ -107,5 +105,5 @@ private:
     std::optional<QUrl> m_pendingAddress;
     CWndShadow m_shadow;
     CCompanionShowing m_showing{*this, m_shadow, m_strSkinFolder, kShadowRestoreDelayMs};  // timer 3
-    std::optional<QPoint> m_dragOffset;
+    CBodyDrag m_drag{*this, m_shadow};
 };
