@@ -84,10 +84,6 @@ constexpr St_LabelSection kLabels[] = {
     {112, "自动登录"},
     {113, "登录Velora帐号，管理我的专辑"},
 };
-// The check-box captions toggle their boxes through these commands.
-constexpr int ID_REMEMBER_CAPTION = 1110;
-constexpr int ID_AUTO_LOGON_CAPTION = 1112;
-
 // The controls each page shows besides the tabs, the close button and the
 // page pane.
 bool ShownOn(int command, int page) {

@@ -68,7 +68,7 @@ void CMusicPanel::RegisterCommands() {
     for (int command : {ID_SCROLL_UP, ID_SCROLL_DOWN, ID_SCROLL_PAGE_UP, ID_SCROLL_PAGE_DOWN, ID_TREE_SCROLL_UP,
                         ID_TREE_SCROLL_DOWN})
         SetCommandHandler(command, [this, command] { OnScroll(command); });
-    for (int command : {ID_PLAY_SONG, ID_PLAY_RECOMMEND}) SetCommandHandler(command, [this] { OnPlay(); });
+    for (int command : {ID_PLAY_SONG, ID_PLAY_RECOMMEND}) SetCommandHandler(command, [this] { PlaySelectedSong(); });
     SetCommandHandler(ID_PLAY_ALBUM, [this] { PlayAlbumOf(m_albumView.AlbumSelection().album); });
     for (int command : {ID_ADD_RECOMMEND_TO_LIST, ID_ADD_SONG_TO_LIST, ID_ADD_ALBUM_TO_LIST})
         SetCommandHandler(command, [this] { OnAddToPlayList(); });
@@ -287,7 +287,7 @@ void CMusicPanel::OnPlayAlbum(AlbumItem album) { PlayAlbumOf(album); }
 
 // ---- playing ----
 
-void CMusicPanel::OnPlay() {
+void CMusicPanel::PlaySelectedSong() {
     const int kind = ViewKindOfPage();
     if (kind == kListAlbum) {
         PlayAlbumSong(m_albumView.AlbumSelection());
@@ -295,8 +295,6 @@ void CMusicPanel::OnPlay() {
     }
     if (kind >= 0) OnRowDoubleClicked(kind, m_view.CurrentRow(kind));
 }
-
-void CMusicPanel::PlaySelectedSong() { OnPlay(); }
 
 void CMusicPanel::PlayAlbumSong(const St_AlbumSelection& selection) {
     const int index = m_manager.AlbumIndexOf(selection.album);
@@ -404,10 +402,6 @@ std::string CMusicPanel::CurrentIdOf(int kind) const {
     return m_player.PlayingListKind() == kind ? m_player.CurrentSong().id : std::string();
 }
 
-void CMusicPanel::TellRemoved(int kind, const St_Removal& removal) {
-    if (removal.current) m_player.SongRemoved(kind, removal.nextIndex);
-}
-
 void CMusicPanel::OnAddToPlayList() {
     const int kind = ViewKindOfPage();
     if (kind != kListAlbum) {
@@ -447,7 +441,7 @@ void CMusicPanel::OnDeleteSelected() {
     const St_Removal removal = kind == kListTemporary ? m_playList.Remove(rows, currentId)
                                                       : RemoveRows(m_recommend.List(), rows, currentId);
     m_view.RefreshSongView(kind);
-    TellRemoved(kind, removal);
+    if (removal.current) m_player.SongRemoved(kind, removal.nextIndex);
     if (kind == kListTemporary && m_playList.List().IsEmpty()) {
         ShowPage(kPageEmptyPlayList);
         Trace("Delsong===Empty.");

@@ -104,7 +104,6 @@ private:
     void RunMenu(const PanelMenu& menu);
 
     void OnRefresh();
-    void OnPlay();
     void PlayAlbumSong(const St_AlbumSelection& selection);
     void PlayAlbumOf(AlbumItem album);
     void OnAddToPlayList();
@@ -120,8 +119,6 @@ private:
     void OnDeleteMenu();
     void OnScroll(int command);
     void OpenLink(bool loginHost, const char* path);
-    // Tells the player when its current song left list `kind`.
-    void TellRemoved(int kind, const St_Removal& removal);
     std::string CurrentIdOf(int kind) const;
 
     IPanelView& m_view;
