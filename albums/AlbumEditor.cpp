@@ -40,6 +40,13 @@ CAlbumEditor::~CAlbumEditor() { m_manager.SetListener(nullptr); }
 
 void CAlbumEditor::ShowBusy() { m_view.ShowMessage(Cp936(kBusyText)); }
 
+bool CAlbumEditor::ReadyFor(const char* command) {
+    if (CheckAndSave(command, true)) return false;
+    if (m_manager.IsThreadUse(kCommandGuardMs, command)) return true;
+    ShowBusy();
+    return false;
+}
+
 // ---- sending an album ----
 
 int CAlbumEditor::EditAlbum(St_Album album, AlbumItem item) {
@@ -103,11 +110,7 @@ void CAlbumEditor::OnRenameAlbum(AlbumItem item) {
 // rebuilds the tree.
 
 void CAlbumEditor::OnDelalum() {
-    if (CheckAndSave("OnDelalum", true)) return;
-    if (!m_manager.IsThreadUse(kCommandGuardMs, "OnDelalum")) {
-        ShowBusy();
-        return;
-    }
+    if (!ReadyFor("OnDelalum")) return;
     const St_AlbumSelection selection = m_view.AlbumSelection();
     const int index = m_manager.AlbumIndexOf(selection.album);
     if (selection.position != 0 || index < 0) return;
@@ -156,11 +159,7 @@ bool CAlbumEditor::RemoveSongs(int index, AlbumItem item,
 }
 
 void CAlbumEditor::OnDelalumsong() {
-    if (CheckAndSave("OnDelalumsong", true)) return;
-    if (!m_manager.IsThreadUse(kCommandGuardMs, "OnDelalumsong")) {
-        ShowBusy();
-        return;
-    }
+    if (!ReadyFor("OnDelalumsong")) return;
     const St_AlbumSelection selection = m_view.AlbumSelection();
     const int index = m_manager.AlbumIndexOf(selection.album);
     if (index < 0 || selection.position < 1 || m_manager.Albums().GetAt(index).songs.IsEmpty()) return;
@@ -169,6 +168,17 @@ void CAlbumEditor::OnDelalumsong() {
     RemoveSongs(index, selection.album, [&positions](int position, const St_SongInfo&) {
         return std::find(positions.begin(), positions.end(), position) != positions.end();
     });
+}
+
+void CAlbumEditor::OnCleanAlbum() {
+    if (!ReadyFor("OnClean")) return;
+    const St_AlbumSelection selection = m_view.AlbumSelection();
+    const int index = m_manager.AlbumIndexOf(selection.album);
+    if (index < 0) {
+        m_view.ShowMessage(Cp936(kNoAlbumSelectedText));
+        return;
+    }
+    RemoveSongs(index, selection.album, [](int, const St_SongInfo&) { return true; });
 }
 
 int CAlbumEditor::AddSong(const CSongList& songs, AlbumItem album, bool keepSelection) {

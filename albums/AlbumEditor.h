@@ -59,6 +59,8 @@ public:
     void OnDelalum();
     // Removes the selected songs from their album (command 32846).
     void OnDelalumsong();
+    // Removes every song of the selected album ("清空列表" on the album page).
+    void OnCleanAlbum();
     // Adds songs to the album of `album` (or the selected one): the number
     // added (songs already there are skipped), or -1.
     int AddSong(const CSongList& songs, AlbumItem album, bool keepSelection);
@@ -99,6 +101,10 @@ private:
     void Await(SaveTo job, int step, std::chrono::milliseconds bound);
     void MoveSong(const St_AlbumSelection& selection, int index, bool up);
     void ShowBusy();
+    // Before a command that changes an album: a new song order is sent
+    // first (and the command dropped), and the worker must be free within
+    // kCommandGuardMs.
+    bool ReadyFor(const char* command);
 
     CAlbumManager& m_manager;
     IAlbumView& m_view;

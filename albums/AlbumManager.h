@@ -9,7 +9,7 @@
 
 #include "albums/AlbumActions.h"
 #include "albums/AlbumPorts.h"
-#include "albums/AlbumWorker.h"
+#include "albums/ServiceWorker.h"
 #include "common/WindowMessage.h"
 #include "model/AlbumList.h"
 
@@ -111,6 +111,8 @@ public:
     void SetPlayingAlbum(const std::string& albumId, const std::string& songId);
     void ClearPlayingAlbum();
     AlbumItem PlayingAlbumItem() const { return m_hPlayingAlbumItem; }
+    const std::string& PlayingAlbumId() const { return m_strLastAlbumId; }
+    const std::string& PlayingSongId() const { return m_strLastSongId; }
 
 private:
     int GetAlbum();
@@ -126,7 +128,7 @@ private:
 
     IAlbumView& m_view;
     IListener* m_listener = nullptr;
-    CAlbumWorker m_worker;
+    CServiceWorker m_worker;
     // The run whose completion is still to be applied, and its number.
     std::shared_ptr<St_AlbumRun> m_pendingRun;
     WPARAM m_nPendingRun = 0;

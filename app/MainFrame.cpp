@@ -2,6 +2,8 @@
 
 #include "albums/AboutTonvik.h"
 #include "albums/AddTipDlg.h"
+#include "albums/ListManage.h"
+#include "albums/PanelPlayer.h"
 #include "app/MessageWindowStyle.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
@@ -56,6 +58,9 @@ CMainFrame::CMainFrame(EndProcess endProcess)
 CMainFrame::~CMainFrame() {
     TRACE_SCOPE("~CMainFrame...");
     m_channel.Close();
+    // The panel plays through the player: it goes first.
+    m_pPanel.reset();
+    m_pPanelPlayer.reset();
     m_pPlayDlg.reset();
 }
 
@@ -72,9 +77,14 @@ bool CMainFrame::Create() {
 
 bool CMainFrame::OnCreate() {
     TRACE_SCOPE("OnCreate MainFrame...");
-    // The socket library needs no start here; the frame's other windows,
-    // the update check and the network watch join in later.
-    return CreatePlayer();
+    // The socket library needs no start here; the browser and lyric
+    // windows, the update check and the network watch join in later.
+    if (!CreatePlayer()) return false;
+    CreatePanel();
+    // Shown once the panel exists, the player docks it as it appears.
+    m_pPlayDlg->show();
+    m_pPanel->ShowWindow(true);
+    return true;
 }
 
 bool CMainFrame::CreatePlayer() {
@@ -88,9 +98,17 @@ bool CMainFrame::CreatePlayer() {
         return false;
     }
     m_pPlayDlg = std::make_unique<CPlayMainDlg>(*this, std::move(engine));
-    m_pPlayDlg->show();
     return true;
 }
+
+void CMainFrame::CreatePanel() {
+    CPlayMainDlg* player = m_pPlayDlg.get();
+    m_pPanelPlayer = std::make_unique<CPanelPlayer>(player->Controller(), [player] { player->OnPlayModeChanged(); });
+    m_pPanel = std::make_unique<CListManage>(*this, Handle(), *m_pPanelPlayer, player->Looks().Skin());
+    m_pPanel->setWindowTitle(QString::fromUtf8(CListManage::kWindowTitle));
+}
+
+IPanelWindow* CMainFrame::Panel() { return m_pPanel.get(); }
 
 int CMainFrame::ShowMessageWindow(QWidget* owner, const std::string& text, unsigned flags) {
     TRACE_SCOPE("ShowMessageWindow...");
@@ -112,6 +130,7 @@ int CMainFrame::ShowMessageWindow(QWidget* owner, const std::string& text, unsig
 
 void CMainFrame::EnableOwnedWindows(bool enable) {
     if (m_pPlayDlg) m_pPlayDlg->setEnabled(enable);
+    if (m_pPanel) m_pPanel->EnableWindow(enable);
 }
 
 void CMainFrame::SetTopMost(bool topMost) {

@@ -15,7 +15,9 @@
 #include <memory>
 #include <string>
 
+class CListManage;
 class CMediaEngine;
+class CPanelPlayer;
 class CPlayMainDlg;
 
 class CMainFrame : public QWidget, public CMessageTarget, public IPlayerFrame {
@@ -42,14 +44,15 @@ public:
     // title. False when either failed (the program then ends).
     bool Create();
 
-    // The player window, once created.
+    // The player window and the my-music panel, once created.
     CPlayMainDlg* Player() const { return m_pPlayDlg.get(); }
+    CListManage* ListManage() const { return m_pPanel.get(); }
 
     // The system-menu close: ends the process at once with 0xFFFFFFFF.
     void OnSysClose();
 
-    // IPlayerFrame. The panel, the browser and the lyric window join later.
-    IPanelWindow* Panel() override { return nullptr; }
+    // IPlayerFrame. The browser and the lyric window join later.
+    IPanelWindow* Panel() override;
     IBrowserWindow* Browser() override { return nullptr; }
     ILyricWindow* Lyric() override { return nullptr; }
     int ShowMessageWindow(QWidget* owner, const std::string& text, unsigned flags = kMbOk) override;
@@ -65,6 +68,7 @@ protected:
 private:
     bool OnCreate();
     bool CreatePlayer();
+    void CreatePanel();
     void EnableOwnedWindows(bool enable);
     LRESULT OnActivatePlayer(WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseWnd(WPARAM wParam, LPARAM lParam);
@@ -75,4 +79,6 @@ private:
     BoxPresenter m_messageBox;
     CWindowChannel m_channel;
     std::unique_ptr<CPlayMainDlg> m_pPlayDlg;
+    std::unique_ptr<CPanelPlayer> m_pPanelPlayer;
+    std::unique_ptr<CListManage> m_pPanel;
 };

@@ -40,11 +40,6 @@ constexpr const char* kSkinArea = "Wnd_Lyric_Static";
 // The size of a window whose skin gives none.
 constexpr QSize kFallbackSize(300, 340);
 
-// The shadow of the dark skins.
-constexpr int kShadowSize = 6;
-constexpr int kShadowSharpness = 8;
-constexpr int kShadowDarkness = 250;
-
 // A play position from a message: milliseconds, never negative.
 uint32_t PositionOf(LPARAM argument) {
     return static_cast<uint32_t>(std::clamp<LPARAM>(argument, 0, std::numeric_limits<uint32_t>::max()));
@@ -119,11 +114,6 @@ CLyricDlg::CLyricDlg(LyricWindowSetup setup)
         m_bInTick = false;
     });
     m_clock.start();
-    m_restoreTimer.setSingleShot(true);
-    m_restoreTimer.setInterval(kLyricRestoreDelayMs);
-    connect(&m_restoreTimer, &QTimer::timeout, this, [this] {
-        if (IsClassicFamily(m_strSkinFolder)) m_shadow.SetShadowSize(kShadowSize);
-    });
 
     BindCommands();
     m_shadow.Create(this);
@@ -170,30 +160,13 @@ void CLyricDlg::BindCommands() {
 
 // ---------------------------------------------------------------- the player's side
 
-bool CLyricDlg::IsShown() const { return isVisible() && !m_bMinimised; }
+bool CLyricDlg::IsShown() const { return m_showing.IsShown(); }
 
-void CLyricDlg::ShowWindow(bool show) {
-    if (show) {
-        m_bMinimised = false;
-        this->show();
-    } else {
-        hide();
-    }
-}
+void CLyricDlg::ShowWindow(bool show) { m_showing.ShowWindow(show); }
 
-void CLyricDlg::MinimizeWindow() {
-    if (!isVisible()) return;
-    m_bMinimised = true;
-    hide();
-    m_shadow.SetShadowSize(0);
-}
+void CLyricDlg::MinimizeWindow() { m_showing.Minimize(); }
 
-void CLyricDlg::RestoreWindow() {
-    if (!m_bMinimised) return;
-    m_bMinimised = false;
-    show();
-    m_restoreTimer.start();
-}
+void CLyricDlg::RestoreWindow() { m_showing.Restore(); }
 
 void CLyricDlg::BringToFront() { raise(); }
 
@@ -264,17 +237,7 @@ void CLyricDlg::SetSkin(const std::string& skinFolder) {
     m_lineColour = ColorRefToQColor(skin.BackColour(kSkinArea));
     m_currentColour = ColorRefToQColor(skin.TextColour(kSkinArea));
 
-    // Only the dark skins cast a shadow.
-    if (IsClassicFamily(skinFolder)) {
-        m_shadow.SetShadowSize(kShadowSize);
-        m_shadow.SetShadowSoftness(kShadowSharpness);
-        m_shadow.SetShadowDarkness(kShadowDarkness);
-    } else {
-        m_shadow.SetShadowSize(0);
-        m_shadow.SetShadowSoftness(0);
-        m_shadow.SetShadowDarkness(0);
-    }
-    m_shadow.SetShadowOffset(0, 0);
+    ApplySkinShadowLook(m_shadow, skinFolder);
 
     setMinimumSize(m_background.isNull() ? QSize(kCaptionBand * 4, kCaptionBand * 4) : m_background.size());
     setGeometry(QRect(window.topLeft(), size));

@@ -16,6 +16,8 @@
 #include "lyrics/LyricRenderer.h"
 #include "lyrics/LyricScrollPacer.h"
 #include "lyrics/LyricScroller.h"
+#include "lyrics/LyricWindowIds.h"
+#include "notify/CompanionShowing.h"
 #include "notify/WndShadow.h"
 #include "playback/PlayerPorts.h"
 
@@ -152,10 +154,9 @@ private:
     CScrollPacer m_pacer;
     QElapsedTimer m_clock;
     bool m_bInTick = false;
-    QTimer m_restoreTimer;  // timer 3: the shadow back after a restore
+    CCompanionShowing m_showing{*this, m_shadow, m_strSkinFolder, kLyricRestoreDelayMs};  // timer 3
     LyricFontChoice m_fontChoice = LyricFontChoice::Default;
     bool m_bAlwaysOnTop = false;
-    bool m_bMinimised = false;
 
     // The mouse: the search link, dragging the text, moving or sizing the
     // window by hand where the desktop does not do it.

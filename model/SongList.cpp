@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <istream>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -27,6 +29,33 @@ std::string FileField(const std::string& text) {
     for (char& ch : out)
         if (ch == '\t' || ch == '\r' || ch == '\n') ch = ' ';
     return out;
+}
+
+// The byte that ends the lines of a play-list file: LF, or CR when the
+// file holds CR but no LF. Leaves the stream at its start.
+char LineEndOf(std::istream& in) {
+    bool sawCr = false;
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        const std::string_view chunk(buffer, static_cast<size_t>(in.gcount()));
+        if (chunk.find('\n') != std::string_view::npos) {
+            sawCr = false;
+            break;
+        }
+        sawCr = sawCr || chunk.find('\r') != std::string_view::npos;
+    }
+    in.clear();
+    in.seekg(0);
+    return sawCr ? '\r' : '\n';
+}
+
+// Reads past a UTF-8 byte order mark; false (stream position undefined)
+// when there is none.
+bool StartsWithByteOrderMark(std::istream& in) {
+    char mark[3] = {};
+    const bool found = in.read(mark, 3) && std::string_view(mark, 3) == "\xEF\xBB\xBF";
+    in.clear();
+    return found;
 }
 
 }  // namespace
@@ -312,13 +341,18 @@ void CSongList::LoadFromFile() {
     std::ifstream in(m_szFilePath, std::ios::binary);
     if (!in) return;
     RemoveAll();
+    // Lines end with LF (after CR or not). A file written with nothing but
+    // CR between its lines has no LF at all: there CR ends the lines.
+    const char lineEnd = LineEndOf(in);
+    // A UTF-8 byte order mark in front of the first id is not part of it.
+    if (!StartsWithByteOrderMark(in)) in.seekg(0);
 
     std::streambuf& file = *in.rdbuf();
     std::string line;
     bool overlong = false;
-    // A last line without LF is not a line.
+    // A last line without its line end is not a line.
     for (int ch = file.sbumpc(); ch != std::char_traits<char>::eof(); ch = file.sbumpc()) {
-        if (ch != '\n') {
+        if (ch != lineEnd) {
             if (line.size() < kMaxFileLine) line += static_cast<char>(ch);
             else overlong = true;
             continue;

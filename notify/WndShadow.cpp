@@ -2,6 +2,7 @@
 
 #include "common/Trace.h"
 #include "platform/Composition.h"
+#include "skin/SkinChoice.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -160,4 +161,12 @@ bool CWndShadow::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void ApplySkinShadowLook(CWndShadow& shadow, std::string_view skinFolder) {
+    const bool classic = IsClassicFamily(skinFolder);
+    shadow.SetShadowSize(classic ? kClassicShadowSize : 0);
+    shadow.SetShadowSoftness(classic ? kClassicShadowSharpness : 0);
+    shadow.SetShadowDarkness(classic ? kClassicShadowDarkness : 0);
+    shadow.SetShadowOffset(0, 0);
 }

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <string_view>
 
 class QEvent;
 
@@ -79,3 +80,10 @@ private:
     QPointer<CShadowWindow> m_pShadow;
     int m_nRedraws = 0;
 };
+
+// The shadow behind the program's skinned windows: soft and dark around the
+// rounded windows of the "Skin2" family, none around the others' square ones.
+inline constexpr int kClassicShadowSize = 6;
+inline constexpr int kClassicShadowSharpness = 8;
+inline constexpr int kClassicShadowDarkness = 250;
+void ApplySkinShadowLook(CWndShadow& shadow, std::string_view skinFolder);

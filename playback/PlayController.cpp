@@ -157,6 +157,7 @@ void CPlayController::Play(const St_SongInfo& song, int index, int listKind, int
     m_nCurIndex = index;
     m_nListKind = listKind;
     m_nRequestedFlag = flag;
+    m_nFollowIndex = -1;
     DoStop(0, "Play");
     m_hRequest->CloseHandles();
     OpenParseThread();
@@ -381,6 +382,8 @@ void CPlayController::Step(CSongList& list, bool backwards, int flag) {
     const int count = list.GetCount();
     if (count <= 0) return;
     int index = list.GetPlayingIndex();
+    // The playing song left the list: its successor counts as the next one.
+    if (index < 0 && m_nFollowIndex >= 0) index = backwards ? m_nFollowIndex : m_nFollowIndex - 1;
     if (backwards) {
         --index;
         if (index < 0) index = count - 1;
@@ -391,6 +394,14 @@ void CPlayController::Step(CSongList& list, bool backwards, int flag) {
     St_SongInfo song;
     if (!list.GetAt(index, song)) return;
     Play(song, index, m_nListKind, flag);
+}
+
+void CPlayController::OnSongRemoved(int listKind, int nextIndex) {
+    if (listKind != m_nListKind) return;
+    Trace("OnSongRemoved  %d  %d...", listKind, nextIndex);
+    m_nFollowIndex = nextIndex;
+    // A song still being looked up is no longer wanted.
+    if (LookupRunning()) OnButtonStop();
 }
 
 void CPlayController::SetPlayMode() {

@@ -58,6 +58,11 @@ public:
     void OnButtonStop();
     void SetPlayMode();
     void OnError();
+    // The current song was removed from its list `listKind`; the song that
+    // followed it is at `nextIndex` now (-1: none). A lookup still under way
+    // for it is stopped; a song that plays plays on, and Previous, Next and
+    // the play mode go on from where it was.
+    void OnSongRemoved(int listKind, int nextIndex);
     void OnTimer();
 
     // The orderly close: the engine is no longer told to stop, lookups and
@@ -109,6 +114,7 @@ private:
     int m_nListKind = -1;
     int m_nPlayFlag = 1;
     int m_nRequestedFlag = 0;  // the flag given to Play, applied when the song arrives
+    int m_nFollowIndex = -1;   // where the removed current song's successor is now
     int m_bInitState = 1;
     int m_bForceStop = 0;
     int m_nState = 2;

@@ -18,8 +18,10 @@ enum PlayMode {
     kModeRepeatList = 4,  // "列表循环": on to the next, the first after the last
 };
 
-// The menu commands that choose the modes (mode = command - kCmdModeFirst).
+// The menu commands that choose the modes (mode = command - kCmdModeFirst),
+// and their menu texts (UTF-8), by mode.
 inline constexpr int kCmdModeFirst = 32788;
+inline constexpr const char* kPlayModeTexts[] = {"单曲播放", "单曲循环", "顺序播放", "随机播放", "列表循环"};
 
 // Controls and commands of the player window the controller answers.
 inline constexpr int kCtrlPositionSlider = 1014;

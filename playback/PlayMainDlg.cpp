@@ -279,14 +279,7 @@ void CPlayMainDlg::LoadSkin(const std::string& folder) {
 }
 
 void CPlayMainDlg::ApplyShadowLook() {
-    if (!m_shadow) return;
-    // Only the "Skin2" family's rounded window casts a visible shadow.
-    const bool classic = IsClassicFamily(m_looks.Skin());
-    m_shadow->SetShadowSize(classic ? 6 : 0);
-    m_shadow->SetShadowSoftness(classic ? 8 : 0);
-    m_shadow->SetShadowDarkness(250);
-    m_shadow->SetShadowOffset(0, 0);
-    m_shadow->SetShadowColor(0);
+    if (m_shadow) ApplySkinShadowLook(*m_shadow, m_looks.Skin());
 }
 
 // ---------------------------------------------------------------- buttons

@@ -34,9 +34,8 @@ void BuildMainMenu(QMenu& menu, const PlayerMenuState& state) {
     QMenu* modes = menu.addMenu(QString::fromUtf8("播放模式"));
     modes->setEnabled(state.hasPanel);
     auto* group = new QActionGroup(modes);
-    static const char* const kModeTexts[] = {"单曲播放", "单曲循环", "顺序播放", "随机播放", "列表循环"};
     for (int mode = kModeSingle; mode <= kModeRepeatList; ++mode)
-        group->addAction(AddCheck(*modes, kModeTexts[mode], kCmdModeFirst + mode, state.playMode == mode));
+        group->addAction(AddCheck(*modes, kPlayModeTexts[mode], kCmdModeFirst + mode, state.playMode == mode));
     AddCheck(menu, "静音", IDC_MUTE, state.muted);
     menu.addSeparator();
 

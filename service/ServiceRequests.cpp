@@ -105,8 +105,12 @@ int GetSongInfoWithoutPlayUrl(CSongList& list) {
 // ---- recommendations ----
 
 int CRecommendXml::GetRecommendXml(CSongList& list) {
-    TRACE_SCOPE("GetRecommendXml...");
     GenericHTTPClient client;
+    return GetRecommendXml(list, client);
+}
+
+int CRecommendXml::GetRecommendXml(CSongList& list, GenericHTTPClient& client) {
+    TRACE_SCOPE("GetRecommendXml...");
     if (!client.RequestOfURI(ServiceAddress(kRecommendPath), kHttpGet, kServiceAgent)) {
         Trace("Get recommend.xml failed!");
         return -2;

@@ -82,6 +82,8 @@ public:
 
     int LoadSonglist(CSongList& list);
     int GetRecommendXml(CSongList& list);
+    // The same through the caller's client, which another thread may cancel.
+    int GetRecommendXml(CSongList& list, GenericHTTPClient& client);
     // Parses the "recommend.xml" kept from the last request; sends nothing.
     int LoadExistXml(CSongList& list);
 };

@@ -30,11 +30,6 @@ constexpr PageButtonKind kForwardButton{IDC_LIB_FORWARD, "Wnd_Lib_Btn1", "下一
 constexpr PageButtonKind kRefreshButton{IDC_LIB_REFRESH, "Wnd_Lib_Btn2", "刷新"};
 constexpr const char* kCloseSection = "Wnd_Lib_Btn3";
 
-// The "Skin2" family's shadow; the other skins have none.
-constexpr int kClassicShadowSize = 6;
-constexpr int kClassicShadowSharpness = 8;
-constexpr int kClassicShadowDarkness = 250;
-
 void LoadPageButton(CHoverButton* button, const CSkinDescription& skin, const PageButtonKind& kind) {
     const SkinButtonFiles files = skin.ButtonFiles(kind.section);
     if (!button->LoadImages(files.normal, files.over, files.click, files.disable))
@@ -65,9 +60,6 @@ CMiniWebBrowserDlg::CMiniWebBrowserDlg(CMessageHandle frame, const std::string& 
     SetCommandHandler(IDC_LIB_REFRESH, [this] { m_browser.Refresh(); });
     SetCommandHandler(IDC_LIB_CLOSE, [this] { ShowWindow(false); });
 
-    m_shadowTimer.setSingleShot(true);
-    m_shadowTimer.setInterval(kShadowRestoreDelayMs);
-    connect(&m_shadowTimer, &QTimer::timeout, this, &CMiniWebBrowserDlg::OnShadowTimer);
 
     m_shadow.Create(this);
     SetSkin(skinFolder);
@@ -83,29 +75,13 @@ CMiniWebBrowserDlg::~CMiniWebBrowserDlg() {
 
 // ------------------------------------------------------------------ window
 
-bool CMiniWebBrowserDlg::IsShown() const { return isVisible() && !m_bMinimized; }
+bool CMiniWebBrowserDlg::IsShown() const { return m_showing.IsShown(); }
 
-void CMiniWebBrowserDlg::ShowWindow(bool show) {
-    m_bMinimized = false;
-    setVisible(show);
-}
+void CMiniWebBrowserDlg::ShowWindow(bool show) { m_showing.ShowWindow(show); }
 
-void CMiniWebBrowserDlg::MinimizeWindow() {
-    if (!isVisible()) return;
-    m_bMinimized = true;
-    m_shadowTimer.stop();
-    m_shadow.SetShadowSize(0);
-    hide();
-}
+void CMiniWebBrowserDlg::MinimizeWindow() { m_showing.Minimize(); }
 
-void CMiniWebBrowserDlg::RestoreWindow() {
-    if (!m_bMinimized) return;
-    m_bMinimized = false;
-    show();
-    m_shadowTimer.start();
-}
-
-void CMiniWebBrowserDlg::OnShadowTimer() { ApplyShadowSize(); }
+void CMiniWebBrowserDlg::RestoreWindow() { m_showing.Restore(); }
 
 void CMiniWebBrowserDlg::BringToFront() {
     raise();
@@ -118,10 +94,6 @@ void CMiniWebBrowserDlg::Search(const std::string& text) {
     ShowPage("search", text);
     ShowWindow(true);
     BringToFront();
-}
-
-void CMiniWebBrowserDlg::ApplyShadowSize() {
-    m_shadow.SetShadowSize(IsClassicFamily(m_strSkinFolder) ? kClassicShadowSize : 0);
 }
 
 void CMiniWebBrowserDlg::SetSkin(const std::string& skinFolder) {
@@ -152,11 +124,7 @@ void CMiniWebBrowserDlg::SetSkin(const std::string& skinFolder) {
     m_pClose->SetImages(close.normal, close.over, close.click, QString::fromUtf8("关闭"));
     m_pClose->setGeometry(skin.Rect(kCloseSection));
 
-    const bool classic = IsClassicFamily(skinFolder);
-    ApplyShadowSize();
-    m_shadow.SetShadowSoftness(classic ? kClassicShadowSharpness : 0);
-    m_shadow.SetShadowDarkness(classic ? kClassicShadowDarkness : 0);
-    m_shadow.SetShadowOffset(0, 0);
+    ApplySkinShadowLook(m_shadow, skinFolder);
     update();
 }
 
@@ -189,25 +157,6 @@ void CMiniWebBrowserDlg::showEvent(QShowEvent* event) {
 void CMiniWebBrowserDlg::closeEvent(QCloseEvent* event) {
     // The system's close does nothing: the close button hides the pane.
     event->ignore();
-}
-
-void CMiniWebBrowserDlg::mousePressEvent(QMouseEvent* event) {
-    // The whole window outside the page and the buttons moves it.
-    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    m_dragOffset = event->globalPosition().toPoint() - pos();
-}
-
-void CMiniWebBrowserDlg::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_dragOffset || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
-    move(event->globalPosition().toPoint() - *m_dragOffset);
-}
-
-void CMiniWebBrowserDlg::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && m_dragOffset) {
-        m_dragOffset.reset();
-        m_shadow.OnExitSizeMove();
-    }
-    QWidget::mouseReleaseEvent(event);
 }
 
 // ------------------------------------------------------------------ page

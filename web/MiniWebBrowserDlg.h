@@ -10,7 +10,10 @@
 // for before then are shown once the view exists.
 
 #include "common/WindowMessage.h"
+#include "notify/BodyDrag.h"
+#include "notify/CompanionShowing.h"
 #include "notify/WndShadow.h"
+#include "web/WebIds.h"
 #include "playback/PlayerPorts.h"
 #include "web/MiniWebBrowser.h"
 
@@ -79,9 +82,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // IBrowserPane
@@ -91,8 +91,6 @@ private:
     void Reload() override;
 
     void OnLoadingChanged(const QWebEngineLoadingInfo& info);
-    void OnShadowTimer();
-    void ApplyShadowSize();
 
     CMiniWebBrowser m_browser;
     std::string m_strSkinFolder;
@@ -106,7 +104,6 @@ private:
     CLibraryWebPage* m_pPage = nullptr;
     std::optional<QUrl> m_pendingAddress;
     CWndShadow m_shadow;
-    QTimer m_shadowTimer;  // kShadowRestoreTimer
-    bool m_bMinimized = false;
-    std::optional<QPoint> m_dragOffset;
+    CCompanionShowing m_showing{*this, m_shadow, m_strSkinFolder, kShadowRestoreDelayMs};  // timer 3
+    CBodyDrag m_drag{*this, m_shadow};
 };

@@ -71,6 +71,13 @@ bool CBitmapSlider::SetThumbImages(const std::string& thumb, const std::string& 
     return ok;
 }
 
+void CBitmapSlider::SetThumbImage(const QImage& thumb, ColorRef key)
+{
+    m_thumb = thumb.isNull() ? QPixmap() : KeyedPixmap(thumb, key);
+    m_activeThumb = QPixmap();
+    update();
+}
+
 void CBitmapSlider::SetValueRange(int minimum, int maximum, bool redraw)
 {
     // A reversed range would make every value "outside"; keep it ordered.

@@ -9,6 +9,7 @@
 #include "common/MessageIds.h"
 #include "skin/controls/ControlArithmetic.h"
 
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
@@ -36,6 +37,9 @@ public:
     // Thumb and the thumb shown while dragging (may be empty), masked alike.
     bool SetThumbImages(const std::string& thumb, const std::string& active, bool transparent = false,
                         ColorRef key = 0xFF000000, int keyX = 0, int keyY = 0);
+    // A thumb made in memory (the panel's scroll bar composes its own),
+    // masked by `key`; shown while dragging too.
+    void SetThumbImage(const QImage& thumb, ColorRef key);
 
     void SetValueRange(int minimum, int maximum, bool redraw = false);
     int Minimum() const { return m_nMin; }

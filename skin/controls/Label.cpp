@@ -102,6 +102,12 @@ void CLabel::SetLinkCursor(const QCursor& cursor)
     ApplyCursor();
 }
 
+void CLabel::SetHorizontalAlignment(Qt::Alignment alignment)
+{
+    m_alignment = alignment & Qt::AlignHorizontal_Mask;
+    update();
+}
+
 void CLabel::ApplyCursor()
 {
     if (m_bLink)
@@ -123,7 +129,7 @@ void CLabel::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), m_crBk);
     painter.setFont(m_font);
     painter.setPen(m_crText);
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_strText);
+    painter.drawText(rect(), m_alignment | Qt::AlignVCenter | Qt::TextSingleLine, m_strText);
 }
 
 void CLabel::mousePressEvent(QMouseEvent* event)

@@ -43,6 +43,9 @@ public:
     void SetFontBold(bool bold);
     void SetFontPointSize(int points);
     void SetFontName(const QString& face);
+    // Where the line sits across the label (left by default); always
+    // centred from top to bottom.
+    void SetHorizontalAlignment(Qt::Alignment alignment);
     QFont LabelFont() const { return m_font; }
 
     // With `link` on, the label shows the link cursor and reacts to a left
@@ -77,6 +80,7 @@ private:
     QColor m_crBk;
     bool m_bTransparent = true;
     QFont m_font;
+    Qt::Alignment m_alignment = Qt::AlignLeft;
     bool m_bLink = false;
     bool m_bNotifyParent = false;
     bool m_bPressed = false;

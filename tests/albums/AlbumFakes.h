@@ -24,10 +24,20 @@
 #include <utility>
 #include <vector>
 
+// Handles this thread's events until `done` holds; false after `bound`.
+inline bool HandleEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds bound) {
+    const auto end = std::chrono::steady_clock::now() + bound;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
 // The panel. Album items get handles 100, 200, ... anew at each rebuild (so
 // a handle kept across a rebuild is stale, as in the real tree); a song
 // item's handle is its album's plus its position.
-class CFakeAlbumView final : public IAlbumView {
+class CFakeAlbumView : public IAlbumView {
 public:
     struct Item {
         AlbumItem handle = kNoAlbumItem;
@@ -212,15 +222,7 @@ protected:
         program.Write("TonvikMusic.ini", "[Hosts]\r\nService=" + standIn.Host() + "\r\n" + more);
     }
 
-    // Handles this thread's events until `done` holds; false after kBound.
-    static bool WaitUntil(const std::function<bool()>& done) {
-        const auto end = std::chrono::steady_clock::now() + kBound;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
+    static bool WaitUntil(const std::function<bool()>& done) { return HandleEventsUntil(done, kBound); }
     // Waits until the worker is free with every completion applied.
     bool Settle() {
         return WaitUntil([this] { return manager.IsThreadUse(50, "Test"); });

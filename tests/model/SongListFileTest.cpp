@@ -181,3 +181,16 @@ TEST_F(PlayListFile, TenThousandLinesKeepTheFirstFiftyValidSongs) {
     list.GetAt(49, last);
     EXPECT_EQ(last.id, "49");
 }
+
+TEST_F(PlayListFile, OtherProgramsLineEndsAndByteOrderMarkStillLoad) {
+    // Written with CR alone between lines, and with a UTF-8 mark in front.
+    dir.Write("mac.xls", "\xEF\xBB\xBF" "1\tone\tsinger\t\r2\ttwo\t\t\r3\tcut sh");
+    CSongList list = ListAt("mac.xls");
+    list.LoadFromFile();
+    ASSERT_EQ(list.GetCount(), 2);
+    St_SongInfo first;
+    list.GetAt(0, first);
+    EXPECT_EQ(first.id, "1");
+    EXPECT_EQ(first.singer, "singer");
+    EXPECT_EQ(list.FindSong("3"), -1);  // truncated mid-line
+}

@@ -236,6 +236,54 @@ TEST_F(PlayController, TheLookedUpSongGoesBackToItsOwnRow) {
     EXPECT_TRUE(traces.Has("PlaySong===Song 3 is no longer in its list."));
 }
 
+// The panel removed the playing song: it plays on, and the play mode, Next
+// and Previous go on from where it was, not from the first song.
+TEST_F(PlayController, RemovedPlayingSongContinuesWithItsSuccessor) {
+    Start(1);
+    ReachPlaying();
+    CSongList& list = panel.lists[kListTemporary];
+    list.RemoveAt(1);  // "1", "3" are left; "3" followed the playing "2"
+    controller.OnSongRemoved(kListAlbum, 1);  // another list: nothing changes
+    controller.OnSongRemoved(kListTemporary, 1);
+    EXPECT_EQ(controller.State(), 0);
+    ASSERT_TRUE(EndOfSong());
+    EXPECT_EQ(LastUrl(), UrlOf("3"));
+
+    Start(1);
+    list.RemoveAt(1);
+    controller.OnSongRemoved(kListTemporary, 0);  // "3" wrapped round to "1"
+    controller.GoLast(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.urls.size() == 4; }, kWaitMs));
+    EXPECT_EQ(LastUrl(), UrlOf("1"));
+}
+
+// A song still being looked up when it is removed never starts.
+TEST_F(PlayController, RemovedSongInLookupIsStopped) {
+    std::mutex mutex;
+    std::condition_variable released;
+    bool free = false;
+    std::atomic<bool> returned{false};
+    controller.SetLookup([&](CSongList&, GenericHTTPClient&) {
+        std::unique_lock<std::mutex> lock(mutex);
+        released.wait_for(lock, 30s, [&] { return free; });
+        returned = true;
+        return 1;
+    });
+    controller.Play(Song("2"), 1, kListTemporary, 0);
+    ASSERT_TRUE(controller.LookupRunning());
+    controller.OnSongRemoved(kListTemporary, -1);
+    EXPECT_TRUE(controller.ForceStop());
+    EXPECT_TRUE(window.title.empty());
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        free = true;
+    }
+    released.notify_all();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return returned.load() && controller.Handle().PendingSends() == 0; }, kWaitMs));
+    QCoreApplication::sendPostedEvents(&controller);
+    EXPECT_TRUE(engine.urls.empty());
+}
+
 TEST_F(PlayController, EmptyListAndUnknownKindDoNothing) {
     controller.Play(Song("9"), 0, 9, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.urls.empty() || traces.Has("PlaySong... --->Leave\xE2\x96\xB3\r\n"); }, kWaitMs));

@@ -1,9 +1,11 @@
 #pragma once
 // What surrounds the play controller in the benchmark and tool programs that
 // play songs without the player's windows: a my-music panel holding one play
-// list, and a player window and a lyric window that show nothing.
+// list, and a player window and a lyric window that show nothing; and a
+// frame without windows beside the player that answers every message with OK.
 
 #include "playback/PlayControllerPorts.h"
+#include "playback/PlayerPorts.h"
 
 #include <string>
 
@@ -36,4 +38,16 @@ class CNoLyric final : public ILyricSink {
 public:
     void PostLyric(WPARAM, LPARAM) override {}
     void LoadLyric(const std::string&, const std::string&, const std::string&) override {}
+};
+
+class CQuietFrame : public IPlayerFrame {
+public:
+    int ShowMessageWindow(QWidget*, const std::string&, unsigned) override { return kIdOk; }
+    IPanelWindow* Panel() override { return nullptr; }
+    IBrowserWindow* Browser() override { return nullptr; }
+    ILyricWindow* Lyric() override { return nullptr; }
+    void SetTopMost(bool) override {}
+    void RestoreDragSetting() override {}
+    void ShowAbout(QWidget*) override {}
+    void EndProcessWith(unsigned) override {}
 };

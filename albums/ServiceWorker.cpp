@@ -1,4 +1,4 @@
-#include "albums/AlbumWorker.h"
+#include "albums/ServiceWorker.h"
 
 #include "common/MessageIds.h"
 #include "common/Trace.h"
@@ -9,7 +9,7 @@
 #include <system_error>
 #include <thread>
 
-struct CAlbumWorker::Run {
+struct CServiceWorker::Run {
     std::thread thread;
     std::shared_future<void> finished;
     std::shared_ptr<GenericHTTPClient> client;
@@ -20,15 +20,16 @@ struct CAlbumWorker::Run {
     }
 };
 
-CAlbumWorker::CAlbumWorker(CMessageHandle target) : m_target(std::move(target)) {}
+CServiceWorker::CServiceWorker(CMessageHandle target, unsigned doneMessage, const char* name)
+    : m_target(std::move(target)), m_doneMessage(doneMessage), m_name(name) {}
 
-CAlbumWorker::~CAlbumWorker() {
+CServiceWorker::~CServiceWorker() {
     if (!m_run) return;
     m_run->client->CloseHandles();
     EndRun(m_run->WaitFor(kCancelWait));
 }
 
-WPARAM CAlbumWorker::Start(Job job) {
+WPARAM CServiceWorker::Start(Job job) {
     if (m_run) {
         if (!m_run->WaitFor(std::chrono::milliseconds(0))) return 0;
         EndRun(true);
@@ -40,38 +41,39 @@ WPARAM CAlbumWorker::Start(Job job) {
     run->finished = finished.get_future().share();
     try {
         run->thread = std::thread([job = std::move(job), client = run->client, target = m_target,
-                                   number = run->number, finished = std::move(finished)]() mutable {
+                                   message = m_doneMessage, name = m_name, number = run->number,
+                                   finished = std::move(finished)]() mutable {
             {
-                TRACE_SCOPE("ThreadAlbumImpl");
+                TRACE_SCOPE("%s", name);
                 try {
                     job(*client);
                 } catch (const std::exception& error) {
-                    Trace("ThreadAlbumImpl Exception! %.512s", error.what());
+                    Trace("%s Exception! %.512s", name, error.what());
                 }
             }
             finished.set_value();
-            PostMessage(target, WM_PANEL_ALBUMDONE, number, 0);
+            PostMessage(target, message, number, 0);
         });
     } catch (const std::system_error& error) {
-        Trace("ThreadAlbumImpl Exception! %.512s", error.what());
+        Trace("%s Exception! %.512s", m_name, error.what());
         return 0;
     }
     m_run = std::move(run);
     return m_run->number;
 }
 
-bool CAlbumWorker::WaitIdle(std::chrono::milliseconds wait) { return !m_run || m_run->WaitFor(wait); }
+bool CServiceWorker::WaitIdle(std::chrono::milliseconds wait) { return !m_run || m_run->WaitFor(wait); }
 
-WPARAM CAlbumWorker::CurrentRun() const { return m_run ? m_run->number : 0; }
+WPARAM CServiceWorker::CurrentRun() const { return m_run ? m_run->number : 0; }
 
-void CAlbumWorker::Terminate(std::uint32_t exitCode) {
+void CServiceWorker::Terminate(std::uint32_t exitCode) {
     m_exitCode = exitCode;
     if (!m_run) return;
     m_run->client->CloseHandles();
     EndRun(m_run->WaitFor(kCancelWait));
 }
 
-void CAlbumWorker::EndRun(bool join) {
+void CServiceWorker::EndRun(bool join) {
     // A thread that did not end in time keeps its own job and client and
     // posts under a number nobody answers to any more.
     if (join) m_run->thread.join();

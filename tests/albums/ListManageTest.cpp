@@ -1,0 +1,129 @@
+// The my-music window over its logic: the skin's places, the pages its tabs
+// open, and what the user's clicks in the views reach.
+
+#include "PanelFakes.h"
+
+#include "albums/ListManage.h"
+#include "skin/SkinDescription.h"
+#include "skin/controls/BitmapSlider.h"
+#include "skin/controls/ListCtrlEx.h"
+#include "skin/controls/SkinButtonEx.h"
+#include "skin/controls/VividTree.h"
+#include "tools/standin/ProgramFolder.h"
+#include "tools/support/QuietPlayerPorts.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+// The frame: messages are recorded and questions answered.
+class CFakeFrame final : public CQuietFrame {
+public:
+    int ShowMessageWindow(QWidget*, const std::string& text, unsigned flags) override {
+        (flags == kMbOkCancel ? questions : messages).push_back(text);
+        return answer;
+    }
+
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    int answer = kIdOk;
+};
+
+class ListManageTest : public ::testing::Test {
+protected:
+    static constexpr int kWaitMs = 20000;
+
+    void SetUp() override {
+        ASSERT_TRUE(standIn.Start()) << standIn.Error();
+        ASSERT_TRUE(standin::PrepareProgramFolder(program.Path(), standIn.Host(), TONVIK_DATA_DIR));
+        SetupWellKnownPaths(program.Path());
+    }
+    void TearDown() override {
+        window.reset();
+        standIn.Stop();
+    }
+    void Open(const std::string& skin) {
+        window = std::make_unique<CListManage>(frame, CMessageHandle(), player, skin, nullptr, St_PanelOptions{false});
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void Click(int control) {
+        QTest::mouseClick(window->Control(control), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(window.get());
+    }
+
+    TempDir state;
+    TempDir program;
+    standin::CStandIn standIn{standin::OptionsWithState(state.Path())};
+    CFakeFrame frame;
+    CFakePanelPlayer player;
+    std::unique_ptr<CListManage> window;
+};
+
+}  // namespace
+
+TEST_F(ListManageTest, ControlsSitWhereEachSkinPutsThemAndTabsOpenTheirPages) {
+    for (const char* skinName : {"Skin2", "Skin"}) {
+        SCOPED_TRACE(skinName);
+        Open(skinName);
+        const CSkinDescription skin(skinName);
+        EXPECT_EQ(window->size(), skin.Rect("Wnd1").size());
+        EXPECT_EQ(window->Control(ID_SORT_MENU)->geometry(), skin.Rect("Btn106"));
+        EXPECT_EQ(window->Control(IDC_RECOMMEND_VIEW)->geometry(), skin.Rect("List101"));
+        EXPECT_EQ(window->Logic().Page(), kPageEmptyPlayList);
+        EXPECT_TRUE(window->Control(ID_GO_SEARCH)->isVisible());
+        EXPECT_FALSE(window->Control(IDC_PLAYLIST_VIEW)->isVisible());
+
+        Click(ID_TAB_ALBUMS);
+        EXPECT_EQ(window->Logic().Page(), kPageSignIn);
+        EXPECT_TRUE(window->Control(ID_SIGN_IN)->isVisible());
+        EXPECT_FALSE(window->Control(ID_GO_SEARCH)->isVisible());
+        window.reset();
+    }
+}
+
+TEST_F(ListManageTest, ADoubleClickOnARowPlaysItsSongAndTheScrollBarFollowsTheView) {
+    std::string text;
+    for (int i = 1; i <= 30; ++i) text += std::to_string(i) + "\tsong" + std::to_string(i) + "\tsinger\t\t\r\n";
+    program.Write("Playlist.xls", text);
+    Open("Skin2");
+    ASSERT_EQ(window->Logic().Page(), kPagePlayList);
+    CListCtrlEx* view = window->SongView(kListTemporary);
+    ASSERT_TRUE(view->isVisible());
+    const QRect second = view->visualRect(view->model()->index(1, 1));
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second.center());
+    ASSERT_FALSE(player.plays.empty());
+    EXPECT_EQ(player.plays.back(), (CFakePanelPlayer::St_Play{"2", 1, kListTemporary}));
+
+    // Ten rows down by the button; the panel's scroll bar shows where.
+    Click(ID_SCROLL_PAGE_DOWN);
+    EXPECT_EQ(view->ScrollPosition(), 10);
+    EXPECT_EQ(window->ScrollBar()->GetValue(), 10);
+    EXPECT_EQ(window->ScrollBar()->Maximum(), view->ScrollMaximum());
+}
+
+TEST_F(ListManageTest, SigningInThroughTheFormShowsTheAlbumTree) {
+    Open("Skin");
+    Click(ID_TAB_ALBUMS);
+    window->SetUserNameText("tester");
+    window->SetPasswordText("secret123");
+    Click(ID_SIGN_IN);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->Logic().Page() == kPageAlbumTree; }, kWaitMs));
+    EXPECT_TRUE(window->Tree()->isVisible());
+    const int albums = window->Logic().Manager().Albums().GetCount();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->Tree()->model()->rowCount() == albums; }, kWaitMs));
+
+    // Renaming an album in place reaches the service.
+    ASSERT_GT(albums, 0);
+    window->SelectItem(window->AlbumItemAt(0));
+    window->Logic().OnCommand(ID_RENAME_ALBUM);
+    ASSERT_TRUE(window->Tree()->IsEditingLabel());
+    auto* editor = window->Tree()->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("renamed"));
+    QTest::keyClick(editor, Qt::Key_Return);  // the commit comes from the event queue
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->Tree()->IsEditingLabel(); }, kWaitMs));
+    ASSERT_TRUE(standIn.WaitForRequests(1, std::chrono::milliseconds(kWaitMs), "/shequ/port/tonvik/edituseralbum.php"));
+    EXPECT_EQ(window->Logic().Manager().Albums().GetAt(0).albumName, "renamed");
+}
