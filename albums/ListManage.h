@@ -145,6 +145,9 @@ public:
     std::string TakeLabelEditText() override { return m_treeItems.TakeLabelEditText(); }
     CSongList SelectedSongs() const override { return m_logic.SelectedSongs(); }
 
+    // Loads the advertisement page into the page pane (again).
+    void ShowAdvert();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -205,7 +208,6 @@ private:
     void FollowScroll();
     void OnScrollBarMoved();
     void CreatePagePane();
-    void ShowAdvert();
 
     IPlayerFrame& m_frame;
     CMessageHandle m_frameTarget;

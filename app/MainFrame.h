@@ -1,13 +1,19 @@
 #pragma once
 // The hidden main frame: the window other processes find by its title, the
-// owner of the player window, and the place where requests that concern the
-// whole program arrive (a second start asking to be shown, the orderly
-// close, the system-menu close). The player reaches it as IPlayerFrame.
+// owner of the four windows (player, my-music panel, library pane, lyric
+// window), the tray icon and the notifier, and the place where requests that
+// concern the whole program arrive (a second start asking to be shown, the
+// orderly close, the system-menu close, songs and pages chosen in the
+// windows, the tray's commands). The player reaches it as IPlayerFrame.
 
+#include "albums/ListManage.h"
+#include "app/LibSongs.h"
 #include "common/WindowChannel.h"
 #include "common/WindowMessage.h"
+#include "notify/TrayIconHost.h"
 #include "playback/PlayerPorts.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -15,12 +21,19 @@
 #include <memory>
 #include <string>
 
-class CListManage;
+class CLyricDlg;
 class CMediaEngine;
+class CMiniWebBrowserDlg;
 class CPanelPlayer;
 class CPlayMainDlg;
+class CTaskbarNotifier;
+class CXTTrayIcon;
 
-class CMainFrame : public QWidget, public CMessageTarget, public IPlayerFrame {
+class CMainFrame : public QWidget,
+                   public CMessageTarget,
+                   public IPlayerFrame,
+                   private ITrayIconOwner,
+                   private ILibSongPanel {
 public:
     // Ends the process with an exit code; never returns in the program.
     using EndProcess = std::function<void(unsigned exitCode)>;
@@ -30,31 +43,86 @@ public:
     // Shows a message box captioned "Tonvik Player" over `owner` and returns
     // kIdOk or kIdCancel.
     using BoxPresenter = std::function<int(QWidget* owner, const QString& text, unsigned flags)>;
+    // A notice of the self-closing tip (CAddTipDlg): a CP936 text, or the
+    // two album counts; `delayMs` 0 keeps the tip's own time.
+    struct St_Tip {
+        std::string text;
+        int delayMs = 0;
+        bool counts = false;
+        int added = 0;
+        int dropped = 0;
+    };
+    using TipPresenter = std::function<void(QWidget* owner, const St_Tip& tip)>;
+    // The start-up's hooks: the update check before the windows (false ends
+    // the start) and the network watch after them.
+    struct St_StartHooks {
+        std::function<bool(CMainFrame&)> beforeWindows;
+        std::function<void(CMainFrame&)> afterWindows;
+    };
+
+    // The titles the frame gives its windows.
+    static constexpr const char* kLibraryTitle = "Tonvik音乐--乐库";
+    static constexpr const char* kLyricTitle = "Tonvik音乐--歌词";
+    static constexpr const char* kTrayTip = "Tonvik Player";
+    static constexpr const char* kOfflineText = "网络连接异常，请联网后使用本软件";
+    static constexpr const char* kOfflineBalloon = "软件处于断网状态！";
+    static constexpr const char* kAlbumEditPath = "/shequ/manage/edituseralbum.php?id=";
 
     explicit CMainFrame(EndProcess endProcess);
     ~CMainFrame() override;
     CMainFrame(const CMainFrame&) = delete;
     CMainFrame& operator=(const CMainFrame&) = delete;
 
-    // Replace the media engine and the message box (tests); before Create.
+    // Seams for tests and tools; before Create.
     void SetEngineFactory(CreateEngine createEngine) { m_createEngine = std::move(createEngine); }
     void SetBoxPresenter(BoxPresenter presenter) { m_messageBox = std::move(presenter); }
+    void SetTipPresenter(TipPresenter presenter) { m_tip = std::move(presenter); }
+    void SetTrayHost(std::unique_ptr<ITrayIconHost> host);
+    void SetPanelOptions(St_PanelOptions options) { m_panelOptions = options; }
+    void SetSongInfoFetch(CLibSongs::Fetch fetch) { m_songFetch = std::move(fetch); }
+    void SetStartHooks(St_StartHooks hooks) { m_startHooks = std::move(hooks); }
 
     // Creates the frame: OnCreate, then the frame becomes findable by its
     // title. False when either failed (the program then ends).
     bool Create();
 
-    // The player window and the my-music panel, once created.
+    // The windows, once created.
     CPlayMainDlg* Player() const { return m_pPlayDlg.get(); }
-    CListManage* ListManage() const { return m_pPanel.get(); }
+    CListManage* ListManage() const { return m_pListManage.get(); }
+    CMiniWebBrowserDlg* MiniWeb() const { return m_pMiniWeb.get(); }
+    CLyricDlg* LyricDlg() const { return m_pLyricDlg.get(); }
+    CXTTrayIcon* TrayIcon() const { return m_pTrayIcon.get(); }
+    CTaskbarNotifier* Notifier() const { return m_pNotifier.get(); }
+    const CLibSongs* LibSongs() const { return m_pLibSongs.get(); }
+    bool TipShown() const { return m_bTipShown != 0; }
+    bool DragFullWindows() const { return m_bDragFullWindows != 0; }
 
     // The system-menu close: ends the process at once with 0xFFFFFFFF.
     void OnSysClose();
 
-    // IPlayerFrame. The browser and the lyric window join later.
+    // What the network watch does with the windows.
+    // The tray's picture (a program icon resource) and its balloon note.
+    void SetTrayIcon(int iconResource);
+    void ShowTrayBalloon(const std::string& text, int seconds);
+    // Stops playback as the stop button does.
+    void StopPlayback();
+    // Locks or unlocks the four windows.
+    void EnableOwnedWindows(bool enable);
+    // The offline notice, over the panel when it shows, else the player.
+    void ShowOfflineMessage();
+    // The pages of the panel's pane and of the library pane, loaded afresh.
+    void ReloadPanelPage();
+    void ReloadLibraryPage();
+    // The network state the watch saw last (the tray menu follows it).
+    void SetOnline(bool online) { m_bOnline = online ? 1 : 0; }
+    bool IsOnline() const { return m_bOnline != 0; }
+    // The player's full skin folder ("…/Skin2" or "…/Skin"); empty before it exists.
+    std::string PlayerSkin() const;
+
+    // IPlayerFrame.
     IPanelWindow* Panel() override;
-    IBrowserWindow* Browser() override { return nullptr; }
-    ILyricWindow* Lyric() override { return nullptr; }
+    IBrowserWindow* Browser() override;
+    ILyricWindow* Lyric() override;
     int ShowMessageWindow(QWidget* owner, const std::string& text, unsigned flags = kMbOk) override;
     void SetTopMost(bool topMost) override;
     void RestoreDragSetting() override;
@@ -64,21 +132,65 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     bool OnCreate();
+    void CreateNotifier();
     bool CreatePlayer();
-    void CreatePanel();
-    void EnableOwnedWindows(bool enable);
+    bool CreatePanel();
+    bool CreateMiniWeb();
+    bool CreateLyric();
+    void RegisterHandlers();
+    void RegisterCommands();
+    void PresentTip(QWidget* owner, const St_Tip& tip);
+    QWidget* MessageOwner() const;
+
     LRESULT OnActivatePlayer(WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseWnd(WPARAM wParam, LPARAM lParam);
     LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLibSong(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSongInfo(WPARAM wParam, LPARAM lParam);
+    LRESULT OnAlbumInfo(WPARAM wParam, LPARAM lParam);
+    void OnShowMain();
+    void OnAddLibrarySongs();
+
+    // ITrayIconOwner
+    QObject* MessageObject() override { return this; }
+    void BringToForeground() override;
+    bool HasPlayer() const override { return m_pPlayDlg != nullptr; }
+    CTrayMenuState MenuState() const override;
+
+    // ILibSongPanel
+    int ShownListKind() const override;
+    bool AlbumWorkerFree() override;
+    int PlayListCount() const override;
+    int AddToPlayList(const CSongList& songs) override;
+    int AddToAlbum(const CSongList& songs) override;
+    void PlayFromPlayList(int index) override;
+    void ShowTip(const std::string& text) override;
+    void ShowAddedTip(int added, int dropped) override;
 
     EndProcess m_endProcess;
     CreateEngine m_createEngine;
     BoxPresenter m_messageBox;
+    TipPresenter m_tip;
+    St_PanelOptions m_panelOptions;
+    CLibSongs::Fetch m_songFetch;
+    St_StartHooks m_startHooks;
     CWindowChannel m_channel;
+
     std::unique_ptr<CPlayMainDlg> m_pPlayDlg;
     std::unique_ptr<CPanelPlayer> m_pPanelPlayer;
-    std::unique_ptr<CListManage> m_pPanel;
+    std::unique_ptr<CListManage> m_pListManage;
+    std::unique_ptr<CMiniWebBrowserDlg> m_pMiniWeb;
+    std::unique_ptr<CLyricDlg> m_pLyricDlg;
+    std::unique_ptr<ITrayIconHost> m_pTrayHost;
+    std::unique_ptr<CXTTrayIcon> m_pTrayIcon;
+    std::unique_ptr<CTaskbarNotifier> m_pNotifier;
+    std::unique_ptr<CLibSongs> m_pLibSongs;
+
+    int m_bOnline = 1;
+    int m_bDragFullWindows = 1;
+    int m_bTipShown = 0;
 };
