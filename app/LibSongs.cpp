@@ -70,11 +70,11 @@ void CLibSongs::OnLibSong(WPARAM play, const std::u16string& ids) {
         }
     }
     m_queue.push_back(std::move(request));
-    if (m_queue.size() == 1) StartNext();
+    if (!m_running) StartNext();
 }
 
 void CLibSongs::StartNext() {
-    if (m_queue.empty()) return;
+    if (m_running || m_queue.empty()) return;
     auto job = std::make_shared<St_Job>();
     job->id = ++m_nJob;
     job->songs = m_queue.front().songs;
@@ -92,6 +92,9 @@ LRESULT CLibSongs::OnFetched(WPARAM id) {
     const std::shared_ptr<St_Job> job = std::move(m_running);
     St_Request request = std::move(m_queue.front());
     m_queue.pop_front();
+    // The tips below wait for the user; requests that come meanwhile are
+    // fetched meanwhile.
+    StartNext();
     // Songs the service did not know carry no name; the lists skip them.
     const CSongList& songs = job->fetched > 0 ? job->songs : CSongList();
     if (request.play) {
@@ -99,7 +102,6 @@ LRESULT CLibSongs::OnFetched(WPARAM id) {
     } else {
         Add(request, songs);
     }
-    StartNext();
     return 0;
 }
 

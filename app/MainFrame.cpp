@@ -52,8 +52,21 @@ int ShowMessageBox(QWidget* owner, const QString& text, unsigned flags) {
     return box.exec() == QMessageBox::Ok ? kIdOk : kIdCancel;
 }
 
-// The notifier and the tray icon are skinned with the player's colours:
-// black text, the notifier's bitmap with teal as its given key.
+// Runs a window's construction; one that throws is traced with `failure`
+// and the reason, and fails the frame's creation.
+template <typename Make>
+bool Built(const char* failure, Make make) {
+    try {
+        make();
+        return true;
+    } catch (const std::exception& error) {
+        Trace("%s", failure);
+        Trace("OnCreate===%s", error.what());
+        return false;
+    }
+}
+
+// The notifier's text, plain and under the mouse.
 constexpr ColorRef kNotifierText = 0x000000;
 
 }  // namespace
@@ -143,18 +156,9 @@ bool CMainFrame::OnCreate() {
     Trace("OnCreate===Full window mode :%d", m_bDragFullWindows);
 
     if (!CreatePlayer()) return false;
-    if (!CreatePanel()) {
-        Trace("Failed to Create CListManageDlg.");
-        return false;
-    }
-    if (!CreateMiniWeb()) {
-        Trace("Failed to Create CMusicLibDlg.");
-        return false;
-    }
-    if (!CreateLyric()) {
-        Trace("Failed to Create CLyricDlg.");
-        return false;
-    }
+    if (!Built("Failed to Create CListManageDlg.", [this] { CreatePanel(); })) return false;
+    if (!Built("Failed to Create CMusicLibDlg.", [this] { CreateMiniWeb(); })) return false;
+    if (!Built("Failed to Create CLyricDlg.", [this] { CreateLyric(); })) return false;
     m_pLibSongs = std::make_unique<CLibSongs>(static_cast<ILibSongPanel&>(*this), m_songFetch);
 
     // Shown once the panel exists, the player docks it as it appears.
@@ -193,46 +197,28 @@ bool CMainFrame::CreatePlayer() {
     return true;
 }
 
-bool CMainFrame::CreatePanel() {
-    try {
-        CPlayMainDlg* player = m_pPlayDlg.get();
-        m_pPanelPlayer =
-            std::make_unique<CPanelPlayer>(player->Controller(), [player] { player->OnPlayModeChanged(); });
-        m_pListManage = std::make_unique<CListManage>(*this, Handle(), *m_pPanelPlayer, PlayerSkin(), nullptr,
-                                                      m_panelOptions);
-        m_pListManage->setWindowTitle(QString::fromUtf8(CListManage::kWindowTitle));
-        return true;
-    } catch (const std::exception& error) {
-        Trace("CreatePanel===%s", error.what());
-        return false;
-    }
+void CMainFrame::CreatePanel() {
+    CPlayMainDlg* player = m_pPlayDlg.get();
+    m_pPanelPlayer = std::make_unique<CPanelPlayer>(player->Controller(), [player] { player->OnPlayModeChanged(); });
+    m_pListManage =
+        std::make_unique<CListManage>(*this, Handle(), *m_pPanelPlayer, PlayerSkin(), nullptr,
+                                                  St_PanelOptions{m_bPanelPagePane});
+    m_pListManage->setWindowTitle(QString::fromUtf8(CListManage::kWindowTitle));
 }
 
-bool CMainFrame::CreateMiniWeb() {
-    try {
-        // Its page view, and with it the web engine, is made when it is
-        // first shown; pages asked for before wait for it.
-        m_pMiniWeb = std::make_unique<CMiniWebBrowserDlg>(Handle(), PlayerSkin());
-        m_pMiniWeb->setWindowTitle(QString::fromUtf8(kLibraryTitle));
-        return true;
-    } catch (const std::exception& error) {
-        Trace("CreateMiniWeb===%s", error.what());
-        return false;
-    }
+void CMainFrame::CreateMiniWeb() {
+    // Its page view, and with it the web engine, is made when it is first
+    // shown; pages asked for before wait for it.
+    m_pMiniWeb = std::make_unique<CMiniWebBrowserDlg>(Handle(), PlayerSkin());
+    m_pMiniWeb->setWindowTitle(QString::fromUtf8(kLibraryTitle));
 }
 
-bool CMainFrame::CreateLyric() {
-    try {
-        LyricWindowSetup setup;
-        setup.skinFolder = PlayerSkin();
-        setup.messages = this;
-        m_pLyricDlg = std::make_unique<CLyricDlg>(std::move(setup));
-        m_pLyricDlg->setWindowTitle(QString::fromUtf8(kLyricTitle));
-        return true;
-    } catch (const std::exception& error) {
-        Trace("CreateLyric===%s", error.what());
-        return false;
-    }
+void CMainFrame::CreateLyric() {
+    LyricWindowSetup setup;
+    setup.skinFolder = PlayerSkin();
+    setup.messages = this;
+    m_pLyricDlg = std::make_unique<CLyricDlg>(std::move(setup));
+    m_pLyricDlg->setWindowTitle(QString::fromUtf8(kLyricTitle));
 }
 
 std::string CMainFrame::PlayerSkin() const { return m_pPlayDlg ? m_pPlayDlg->Looks().Skin() : std::string(); }
@@ -288,6 +274,10 @@ void CMainFrame::EnableOwnedWindows(bool enable) {
                                      static_cast<ICompanionWindow*>(m_pLyricDlg.get())}) {
         if (window) window->EnableWindow(enable);
     }
+}
+
+void CMainFrame::EnablePlayerOffline() {
+    if (m_pPlayDlg) m_pPlayDlg->setEnabled(true);
 }
 
 void CMainFrame::ShowOfflineMessage() { ShowMessageWindow(MessageOwner(), Cp936(kOfflineText)); }

@@ -6,7 +6,6 @@
 // orderly close, the system-menu close, songs and pages chosen in the
 // windows, the tray's commands). The player reaches it as IPlayerFrame.
 
-#include "albums/ListManage.h"
 #include "app/LibSongs.h"
 #include "common/WindowChannel.h"
 #include "common/WindowMessage.h"
@@ -21,6 +20,7 @@
 #include <memory>
 #include <string>
 
+class CListManage;
 class CLyricDlg;
 class CMediaEngine;
 class CMiniWebBrowserDlg;
@@ -78,7 +78,8 @@ public:
     void SetBoxPresenter(BoxPresenter presenter) { m_messageBox = std::move(presenter); }
     void SetTipPresenter(TipPresenter presenter) { m_tip = std::move(presenter); }
     void SetTrayHost(std::unique_ptr<ITrayIconHost> host);
-    void SetPanelOptions(St_PanelOptions options) { m_panelOptions = options; }
+    // Without page panes the panel needs no web engine (tests).
+    void SetPanelPagePane(bool pagePane) { m_bPanelPagePane = pagePane; }
     void SetSongInfoFetch(CLibSongs::Fetch fetch) { m_songFetch = std::move(fetch); }
     void SetStartHooks(St_StartHooks hooks) { m_startHooks = std::move(hooks); }
 
@@ -108,6 +109,9 @@ public:
     void StopPlayback();
     // Locks or unlocks the four windows.
     void EnableOwnedWindows(bool enable);
+    // Offline, the player stays usable (its menu, the tray, the close)
+    // while the windows beside it stay locked.
+    void EnablePlayerOffline();
     // The offline notice, over the panel when it shows, else the player.
     void ShowOfflineMessage();
     // The pages of the panel's pane and of the library pane, loaded afresh.
@@ -138,9 +142,9 @@ private:
     bool OnCreate();
     void CreateNotifier();
     bool CreatePlayer();
-    bool CreatePanel();
-    bool CreateMiniWeb();
-    bool CreateLyric();
+    void CreatePanel();
+    void CreateMiniWeb();
+    void CreateLyric();
     void RegisterHandlers();
     void RegisterCommands();
     void PresentTip(QWidget* owner, const St_Tip& tip);
@@ -175,7 +179,7 @@ private:
     CreateEngine m_createEngine;
     BoxPresenter m_messageBox;
     TipPresenter m_tip;
-    St_PanelOptions m_panelOptions;
+    bool m_bPanelPagePane = true;
     CLibSongs::Fetch m_songFetch;
     St_StartHooks m_startHooks;
     CWindowChannel m_channel;

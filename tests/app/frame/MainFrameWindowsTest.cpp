@@ -5,6 +5,7 @@
 // media engine, the notification area, the message box and the tip are
 // stand-ins; the system browser is a recorder.
 
+#include "albums/ListManage.h"
 #include "albums/PanelIds.h"
 #include "app/MainFrame.h"
 #include "common/MessageIds.h"
@@ -65,7 +66,7 @@ protected:
         tray = host.get();
         frame->SetTrayHost(std::move(host));
         // No page pane in the panel: the library pane is the only page here.
-        frame->SetPanelOptions(St_PanelOptions{false});
+        frame->SetPanelPagePane(false);
         ASSERT_TRUE(frame->Create());
     }
     void TearDown() override {
