@@ -4,6 +4,7 @@
 #include "common/Text.h"
 #include "common/Trace.h"
 #include "service/ServiceHosts.h"
+#include "skin/SkinChoice.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ bool CNetworkWatch::IsTimerActive(int timer) const {
 }
 
 int CNetworkWatch::TrayIconFor(const std::string& skinFolder, bool online) {
-    const bool skin2 = skinFolder.find("Skin2") != std::string::npos;
+    const bool skin2 = IsClassicFamily(skinFolder);
     if (online) return skin2 ? kIconOnlineSkin2 : kIconOnline;
     return skin2 ? kIconOfflineSkin2 : kIconOffline;
 }

@@ -21,7 +21,7 @@ namespace {
 // Records what the watch asks of the frame, in order.
 class RecordingFrame : public INetworkWatchHost {
 public:
-    std::string skinFolder = "/program/Skin2";
+    std::string skinFolder = "Skin2";
     bool tipShown = false;
     // Runs inside ShowMessage, where the real frame waits in a modal loop.
     std::function<void()> duringMessage;
@@ -127,7 +127,7 @@ TEST_F(NetworkWatchTest, OnlineStartLoadsBothPagesAfterTheFirstCheck) {
 }
 
 TEST_F(NetworkWatchTest, GoingOfflineStopsAndLocksComingBackUnlocksAndReloads) {
-    for (const char* skin : {"/program/Skin2", "/program/Skin"}) {
+    for (const char* skin : {"Skin2", "Skin"}) {
         SCOPED_TRACE(skin);
         const bool skin2 = std::string(skin).ends_with("Skin2");
         m_frame.skinFolder = skin;
