@@ -145,8 +145,12 @@ public:
     std::string TakeLabelEditText() override { return m_treeItems.TakeLabelEditText(); }
     CSongList SelectedSongs() const override { return m_logic.SelectedSongs(); }
 
-    // Loads the advertisement page into the page pane (again).
-    void ShowAdvert();
+    // Loads a page into the page pane (made first if need be).
+    void NavigatePane(const std::string& address);
+
+signals:
+    // The page pane has loaded its page.
+    void pagePaneLoaded();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -208,6 +212,7 @@ private:
     void FollowScroll();
     void OnScrollBarMoved();
     void CreatePagePane();
+    void ShowAdvert();
 
     IPlayerFrame& m_frame;
     CMessageHandle m_frameTarget;

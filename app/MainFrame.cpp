@@ -6,6 +6,7 @@
 #include "albums/PanelIds.h"
 #include "albums/PanelPlayer.h"
 #include "app/MessageWindowStyle.h"
+#include "app/StartupUpdate.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
 #include "common/Trace.h"
@@ -87,6 +88,7 @@ CMainFrame::CMainFrame(EndProcess endProcess)
     setPalette(palette);
     setAutoFillBackground(true);
     m_tip = [this](QWidget* owner, const St_Tip& tip) { PresentTip(owner, tip); };
+    m_updateCheck = [] { return CStartupUpdate().Run() != CStartupUpdate::Outcome::Quit; };
     RegisterHandlers();
     RegisterCommands();
 }
@@ -94,7 +96,9 @@ CMainFrame::CMainFrame(EndProcess endProcess)
 CMainFrame::~CMainFrame() {
     TRACE_SCOPE("~CMainFrame...");
     m_channel.Close();
-    // Songs still coming from the service find nobody to take them.
+    // Nothing watches or reloads the windows any more, and songs still
+    // coming from the service find nobody to take them.
+    m_pNetworkWatch.reset();
     m_pLibSongs.reset();
     // The panel plays through the player, and every window reaches the
     // others through the frame: the player goes after the windows beside
@@ -147,8 +151,8 @@ bool CMainFrame::Create() {
 bool CMainFrame::OnCreate() {
     TRACE_SCOPE("OnCreate MainFrame...");
     // The socket library needs no start here. The update check comes before
-    // any window; when it ends the start, nothing is made.
-    if (m_startHooks.beforeWindows && !m_startHooks.beforeWindows(*this)) return false;
+    // any window, within its bound; when it ends the start, nothing is made.
+    if (m_updateCheck && !m_updateCheck()) return false;
 
     CreateNotifier();
     // The desktops this build runs on always show window contents while
@@ -165,7 +169,12 @@ bool CMainFrame::OnCreate() {
     m_pPlayDlg->show();
     m_pListManage->ShowWindow(true);
 
-    if (m_startHooks.afterWindows) m_startHooks.afterWindows(*this);
+    // The offline start, then the watch every 3000 ms; its first check
+    // online loads the two service pages.
+    m_pNetworkWatch = m_networkState ? std::make_unique<CNetworkWatch>(*this, m_networkState)
+                                     : std::make_unique<CNetworkWatch>(*this);
+    connect(m_pListManage.get(), &CListManage::pagePaneLoaded, this, [this] { m_pNetworkWatch->OnPanelPageLoaded(); });
+    m_pNetworkWatch->Start();
     return true;
 }
 
@@ -201,7 +210,7 @@ void CMainFrame::CreatePanel() {
     CPlayMainDlg* player = m_pPlayDlg.get();
     m_pPanelPlayer = std::make_unique<CPanelPlayer>(player->Controller(), [player] { player->OnPlayModeChanged(); });
     m_pListManage =
-        std::make_unique<CListManage>(*this, Handle(), *m_pPanelPlayer, PlayerSkin(), nullptr,
+        std::make_unique<CListManage>(*this, Handle(), *m_pPanelPlayer, PlayerSkinFolder(), nullptr,
                                                   St_PanelOptions{m_bPanelPagePane});
     m_pListManage->setWindowTitle(QString::fromUtf8(CListManage::kWindowTitle));
 }
@@ -209,19 +218,19 @@ void CMainFrame::CreatePanel() {
 void CMainFrame::CreateMiniWeb() {
     // Its page view, and with it the web engine, is made when it is first
     // shown; pages asked for before wait for it.
-    m_pMiniWeb = std::make_unique<CMiniWebBrowserDlg>(Handle(), PlayerSkin());
+    m_pMiniWeb = std::make_unique<CMiniWebBrowserDlg>(Handle(), PlayerSkinFolder());
     m_pMiniWeb->setWindowTitle(QString::fromUtf8(kLibraryTitle));
 }
 
 void CMainFrame::CreateLyric() {
     LyricWindowSetup setup;
-    setup.skinFolder = PlayerSkin();
+    setup.skinFolder = PlayerSkinFolder();
     setup.messages = this;
     m_pLyricDlg = std::make_unique<CLyricDlg>(std::move(setup));
     m_pLyricDlg->setWindowTitle(QString::fromUtf8(kLyricTitle));
 }
 
-std::string CMainFrame::PlayerSkin() const { return m_pPlayDlg ? m_pPlayDlg->Looks().Skin() : std::string(); }
+std::string CMainFrame::PlayerSkinFolder() const { return m_pPlayDlg ? m_pPlayDlg->Looks().Skin() : std::string(); }
 
 IPanelWindow* CMainFrame::Panel() { return m_pListManage.get(); }
 
@@ -251,7 +260,7 @@ int CMainFrame::ShowMessageWindow(QWidget* owner, const std::string& text, unsig
 
 void CMainFrame::PresentTip(QWidget* owner, const St_Tip& tip) {
     CAddTipDlg dialog(owner);
-    dialog.SetSkinFolder(PlayerSkin());
+    dialog.SetSkinFolder(PlayerSkinFolder());
     dialog.SetText(tip.text);
     if (tip.delayMs > 0) dialog.m_nDelay = tip.delayMs;
     if (tip.counts) {
@@ -276,11 +285,7 @@ void CMainFrame::EnableOwnedWindows(bool enable) {
     }
 }
 
-void CMainFrame::EnablePlayerOffline() {
-    if (m_pPlayDlg) m_pPlayDlg->setEnabled(true);
-}
-
-void CMainFrame::ShowOfflineMessage() { ShowMessageWindow(MessageOwner(), Cp936(kOfflineText)); }
+void CMainFrame::ShowMessage(const std::string& text) { ShowMessageWindow(MessageOwner(), text); }
 
 // ------------------------------------------------------------------ what the network watch uses
 
@@ -289,20 +294,29 @@ void CMainFrame::SetTrayIcon(int iconResource) {
 }
 
 void CMainFrame::ShowTrayBalloon(const std::string& text, int seconds) {
-    if (!m_pTrayIcon) return;
-    m_pTrayIcon->ShowBalloonTip(text, kTrayTip, NIIF_INFO_ICON, static_cast<unsigned>(seconds) * 1000u);
+    if (m_pTrayIcon) m_pTrayIcon->ShowBalloonTip(text, kTrayTip, NIIF_INFO_ICON, static_cast<unsigned>(seconds) * 1000u);
 }
 
 void CMainFrame::StopPlayback() {
     if (m_pPlayDlg) m_pPlayDlg->OnCommand(ID_STOP);
 }
 
-void CMainFrame::ReloadPanelPage() {
-    if (m_pListManage) m_pListManage->ShowAdvert();
+void CMainFrame::EnablePlayerControls() {
+    if (m_pPlayDlg) m_pPlayDlg->setEnabled(true);
 }
 
-void CMainFrame::ReloadLibraryPage() {
-    if (m_pMiniWeb) m_pMiniWeb->ShowStartPage();
+void CMainFrame::ShowPlayerOffline() {
+    // The player has no controls of its own that need the network: it is
+    // only made usable again.
+    if (m_pPlayDlg) m_pPlayDlg->setEnabled(true);
+}
+
+void CMainFrame::NavigatePanelPage(const std::string& address) {
+    if (m_pListManage) m_pListManage->NavigatePane(address);
+}
+
+void CMainFrame::NavigateLibraryPage(const std::string& address) {
+    if (m_pMiniWeb) m_pMiniWeb->ShowAddress(address);
 }
 
 // ------------------------------------------------------------------ the windows' requests
@@ -413,7 +427,7 @@ void CMainFrame::BringToForeground() { activateWindow(); }
 
 CTrayMenuState CMainFrame::MenuState() const {
     CTrayMenuState state;
-    state.networkAvailable = m_bOnline != 0;
+    state.networkAvailable = !m_pNetworkWatch || m_pNetworkWatch->IsOnline();
     state.lyricVisible = m_pLyricDlg && m_pLyricDlg->IsShown();
     state.libraryVisible = m_pMiniWeb && m_pMiniWeb->IsShown();
     state.playMode = m_pListManage ? m_pListManage->PlayMode() : -1;

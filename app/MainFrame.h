@@ -7,6 +7,7 @@
 // windows, the tray's commands). The player reaches it as IPlayerFrame.
 
 #include "app/LibSongs.h"
+#include "app/NetworkWatch.h"
 #include "common/WindowChannel.h"
 #include "common/WindowMessage.h"
 #include "notify/TrayIconHost.h"
@@ -32,6 +33,7 @@ class CXTTrayIcon;
 class CMainFrame : public QWidget,
                    public CMessageTarget,
                    public IPlayerFrame,
+                   public INetworkWatchHost,
                    private ITrayIconOwner,
                    private ILibSongPanel {
 public:
@@ -53,19 +55,13 @@ public:
         int dropped = 0;
     };
     using TipPresenter = std::function<void(QWidget* owner, const St_Tip& tip)>;
-    // The start-up's hooks: the update check before the windows (false ends
-    // the start) and the network watch after them.
-    struct St_StartHooks {
-        std::function<bool(CMainFrame&)> beforeWindows;
-        std::function<void(CMainFrame&)> afterWindows;
-    };
+    // The update check at start, before any window; false ends the start.
+    using UpdateCheck = std::function<bool()>;
 
     // The titles the frame gives its windows.
     static constexpr const char* kLibraryTitle = "Tonvik音乐--乐库";
     static constexpr const char* kLyricTitle = "Tonvik音乐--歌词";
     static constexpr const char* kTrayTip = "Tonvik Player";
-    static constexpr const char* kOfflineText = "网络连接异常，请联网后使用本软件";
-    static constexpr const char* kOfflineBalloon = "软件处于断网状态！";
     static constexpr const char* kAlbumEditPath = "/shequ/manage/edituseralbum.php?id=";
 
     explicit CMainFrame(EndProcess endProcess);
@@ -81,7 +77,9 @@ public:
     // Without page panes the panel needs no web engine (tests).
     void SetPanelPagePane(bool pagePane) { m_bPanelPagePane = pagePane; }
     void SetSongInfoFetch(CLibSongs::Fetch fetch) { m_songFetch = std::move(fetch); }
-    void SetStartHooks(St_StartHooks hooks) { m_startHooks = std::move(hooks); }
+    void SetUpdateCheck(UpdateCheck check) { m_updateCheck = std::move(check); }
+    // The network state the watch reads; empty: the system's interfaces.
+    void SetNetworkState(CNetworkWatch::NetworkState state) { m_networkState = std::move(state); }
 
     // Creates the frame: OnCreate, then the frame becomes findable by its
     // title. False when either failed (the program then ends).
@@ -95,33 +93,28 @@ public:
     CXTTrayIcon* TrayIcon() const { return m_pTrayIcon.get(); }
     CTaskbarNotifier* Notifier() const { return m_pNotifier.get(); }
     const CLibSongs* LibSongs() const { return m_pLibSongs.get(); }
-    bool TipShown() const { return m_bTipShown != 0; }
+    CNetworkWatch* NetworkWatch() const { return m_pNetworkWatch.get(); }
     bool DragFullWindows() const { return m_bDragFullWindows != 0; }
 
     // The system-menu close: ends the process at once with 0xFFFFFFFF.
     void OnSysClose();
 
-    // What the network watch does with the windows.
-    // The tray's picture (a program icon resource) and its balloon note.
-    void SetTrayIcon(int iconResource);
-    void ShowTrayBalloon(const std::string& text, int seconds);
-    // Stops playback as the stop button does.
-    void StopPlayback();
+    // INetworkWatchHost: what the network watch does with the windows.
+    std::string PlayerSkinFolder() const override;
+    void SetTrayIcon(int iconResource) override;
+    void ShowTrayBalloon(const std::string& text, int seconds) override;
+    void StopPlayback() override;
+    // The message over the panel when it shows, else over the player.
+    void ShowMessage(const std::string& text) override;
+    bool TipShown() const override { return m_bTipShown != 0; }
     // Locks or unlocks the four windows.
-    void EnableOwnedWindows(bool enable);
+    void EnableOwnedWindows(bool enable) override;
+    void EnablePlayerControls() override;
     // Offline, the player stays usable (its menu, the tray, the close)
     // while the windows beside it stay locked.
-    void EnablePlayerOffline();
-    // The offline notice, over the panel when it shows, else the player.
-    void ShowOfflineMessage();
-    // The pages of the panel's pane and of the library pane, loaded afresh.
-    void ReloadPanelPage();
-    void ReloadLibraryPage();
-    // The network state the watch saw last (the tray menu follows it).
-    void SetOnline(bool online) { m_bOnline = online ? 1 : 0; }
-    bool IsOnline() const { return m_bOnline != 0; }
-    // The player's full skin folder ("…/Skin2" or "…/Skin"); empty before it exists.
-    std::string PlayerSkin() const;
+    void ShowPlayerOffline() override;
+    void NavigatePanelPage(const std::string& address) override;
+    void NavigateLibraryPage(const std::string& address) override;
 
     // IPlayerFrame.
     IPanelWindow* Panel() override;
@@ -181,7 +174,8 @@ private:
     TipPresenter m_tip;
     bool m_bPanelPagePane = true;
     CLibSongs::Fetch m_songFetch;
-    St_StartHooks m_startHooks;
+    UpdateCheck m_updateCheck;
+    CNetworkWatch::NetworkState m_networkState;
     CWindowChannel m_channel;
 
     std::unique_ptr<CPlayMainDlg> m_pPlayDlg;
@@ -193,8 +187,8 @@ private:
     std::unique_ptr<CXTTrayIcon> m_pTrayIcon;
     std::unique_ptr<CTaskbarNotifier> m_pNotifier;
     std::unique_ptr<CLibSongs> m_pLibSongs;
+    std::unique_ptr<CNetworkWatch> m_pNetworkWatch;
 
-    int m_bOnline = 1;
     int m_bDragFullWindows = 1;
     int m_bTipShown = 0;
 };

@@ -45,9 +45,13 @@ protected:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settings.Path()));
         ASSERT_TRUE(standIn.Start()) << standIn.Error();
         ASSERT_TRUE(standin::PrepareProgramFolder(program.Path(), standIn.Host(), TONVIK_DATA_DIR));
+        // The tray's pictures.
+        std::filesystem::create_directory_symlink(std::filesystem::path(TONVIK_DATA_DIR) / "res", program / "res");
         SetupWellKnownPaths(program.Path());
 
         frame = std::make_unique<CMainFrame>([this](unsigned code) { exitCodes.push_back(code); });
+        frame->SetUpdateCheck([this] { return updateCheckPasses; });
+        frame->SetNetworkState([this] { return online; });
         frame->SetEngineFactory([this](std::string*) {
             auto made = std::make_unique<CScriptedEngine>();
             engine = made.get();
@@ -101,6 +105,8 @@ protected:
     std::vector<QString> boxes;
     std::vector<CMainFrame::St_Tip> tips;
     std::vector<bool> lockedWhileShown;
+    bool updateCheckPasses = true;
+    bool online = true;
     CScriptedEngine* engine = nullptr;
     FakeTrayHost* tray = nullptr;
     std::unique_ptr<CMainFrame> frame;
@@ -132,6 +138,7 @@ TEST_F(MainFrameWindowsTest, TheFrameMakesItsFourWindowsTheTrayIconAndTheNotifie
     EXPECT_TRUE(tray->present);
     EXPECT_EQ(tray->shown.tip, "Tonvik Player");
     EXPECT_EQ(tray->shown.id, 218u);
+    EXPECT_EQ(frame->TrayIcon()->IconResource(), 239);
     EXPECT_FALSE(frame->Notifier()->isVisible());
     EXPECT_EQ(frame->Notifier()->Owner(), frame.get());
     EXPECT_TRUE(traces.Has("OnCreate===Full window mode :1"));
@@ -259,4 +266,46 @@ TEST_F(MainFrameWindowsTest, AnAlbumsPageOpensSignedInInTheSystemBrowserOverATop
     EXPECT_EQ(opened, (std::vector<std::string>{expected}));
     EXPECT_TRUE(frame->Player()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(traces.Has("URl:" + expected));
+}
+
+TEST_F(MainFrameWindowsTest, GoingOfflineStopsLocksAndTellsAndComingBackUnlocks) {
+    CNetworkWatch& watch = *frame->NetworkWatch();
+    watch.OnTimer(CNetworkWatch::kWatchTimer);
+    engine->Report(3);  // playing
+    online = false;
+    watch.OnTimer(CNetworkWatch::kWatchTimer);
+    EXPECT_GE(engine->stops, 1);
+    ASSERT_EQ(tips.size(), 1u);
+    EXPECT_EQ(FromAnsi(tips[0].text), QStringLiteral("网络连接异常，请联网后使用本软件"));
+    EXPECT_EQ(lockedWhileShown, (std::vector<bool>{true}));
+    EXPECT_FALSE(frame->ListManage()->isEnabled());
+    EXPECT_FALSE(frame->MiniWeb()->isEnabled());
+    EXPECT_FALSE(frame->LyricDlg()->isEnabled());
+    EXPECT_TRUE(frame->Player()->isEnabled()) << "the player stays usable offline";
+    ASSERT_FALSE(tray->balloons.empty());
+    EXPECT_EQ(FromAnsi(tray->balloons.back().balloonText), QStringLiteral("软件处于断网状态！"));
+    EXPECT_EQ(tray->balloons.back().balloonTimeout, 10000u);
+    EXPECT_EQ(frame->TrayIcon()->IconResource(), CNetworkWatch::TrayIconFor(frame->PlayerSkinFolder(), false));
+
+    // Offline, the tray menu leaves out what needs the service.
+    frame->TrayIcon()->HandleNotification(218, WM_RBUTTONUP_MSG);
+    ASSERT_TRUE(tray->lastMenu.has_value());
+    EXPECT_EQ(tray->lastMenu->FindCommand(ID_LYRIC), nullptr);
+
+    online = true;
+    watch.OnTimer(CNetworkWatch::kWatchTimer);
+    EXPECT_TRUE(AllUnlocked());
+    EXPECT_EQ(frame->TrayIcon()->IconResource(), CNetworkWatch::TrayIconFor(frame->PlayerSkinFolder(), true));
+    EXPECT_TRUE(watch.IsTimerActive(CNetworkWatch::kLibraryTimer));
+    watch.OnTimer(CNetworkWatch::kLibraryTimer);
+    EXPECT_TRUE(traces.Has("Navigate miniweb."));
+}
+
+TEST_F(MainFrameWindowsTest, AnUpdateCheckThatEndsTheStartMakesNoWindow) {
+    CMainFrame second([](unsigned) {});
+    second.SetUpdateCheck([] { return false; });
+    EXPECT_FALSE(second.Create());
+    EXPECT_EQ(second.Player(), nullptr);
+    EXPECT_EQ(second.TrayIcon(), nullptr);
+    EXPECT_EQ(second.Notifier(), nullptr);
 }
