@@ -12,6 +12,7 @@
 #include "common/Trace.h"
 #include "lyrics/LyricDlg.h"
 #include "notify/NotifyIds.h"
+#include "playback/PlayerIds.h"
 #include "notify/TaskbarNotifier.h"
 #include "notify/TrayIcon.h"
 #include "notify/TrayIconSystemHost.h"
@@ -23,6 +24,7 @@
 #include "web/MiniWebBrowserDlg.h"
 
 #include <QCloseEvent>
+#include <QTimer>
 #include <QMessageBox>
 #include <QPalette>
 
@@ -96,6 +98,7 @@ CMainFrame::CMainFrame(EndProcess endProcess)
 CMainFrame::~CMainFrame() {
     TRACE_SCOPE("~CMainFrame...");
     m_channel.Close();
+    if (m_pPlayDlg) m_pPlayDlg->removeEventFilter(this);
     // Nothing watches or reloads the windows any more, and songs still
     // coming from the service find nobody to take them.
     m_pNetworkWatch.reset();
@@ -160,14 +163,39 @@ bool CMainFrame::OnCreate() {
     Trace("OnCreate===Full window mode :%d", m_bDragFullWindows);
 
     if (!CreatePlayer()) return false;
-    if (!Built("Failed to Create CListManageDlg.", [this] { CreatePanel(); })) return false;
-    if (!Built("Failed to Create CMusicLibDlg.", [this] { CreateMiniWeb(); })) return false;
-    if (!Built("Failed to Create CLyricDlg.", [this] { CreateLyric(); })) return false;
+    // The player comes first on the screen; the windows beside it, the
+    // watch and its first check follow right after its first picture.
+    m_pPlayDlg->installEventFilter(this);
+    m_pPlayDlg->show();
+    QTimer::singleShot(kCompanionsLatestMs, this, [this] {
+        if (!m_pListManage) Trace("OnCreate===No picture of the player yet; its windows come now.");
+        CreateCompanions();
+    });
+    return true;
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pPlayDlg.get() && event->type() == QEvent::Paint) {
+        m_pPlayDlg->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, [this] { CreateCompanions(); }, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CMainFrame::CreateCompanions() {
+    if (m_pListManage || !m_pPlayDlg) return;
+    m_pPlayDlg->removeEventFilter(this);
+    if (!Built("Failed to Create CListManageDlg.", [this] { CreatePanel(); }) ||
+        !Built("Failed to Create CMusicLibDlg.", [this] { CreateMiniWeb(); }) ||
+        !Built("Failed to Create CLyricDlg.", [this] { CreateLyric(); })) {
+        // As a failed creation of the frame: the program ends.
+        EndProcessWith(0);
+        return;
+    }
     m_pLibSongs = std::make_unique<CLibSongs>(static_cast<ILibSongPanel&>(*this), m_songFetch);
 
-    // Shown once the panel exists, the player docks it as it appears.
-    m_pPlayDlg->show();
-    m_pListManage->ShowWindow(true);
+    // The player shows its list: the panel appears docked under it.
+    m_pPlayDlg->OnCommand(IDC_LIST);
 
     // The offline start, then the watch every 3000 ms; its first check
     // online loads the two service pages.
@@ -175,7 +203,6 @@ bool CMainFrame::OnCreate() {
                                      : std::make_unique<CNetworkWatch>(*this);
     connect(m_pListManage.get(), &CListManage::pagePaneLoaded, this, [this] { m_pNetworkWatch->OnPanelPageLoaded(); });
     m_pNetworkWatch->Start();
-    return true;
 }
 
 void CMainFrame::CreateNotifier() {

@@ -82,8 +82,13 @@ public:
     void SetNetworkState(CNetworkWatch::NetworkState state) { m_networkState = std::move(state); }
 
     // Creates the frame: OnCreate, then the frame becomes findable by its
-    // title. False when either failed (the program then ends).
+    // title. False when either failed (the program then ends). The player
+    // exists then; the windows beside it follow its first picture (at the
+    // latest after kCompanionsLatestMs), see CompanionsReady.
     bool Create();
+    static constexpr int kCompanionsLatestMs = 500;
+    // The panel, the library pane and the lyric window exist.
+    bool CompanionsReady() const { return m_pLyricDlg != nullptr; }
 
     // The windows, once created.
     CPlayMainDlg* Player() const { return m_pPlayDlg.get(); }
@@ -129,10 +134,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
 private:
     bool OnCreate();
+    void CreateCompanions();
     void CreateNotifier();
     bool CreatePlayer();
     void CreatePanel();

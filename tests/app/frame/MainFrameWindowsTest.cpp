@@ -72,6 +72,7 @@ protected:
         // No page pane in the panel: the library pane is the only page here.
         frame->SetPanelPagePane(false);
         ASSERT_TRUE(frame->Create());
+        ASSERT_TRUE(QTest::qWaitFor([this] { return frame->CompanionsReady(); }, kWaitMs));
     }
     void TearDown() override {
         frame.reset();
