@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+class CDesktopControls;
 class CListManage;
 class CMediaEngine;
 class CPanelPlayer;
@@ -47,6 +48,7 @@ public:
     // The player window and the my-music panel, once created.
     CPlayMainDlg* Player() const { return m_pPlayDlg.get(); }
     CListManage* ListManage() const { return m_pPanel.get(); }
+    CDesktopControls* Desktop() const { return m_pDesktop.get(); }
 
     // The system-menu close: ends the process at once with 0xFFFFFFFF.
     void OnSysClose();
@@ -81,4 +83,5 @@ private:
     std::unique_ptr<CPlayMainDlg> m_pPlayDlg;
     std::unique_ptr<CPanelPlayer> m_pPanelPlayer;
     std::unique_ptr<CListManage> m_pPanel;
+    std::unique_ptr<CDesktopControls> m_pDesktop;  // media controls and song notes
 };

@@ -78,6 +78,7 @@ CTrayMenu LoadTrayMenu(int menuResource) {
                                 Command(ID_PLAYMODE_FIRST + 4, "列表循环")}),
         Command(ID_LIBRARY, "乐库"),
         Command(ID_LYRIC, "歌词"),
+        Command(ID_SONG_NOTICE, "歌曲通知"),
         Command(ID_MINIMIZE, "最小化"),
         Command(ID_EXIT, "退出"),
     };
@@ -98,4 +99,5 @@ void AdjustTrayMenu(CTrayMenu& menu, const CTrayMenuState& state) {
     for (int mode = 0; mode <= ID_PLAYMODE_LAST - ID_PLAYMODE_FIRST; ++mode)
         if (CTrayMenuItem* item = menu.FindCommand(ID_PLAYMODE_FIRST + mode)) item->checked = mode == state.playMode;
     if (CTrayMenuItem* mute = menu.FindCommand(ID_MUTE)) mute->checked = state.muted;
+    if (CTrayMenuItem* notice = menu.FindCommand(ID_SONG_NOTICE)) notice->checked = state.songNotice;
 }

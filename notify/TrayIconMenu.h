@@ -36,6 +36,7 @@ struct CTrayMenuState {
     bool libraryVisible = false;
     int playMode = -1;  // 0 to 4; anything else marks nothing
     bool muted = false;
+    bool songNotice = false;  // a note on the desktop when a song starts
 };
 
 // The menu of a menu resource; empty for an unknown resource.

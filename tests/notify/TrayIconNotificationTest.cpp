@@ -147,6 +147,16 @@ TEST(TrayIconMenuTest, UnknownMenuResourceIsEmpty) {
     const CTrayMenu menu = LoadTrayMenu(IDR_TRAY_MENU);
     EXPECT_EQ(menu.FindCommand(ID_PLAYMODE_FIRST + 1)->text, "单曲循环");
     EXPECT_EQ(menu.FindCommand(424242), nullptr);
+    // The song note's switch shows its state.
+    for (const bool on : {false, true}) {
+        CTrayMenu adjusted = LoadTrayMenu(IDR_TRAY_MENU);
+        CTrayMenuState state;
+        state.networkAvailable = true;
+        state.songNotice = on;
+        AdjustTrayMenu(adjusted, state);
+        ASSERT_NE(adjusted.FindCommand(ID_SONG_NOTICE), nullptr);
+        EXPECT_EQ(adjusted.FindCommand(ID_SONG_NOTICE)->checked, on);
+    }
 }
 
 TEST(TrayIconSystemHostTest, ActivationsBecomeMouseMessages) {
