@@ -75,7 +75,21 @@ bool CPlayerMediaPort::Command(int command) {
     return m_player.OnCommand(command);
 }
 
-void CPlayerMediaPort::PlayPause() { Command(IDC_PLAY_PAUSE); }
+void CPlayerMediaPort::PlayPause() {
+    CPlayController& controller = m_player.Controller();
+    const bool wasIdle = controller.State() == kStateStopped && !controller.LookupRunning();
+    if (!Command(IDC_PLAY_PAUSE) || !wasIdle) return;
+    // The play button starts the song chosen in the panel. With none chosen
+    // it does nothing; a play key of the desktop starts the play list.
+    if (controller.State() != kStateStopped || controller.LookupRunning()) return;
+    IPanelWindow* panel = m_frame.Panel();
+    CSongList* list = panel ? panel->ListOfKind(kListTemporary) : nullptr;
+    St_SongInfo first;
+    if (list == nullptr || !list->GetAt(0, first)) return;
+    Trace("MPRIS===Nothing chosen: the play list from its start.");
+    panel->SelectRow(kListTemporary, 0);
+    controller.Play(first, 0, kListTemporary, 0);
+}
 void CPlayerMediaPort::Stop() { Command(IDC_STOP); }
 void CPlayerMediaPort::Next() { Command(IDC_NEXT); }
 void CPlayerMediaPort::Previous() { Command(IDC_PREVIOUS); }
@@ -85,8 +99,12 @@ void CPlayerMediaPort::SetVolume(double volume) {
     if (m_player.isEnabled()) m_player.SetVolume(static_cast<int>(std::lround(volume * kVolumeMax)));
 }
 
-void CPlayerMediaPort::SeekTo(std::int64_t positionUs) {
-    if (m_player.isEnabled()) m_player.SeekTo(static_cast<int>(positionUs / 1000000));
+std::int64_t CPlayerMediaPort::SeekTo(std::int64_t positionUs) {
+    if (!m_player.isEnabled()) return PositionUs();
+    // The position slider moves by whole seconds.
+    const int seconds = static_cast<int>(positionUs / 1000000);
+    m_player.SeekTo(seconds);
+    return std::int64_t{seconds} * 1000000;
 }
 
 void CPlayerMediaPort::Raise() { SendMessage(m_frameHandle, WM_FRAME_ACTIVATE); }

@@ -33,7 +33,7 @@ public:
     void Next() override;
     void Previous() override;
     void SetVolume(double volume) override;
-    void SeekTo(std::int64_t positionUs) override;
+    std::int64_t SeekTo(std::int64_t positionUs) override;
     void SetPlayMode(int mode) override;
     void Raise() override;
     void Quit() override;

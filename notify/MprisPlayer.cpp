@@ -112,7 +112,7 @@ QVariantMap CMprisPlayer::Properties(const QString& interface) const {
         properties.insert(QStringLiteral("CanRaise"), true);
         properties.insert(QStringLiteral("HasTrackList"), false);
         properties.insert(QStringLiteral("Identity"), QStringLiteral("TonvikMusic"));
-        properties.insert(QStringLiteral("DesktopEntry"), QStringLiteral("tonvikmusic"));
+        properties.insert(QStringLiteral("DesktopEntry"), QStringLiteral("com.velora.TonvikMusic"));
         properties.insert(QStringLiteral("SupportedUriSchemes"), QStringList());
         properties.insert(QStringLiteral("SupportedMimeTypes"), QStringList());
     } else if (interface == QLatin1String(kPlayerInterface)) {
@@ -245,8 +245,7 @@ void CMprisPlayer::Seek(qint64 offsetUs) {
         m_port.Next();
         return;
     }
-    m_port.SeekTo(std::max<std::int64_t>(0, from + offsetUs));
-    SignalSeeked();
+    SignalSeeked(m_port.SeekTo(std::max<std::int64_t>(0, from + offsetUs)));
 }
 
 void CMprisPlayer::SetPosition(const QString& trackPath, qint64 positionUs) {
@@ -256,15 +255,16 @@ void CMprisPlayer::SetPosition(const QString& trackPath, qint64 positionUs) {
     // song is no place.
     if (trackPath != TrackPath(track.id)) return;
     if (positionUs < 0 || positionUs > track.lengthUs) return;
-    m_port.SeekTo(positionUs);
-    SignalSeeked();
+    SignalSeeked(m_port.SeekTo(positionUs));
 }
 
-void CMprisPlayer::SignalSeeked() {
+// The place is the one the player went to: a position read at once may
+// still be the old one while the engine moves.
+void CMprisPlayer::SignalSeeked(std::int64_t positionUs) {
     if (!m_signals) return;
     QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath), QString::fromLatin1(kPlayerInterface),
                                                      QStringLiteral("Seeked"));
-    signal << static_cast<qlonglong>(m_port.PositionUs());
+    signal << static_cast<qlonglong>(positionUs);
     m_signals(signal);
 }
 

@@ -72,7 +72,7 @@ private:
     QVariantMap Metadata() const;
     QString PlaybackStatus() const;
     bool CanSeek() const;
-    void SignalSeeked();
+    void SignalSeeked(std::int64_t positionUs);
 
     IMprisPort& m_port;
     SignalSink m_signals;

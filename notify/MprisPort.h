@@ -52,8 +52,9 @@ public:
     virtual void Previous() = 0;
     // 0.0 to 1.0, as the volume slider would set it.
     virtual void SetVolume(double volume) = 0;
-    // Moves in the current song, as the position slider would.
-    virtual void SeekTo(std::int64_t positionUs) = 0;
+    // Moves in the current song, as the position slider would; returns the
+    // place it went to.
+    virtual std::int64_t SeekTo(std::int64_t positionUs) = 0;
     virtual void SetPlayMode(int mode) = 0;
     // Shows, restores and raises the player.
     virtual void Raise() = 0;

@@ -41,7 +41,7 @@ bool CDesktopNotes::Show(const QString& title, const QString& text) {
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kServiceName),
                                                        QStringLiteral("/org/freedesktop/Notifications"),
                                                        QString::fromLatin1(kServiceName), QStringLiteral("Notify"));
-    call << QStringLiteral("TonvikMusic") << m_lastId << QStringLiteral("tonvikmusic") << title << text << QStringList()
+    call << QStringLiteral("TonvikMusic") << m_lastId << QStringLiteral("com.velora.TonvikMusic") << title << text << QStringList()
          << QVariantMap() << -1;
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {

@@ -92,6 +92,7 @@ void AdjustTrayMenu(CTrayMenu& menu, const CTrayMenuState& state) {
         menu.RemoveSubmenu(kPlayModeMenu);
         menu.RemoveCommand(ID_LIBRARY);
         menu.RemoveCommand(ID_LYRIC);
+        menu.RemoveCommand(ID_SONG_NOTICE);
         return;
     }
     if (CTrayMenuItem* lyric = menu.FindCommand(ID_LYRIC)) lyric->checked = state.lyricVisible;

@@ -43,5 +43,6 @@ struct CTrayMenuState {
 CTrayMenu LoadTrayMenu(int menuResource);
 
 // Marks the default item and the owner's states; without the network the
-// playing submenus and the items that need the service are removed.
+// playing submenus, the items that need the service and the song note's
+// switch are removed.
 void AdjustTrayMenu(CTrayMenu& menu, const CTrayMenuState& state);

@@ -43,9 +43,10 @@ public:
         volumes.push_back(value);
         volume = value;
     }
-    void SeekTo(std::int64_t at) override {
+    std::int64_t SeekTo(std::int64_t at) override {
         seeks.push_back(at);
         positionUs = at;
+        return at;
     }
     void SetPlayMode(int value) override { mode = value; }
     void Raise() override { commands.push_back("Raise"); }
@@ -131,7 +132,7 @@ TEST_F(MprisPlayerTest, RaiseAndQuitReachTheFrame) {
     const QVariantMap root = player.Properties(CMprisPlayer::kRootInterface);
     EXPECT_TRUE(root.value("CanQuit").toBool());
     EXPECT_TRUE(root.value("CanRaise").toBool());
-    EXPECT_EQ(root.value("DesktopEntry").toString(), "tonvikmusic");
+    EXPECT_EQ(root.value("DesktopEntry").toString(), "com.velora.TonvikMusic");
 }
 
 TEST_F(MprisPlayerTest, SeekFollowsTheRulesOfTheInterface) {

@@ -60,7 +60,7 @@ TEST_F(TrayIconNotificationTest, OnlineMenuShowsTheOwnersStates) {
     ASSERT_TRUE(host.lastMenu.has_value());
     const CTrayMenu& menu = *host.lastMenu;
     EXPECT_EQ(Texts(menu.items),
-              (std::vector<std::string>{"显示主界面", "播放控制", "播放模式", "乐库", "歌词", "最小化", "退出"}));
+              (std::vector<std::string>{"显示主界面", "播放控制", "播放模式", "乐库", "歌词", "歌曲通知", "最小化", "退出"}));
     EXPECT_TRUE(menu.FindCommand(ID_SHOW_MAIN)->isDefault);
     EXPECT_TRUE(Checked(menu, ID_LYRIC));
     EXPECT_FALSE(Checked(menu, ID_LIBRARY));
