@@ -65,15 +65,7 @@ export XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_l
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$XDG_DATA_HOME/Velora/TonvikMusic" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-awk 'BEGIN { RS = "---" } /id:/ && n < 2 {
-    id = name = singer = album = ""
-    split($0, lines, "\n")
-    for (i in lines) {
-      if (lines[i] ~ /^id: /) id = substr(lines[i], 5); if (lines[i] ~ /^name: /) name = substr(lines[i], 7)
-      if (lines[i] ~ /^singer: /) singer = substr(lines[i], 9); if (lines[i] ~ /^album: /) album = substr(lines[i], 8)
-    }
-    if (id != "") { printf "%s\t%s\t%s\t%s\t\r\n", id, name, singer, album; n++ }
-  }' "$catalogue" | iconv -f UTF-8 -t GBK >"$XDG_DATA_HOME/Velora/TonvikMusic/Playlist.xls"
+"$(dirname "$0")/../../../tools/scripts/playlist.sh" "$catalogue" 2 >"$XDG_DATA_HOME/Velora/TonvikMusic/Playlist.xls"
 first=$(awk '/^name: / { print substr($0, 7); exit }' "$catalogue")
 
 cat >"$work/session.sh" <<SESSION
