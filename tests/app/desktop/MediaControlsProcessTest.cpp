@@ -197,6 +197,10 @@ TEST_F(MediaControlsProcessTest, TheDesktopDrivesThePlayerAsItsButtonsDo) {
     EXPECT_FALSE(told.ValuesOf("Volume").empty());
     EXPECT_FALSE(told.ValuesOf("LoopStatus").empty());
 
+    // Raise: the player is shown as for a second start.
+    EXPECT_EQ(Gdbus("org.mpris.MediaPlayer2.Raise").exitCode, 0);
+    EXPECT_TRUE(WaitUntil([&] { return folder.TraceCount("OnActivatePlayer===Show the player.") == 1; }));
+
     // Quit: the orderly close, which saves the play list.
     std::filesystem::remove(folder.Path() / "Playlist.xls");
     EXPECT_EQ(Gdbus("org.mpris.MediaPlayer2.Quit").exitCode, 0);
