@@ -129,5 +129,3 @@ CDesktopControls::~CDesktopControls() = default;
 bool CDesktopControls::SongNoticeOn() const { return m_notice->IsOn(); }
 
 void CDesktopControls::ToggleSongNotice() { m_notice->SetOn(!m_notice->IsOn()); }
-
-bool CDesktopControls::MediaControlsStarted() const { return m_service->IsStarted(); }

@@ -60,8 +60,6 @@ public:
     bool SongNoticeOn() const;
     void ToggleSongNotice();
 
-    bool MediaControlsStarted() const;
-
 private:
     CPlayerMediaPort m_port;
     std::unique_ptr<CMprisService> m_service;

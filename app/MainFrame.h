@@ -48,7 +48,6 @@ public:
     // The player window and the my-music panel, once created.
     CPlayMainDlg* Player() const { return m_pPlayDlg.get(); }
     CListManage* ListManage() const { return m_pPanel.get(); }
-    CDesktopControls* Desktop() const { return m_pDesktop.get(); }
 
     // The system-menu close: ends the process at once with 0xFFFFFFFF.
     void OnSysClose();

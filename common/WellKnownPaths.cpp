@@ -1,5 +1,6 @@
 #include "common/WellKnownPaths.h"
 
+#include "common/System.h"
 #include "common/Text.h"
 #include "common/Trace.h"
 #include "platform/Paths.h"
@@ -29,12 +30,11 @@ St_WritableFolders ChooseWritableFolders(const std::filesystem::path& programFol
     if (tonvik::platform::IsWritableFolder(programFolder)) return {programFolder, programFolder, false};
     St_WritableFolders folders;
     folders.relocated = true;
-    folders.data = tonvik::platform::UserDataFolder() / kMakerFolder / kProgramFolderName;
+    folders.data = GetDataFolder(kProgramFolderName);
+    if (folders.data.empty()) folders.data = programFolder;  // its writes fail and are traced
     folders.config = tonvik::platform::UserConfigFolder() / kMakerFolder / kProgramFolderName;
-    for (const auto& folder : {folders.data, folders.config}) {
-        std::error_code ec;
-        std::filesystem::create_directories(folder, ec);
-    }
+    std::error_code ec;
+    std::filesystem::create_directories(folders.config, ec);
     return folders;
 }
 

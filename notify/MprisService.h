@@ -24,7 +24,6 @@ public:
     // Takes the bus name and registers the object; false (traced) when
     // there is no session bus or either step failed.
     bool Start();
-    bool IsStarted() const { return m_started; }
 
     CMprisPlayer& Player() { return m_player; }
 
