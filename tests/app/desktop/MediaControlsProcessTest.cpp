@@ -147,7 +147,8 @@ TEST_F(MediaControlsProcessTest, TheDesktopDrivesThePlayerAsItsButtonsDo) {
     ASSERT_TRUE(WaitUntil([&] { return !told.seeks.empty(); }));
     EXPECT_GE(told.seeks.back(), 6'000'000);
     EXPECT_LT(told.seeks.back(), 7'000'000);
-    EXPECT_GE(Property("Position").toLongLong(), 6'000'000);
+    // The engine moves on its own threads: the place shows once it got there.
+    EXPECT_TRUE(WaitUntil([&] { return Property("Position").toLongLong() >= 6'000'000; }));
 
     // Bad calls get their errors; a stale track is ignored; the player runs on.
     const ClientRun badSeek = Gdbus(kPlayer + ".Seek", {"'far'"});
