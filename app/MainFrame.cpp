@@ -5,11 +5,13 @@
 #include "albums/ListManage.h"
 #include "albums/PanelIds.h"
 #include "albums/PanelPlayer.h"
+#include "app/DesktopControls.h"
 #include "app/MessageWindowStyle.h"
 #include "app/StartupUpdate.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
 #include "common/Trace.h"
+#include "common/WellKnownPaths.h"
 #include "lyrics/LyricDlg.h"
 #include "notify/NotifyIds.h"
 #include "playback/PlayerIds.h"
@@ -102,6 +104,7 @@ CMainFrame::~CMainFrame() {
     // Nothing watches or reloads the windows any more, and songs still
     // coming from the service find nobody to take them.
     m_pNetworkWatch.reset();
+    m_pDesktop.reset();
     m_pLibSongs.reset();
     // The panel plays through the player, and every window reaches the
     // others through the frame: the player goes after the windows beside
@@ -193,6 +196,7 @@ void CMainFrame::CreateCompanions() {
         return;
     }
     m_pLibSongs = std::make_unique<CLibSongs>(static_cast<ILibSongPanel&>(*this), m_songFetch);
+    m_pDesktop = std::make_unique<CDesktopControls>(*m_pPlayDlg, *this, Handle(), g_strIniFile);
 
     // The player shows its list: the panel appears docked under it.
     m_pPlayDlg->OnCommand(IDC_LIST);

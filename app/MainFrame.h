@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 
+class CDesktopControls;
 class CListManage;
 class CLyricDlg;
 class CMediaEngine;
@@ -195,6 +196,7 @@ private:
     std::unique_ptr<CTaskbarNotifier> m_pNotifier;
     std::unique_ptr<CLibSongs> m_pLibSongs;
     std::unique_ptr<CNetworkWatch> m_pNetworkWatch;
+    std::unique_ptr<CDesktopControls> m_pDesktop;  // media controls and song notes
 
     int m_bDragFullWindows = 1;
     int m_bTipShown = 0;
