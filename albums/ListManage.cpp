@@ -710,15 +710,18 @@ void CListManage::CreatePagePane() {
     });
     m_pPane->setPage(m_pPanePage);
     // The engine's own drawing surface comes with the first page.
-    connect(m_pPanePage, &QWebEnginePage::loadFinished, m_pPane, [this] {
+    connect(m_pPanePage, &QWebEnginePage::loadFinished, m_pPane, [this](bool loaded) {
         if (QWidget* surface = m_pPane->focusProxy()) surface->setFocusPolicy(Qt::NoFocus);
+        if (loaded) emit pagePaneLoaded();
     });
     m_pPane->show();
 }
 
-void CListManage::ShowAdvert() {
+void CListManage::ShowAdvert() { NavigatePane(ServiceAddress(kAdvertPath)); }
+
+void CListManage::NavigatePane(const std::string& address) {
     CreatePagePane();
-    if (m_pPanePage) m_pPanePage->load(QUrl(FromAnsi(ServiceAddress(kAdvertPath))));
+    if (m_pPanePage) m_pPanePage->load(QUrl(FromAnsi(address)));
 }
 
 // ------------------------------------------------------------------ the window

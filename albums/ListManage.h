@@ -145,6 +145,13 @@ public:
     std::string TakeLabelEditText() override { return m_treeItems.TakeLabelEditText(); }
     CSongList SelectedSongs() const override { return m_logic.SelectedSongs(); }
 
+    // Loads a page into the page pane (made first if need be).
+    void NavigatePane(const std::string& address);
+
+signals:
+    // The page pane has loaded its page.
+    void pagePaneLoaded();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

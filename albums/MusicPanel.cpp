@@ -419,12 +419,14 @@ void CMusicPanel::AddLibrarySongs() {
     if (m_nPage != kPageRecommend) AddToPlayList(SongsAt(kListRecommend, m_view.SelectedRows(kListRecommend)));
 }
 
-void CMusicPanel::AddToPlayList(const CSongList& songs) {
+int CMusicPanel::AddToPlayList(const CSongList& songs) {
     Trace("AddSong Page %d SongNum %d...", static_cast<int>(kPagePlayList), songs.GetCount());
-    if (m_playList.Add(songs) <= 0) return;
+    const int added = m_playList.Add(songs);
+    if (added <= 0) return added;
     m_view.RefreshSongView(kListTemporary);
     m_view.SetCurrentRow(kListTemporary, m_playList.List().GetCount() - 1);
     if (m_nPage == kPageEmptyPlayList) ShowPage(kPagePlayList);
+    return added;
 }
 
 void CMusicPanel::OnDeleteSelected() {

@@ -73,6 +73,9 @@ public:
     void PlaySelectedSong();
     // "添加乐库歌曲": the selected recommendations into the play list.
     void AddLibrarySongs();
+    // Adds the songs not in the play list yet and shows the last one; the
+    // number added.
+    int AddToPlayList(const CSongList& songs);
     void SetPlayMode(int mode);
 
     // IPlayPanel
@@ -107,7 +110,6 @@ private:
     void PlayAlbumSong(const St_AlbumSelection& selection);
     void PlayAlbumOf(AlbumItem album);
     void OnAddToPlayList();
-    void AddToPlayList(const CSongList& songs);
     void OnSearch(int command);
     void OnMove(bool up);
     void OnSort(bool byName);

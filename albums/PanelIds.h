@@ -5,6 +5,7 @@
 
 #include "albums/AlbumPorts.h"
 #include "playback/PlayControllerPorts.h"
+#include "playback/PlayerIds.h"
 
 // The page shown while the recommendations load for the first time (a busy
 // picture instead of the view). The other pages are PanelPage.
@@ -69,8 +70,7 @@ inline constexpr int ID_MODE_FIRST = kCmdModeFirst;              // 32788 … 32
 inline constexpr int ID_MODE_LAST = kCmdModeFirst + kModeRepeatList;
 inline constexpr int ID_SAVE_TO_FIRST = 900;     // 900 + album index; the new album follows
 inline constexpr int ID_SAVE_TO_LAST = 1000;
-// The player's "添加乐库歌曲" and the tray's.
-inline constexpr int ID_ADD_LIBRARY_SONGS = 32866;
+// The tray's "添加乐库歌曲" (the player's is ID_ADD_LIBRARY_SONGS).
 inline constexpr int ID_TRAY_ADD_LIBRARY_SONGS = 32782;
 
 // Timers.

@@ -3,25 +3,48 @@
 #include "albums/AboutTonvik.h"
 #include "albums/AddTipDlg.h"
 #include "albums/ListManage.h"
+#include "albums/PanelIds.h"
 #include "albums/PanelPlayer.h"
 #include "app/DesktopControls.h"
 #include "app/MessageWindowStyle.h"
+#include "app/StartupUpdate.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
 #include "common/Trace.h"
 #include "common/WellKnownPaths.h"
+#include "lyrics/LyricDlg.h"
+#include "notify/NotifyIds.h"
+#include "playback/PlayerIds.h"
+#include "notify/TaskbarNotifier.h"
+#include "notify/TrayIcon.h"
+#include "notify/TrayIconSystemHost.h"
+#include "platform/Shell.h"
 #include "playback/PlayMainDlg.h"
 #include "playback/WMPPlayer4.h"
+#include "service/ServiceHosts.h"
+#include "skin/ProgramResources.h"
+#include "web/MiniWebBrowserDlg.h"
 
 #include <QCloseEvent>
+#include <QTimer>
 #include <QMessageBox>
 #include <QPalette>
+
+#include <exception>
 
 namespace {
 
 // Step 6's message when the player cannot be made (the program's own text).
 constexpr const char* kEngineFailure =
     "程序创建Windwos Media Player组件发生错误，请安装Windwos Media Player最新版本";
+
+// The commands the frame hands to the player's command table, so that the
+// tray menu and the player's buttons and menus take one path.
+constexpr int kPlayerCommands[] = {
+    ID_PLAY_PAUSE, ID_STOP, ID_PREVIOUS, ID_NEXT, ID_VOLUME_UP, ID_VOLUME_DOWN, ID_MUTE,
+    ID_PLAYMODE_FIRST, ID_PLAYMODE_FIRST + 1, ID_PLAYMODE_FIRST + 2, ID_PLAYMODE_FIRST + 3, ID_PLAYMODE_LAST,
+    ID_LIBRARY, ID_LYRIC, ID_EXIT,
+};
 
 std::unique_ptr<CMediaEngine> CreatePlaybackEngine(std::string* reason) {
     return CWMPPlayer4::Create({}, reason);
@@ -33,6 +56,23 @@ int ShowMessageBox(QWidget* owner, const QString& text, unsigned flags) {
                     withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, owner);
     return box.exec() == QMessageBox::Ok ? kIdOk : kIdCancel;
 }
+
+// Runs a window's construction; one that throws is traced with `failure`
+// and the reason, and fails the frame's creation.
+template <typename Make>
+bool Built(const char* failure, Make make) {
+    try {
+        make();
+        return true;
+    } catch (const std::exception& error) {
+        Trace("%s", failure);
+        Trace("OnCreate===%s", error.what());
+        return false;
+    }
+}
+
+// The notifier's text, plain and under the mouse.
+constexpr ColorRef kNotifierText = 0x000000;
 
 }  // namespace
 
@@ -51,20 +91,56 @@ CMainFrame::CMainFrame(EndProcess endProcess)
     palette.setColor(QPalette::Window, QColor(0x40, 0x40, 0x40));
     setPalette(palette);
     setAutoFillBackground(true);
-
-    SetMessageHandler(WM_FRAME_ACTIVATE, [this](WPARAM w, LPARAM l) { return OnActivatePlayer(w, l); });
-    SetMessageHandler(WM_FRAME_CLOSEAPP, [this](WPARAM w, LPARAM l) { return OnCloseWnd(w, l); });
-    SetMessageHandler(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) { return OnSysCommand(w, l); });
+    m_tip = [this](QWidget* owner, const St_Tip& tip) { PresentTip(owner, tip); };
+    m_updateCheck = [] { return CStartupUpdate().Run() != CStartupUpdate::Outcome::Quit; };
+    RegisterHandlers();
+    RegisterCommands();
 }
 
 CMainFrame::~CMainFrame() {
     TRACE_SCOPE("~CMainFrame...");
     m_channel.Close();
+    if (m_pPlayDlg) m_pPlayDlg->removeEventFilter(this);
+    // Nothing watches or reloads the windows any more, and songs still
+    // coming from the service find nobody to take them.
+    m_pNetworkWatch.reset();
     m_pDesktop.reset();
-    // The panel plays through the player: it goes first.
-    m_pPanel.reset();
+    m_pLibSongs.reset();
+    // The panel plays through the player, and every window reaches the
+    // others through the frame: the player goes after the windows beside
+    // it, the notifier and the tray last.
+    m_pListManage.reset();
     m_pPanelPlayer.reset();
+    m_pMiniWeb.reset();
+    m_pLyricDlg.reset();
     m_pPlayDlg.reset();
+    m_pNotifier.reset();
+    m_pTrayIcon.reset();
+    m_pTrayHost.reset();
+}
+
+void CMainFrame::SetTrayHost(std::unique_ptr<ITrayIconHost> host) { m_pTrayHost = std::move(host); }
+
+void CMainFrame::RegisterHandlers() {
+    SetMessageHandler(WM_FRAME_ACTIVATE, [this](WPARAM w, LPARAM l) { return OnActivatePlayer(w, l); });
+    SetMessageHandler(WM_FRAME_CLOSEAPP, [this](WPARAM w, LPARAM l) { return OnCloseWnd(w, l); });
+    SetMessageHandler(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) { return OnSysCommand(w, l); });
+    SetMessageHandler(WM_FRAME_LIBSONG, [this](WPARAM w, LPARAM l) { return OnLibSong(w, l); });
+    SetMessageHandler(WM_FRAME_SONGINFO, [this](WPARAM w, LPARAM l) { return OnSongInfo(w, l); });
+    SetMessageHandler(WM_FRAME_ALBUMINFO, [this](WPARAM w, LPARAM l) { return OnAlbumInfo(w, l); });
+}
+
+void CMainFrame::RegisterCommands() {
+    for (int command : kPlayerCommands) {
+        SetCommandHandler(command, [this, command] {
+            if (m_pPlayDlg) m_pPlayDlg->OnCommand(command);
+        });
+    }
+    SetCommandHandler(ID_SHOW_MAIN, [this] { OnShowMain(); });
+    SetCommandHandler(ID_MINIMIZE, [this] {
+        if (m_pPlayDlg) SendMessage(m_pPlayDlg.get(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    });
+    SetCommandHandler(ID_TRAY_ADD_LIBRARY_SONGS, [this] { OnAddLibrarySongs(); });
 }
 
 bool CMainFrame::Create() {
@@ -80,15 +156,71 @@ bool CMainFrame::Create() {
 
 bool CMainFrame::OnCreate() {
     TRACE_SCOPE("OnCreate MainFrame...");
-    // The socket library needs no start here; the browser and lyric
-    // windows, the update check and the network watch join in later.
+    // The socket library needs no start here. The update check comes before
+    // any window, within its bound; when it ends the start, nothing is made.
+    if (m_updateCheck && !m_updateCheck()) return false;
+
+    CreateNotifier();
+    // The desktops this build runs on always show window contents while
+    // dragging; there is no setting to read or give back.
+    Trace("OnCreate===Full window mode :%d", m_bDragFullWindows);
+
     if (!CreatePlayer()) return false;
-    CreatePanel();
-    m_pDesktop = std::make_unique<CDesktopControls>(*m_pPlayDlg, *this, Handle(), g_strIniFile);
-    // Shown once the panel exists, the player docks it as it appears.
+    // The player comes first on the screen; the windows beside it, the
+    // watch and its first check follow right after its first picture.
+    m_pPlayDlg->installEventFilter(this);
     m_pPlayDlg->show();
-    m_pPanel->ShowWindow(true);
+    QTimer::singleShot(kCompanionsLatestMs, this, [this] {
+        if (!m_pListManage) Trace("OnCreate===No picture of the player yet; its windows come now.");
+        CreateCompanions();
+    });
     return true;
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pPlayDlg.get() && event->type() == QEvent::Paint) {
+        m_pPlayDlg->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, [this] { CreateCompanions(); }, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CMainFrame::CreateCompanions() {
+    if (m_pListManage || !m_pPlayDlg) return;
+    m_pPlayDlg->removeEventFilter(this);
+    if (!Built("Failed to Create CListManageDlg.", [this] { CreatePanel(); }) ||
+        !Built("Failed to Create CMusicLibDlg.", [this] { CreateMiniWeb(); }) ||
+        !Built("Failed to Create CLyricDlg.", [this] { CreateLyric(); })) {
+        // As a failed creation of the frame: the program ends.
+        EndProcessWith(0);
+        return;
+    }
+    m_pLibSongs = std::make_unique<CLibSongs>(static_cast<ILibSongPanel&>(*this), m_songFetch);
+    m_pDesktop = std::make_unique<CDesktopControls>(*m_pPlayDlg, *this, Handle(), g_strIniFile);
+
+    // The player shows its list: the panel appears docked under it.
+    m_pPlayDlg->OnCommand(IDC_LIST);
+
+    // The offline start, then the watch every 3000 ms; its first check
+    // online loads the two service pages.
+    m_pNetworkWatch = m_networkState ? std::make_unique<CNetworkWatch>(*this, m_networkState)
+                                     : std::make_unique<CNetworkWatch>(*this);
+    connect(m_pListManage.get(), &CListManage::pagePaneLoaded, this, [this] { m_pNetworkWatch->OnPanelPageLoaded(); });
+    m_pNetworkWatch->Start();
+}
+
+void CMainFrame::CreateNotifier() {
+    m_pNotifier = std::make_unique<CTaskbarNotifier>();
+    m_pNotifier->Create(this);
+    m_pNotifier->SetSkin(IDB_NOTIFIER_SKIN, 0, 128, 128);
+    m_pNotifier->SetTextFont("SYSTEM", 90, 0, 4);
+    m_pNotifier->SetTextColor(kNotifierText, kNotifierText);
+
+    if (!m_pTrayHost) m_pTrayHost = std::make_unique<CTrayIconSystemHost>();
+    m_pTrayIcon = std::make_unique<CXTTrayIcon>(*m_pTrayHost);
+    // A tray that refuses the icon now gets it again later (the icon retries).
+    if (!m_pTrayIcon->CreateIcon(kTrayTip, this, kResTrayOnlineClassic, IDR_TRAY_MENU, ID_SHOW_MAIN, false))
+        Trace("OnCreate===The tray icon waits for the notification area.");
 }
 
 bool CMainFrame::CreatePlayer() {
@@ -108,11 +240,36 @@ bool CMainFrame::CreatePlayer() {
 void CMainFrame::CreatePanel() {
     CPlayMainDlg* player = m_pPlayDlg.get();
     m_pPanelPlayer = std::make_unique<CPanelPlayer>(player->Controller(), [player] { player->OnPlayModeChanged(); });
-    m_pPanel = std::make_unique<CListManage>(*this, Handle(), *m_pPanelPlayer, player->Looks().Skin());
-    m_pPanel->setWindowTitle(QString::fromUtf8(CListManage::kWindowTitle));
+    m_pListManage =
+        std::make_unique<CListManage>(*this, Handle(), *m_pPanelPlayer, PlayerSkinFolder(), nullptr,
+                                                  St_PanelOptions{m_bPanelPagePane});
+    m_pListManage->setWindowTitle(QString::fromUtf8(CListManage::kWindowTitle));
 }
 
-IPanelWindow* CMainFrame::Panel() { return m_pPanel.get(); }
+void CMainFrame::CreateMiniWeb() {
+    // Its page view, and with it the web engine, is made when it is first
+    // shown; pages asked for before wait for it.
+    m_pMiniWeb = std::make_unique<CMiniWebBrowserDlg>(Handle(), PlayerSkinFolder());
+    m_pMiniWeb->setWindowTitle(QString::fromUtf8(kLibraryTitle));
+}
+
+void CMainFrame::CreateLyric() {
+    LyricWindowSetup setup;
+    setup.skinFolder = PlayerSkinFolder();
+    setup.messages = this;
+    m_pLyricDlg = std::make_unique<CLyricDlg>(std::move(setup));
+    m_pLyricDlg->setWindowTitle(QString::fromUtf8(kLyricTitle));
+}
+
+std::string CMainFrame::PlayerSkinFolder() const { return m_pPlayDlg ? m_pPlayDlg->Looks().Skin() : std::string(); }
+
+IPanelWindow* CMainFrame::Panel() { return m_pListManage.get(); }
+
+IBrowserWindow* CMainFrame::Browser() { return m_pMiniWeb.get(); }
+
+ILyricWindow* CMainFrame::Lyric() { return m_pLyricDlg.get(); }
+
+// ------------------------------------------------------------------ messages to the user
 
 int CMainFrame::ShowMessageWindow(QWidget* owner, const std::string& text, unsigned flags) {
     TRACE_SCOPE("ShowMessageWindow...");
@@ -120,22 +277,80 @@ int CMainFrame::ShowMessageWindow(QWidget* owner, const std::string& text, unsig
     int answer = kIdOk;
     EnableOwnedWindows(false);
     if (style.tip) {
-        CAddTipDlg tip(owner);
-        tip.SetText(ToAnsi(style.text));
-        if (m_pPlayDlg) tip.SetSkinFolder(m_pPlayDlg->Looks().Skin());
-        if (style.tipDelayMs > 0) tip.m_nDelay = style.tipDelayMs;
-        tip.exec();
+        St_Tip tip;
+        tip.text = ToAnsi(style.text);
+        tip.delayMs = style.tipDelayMs;
+        m_tip(owner, tip);
     } else {
         answer = m_messageBox(owner, style.text, flags);
     }
     EnableOwnedWindows(true);
+    m_bTipShown = 1;
     return answer;
+}
+
+void CMainFrame::PresentTip(QWidget* owner, const St_Tip& tip) {
+    CAddTipDlg dialog(owner);
+    dialog.SetSkinFolder(PlayerSkinFolder());
+    dialog.SetText(tip.text);
+    if (tip.delayMs > 0) dialog.m_nDelay = tip.delayMs;
+    if (tip.counts) {
+        dialog.m_bCounts = 1;
+        dialog.m_nAdded = tip.added;
+        dialog.m_nDropped = tip.dropped;
+    }
+    dialog.exec();
+}
+
+QWidget* CMainFrame::MessageOwner() const {
+    if (m_pListManage && m_pListManage->IsShown()) return m_pListManage.get();
+    return m_pPlayDlg.get();
 }
 
 void CMainFrame::EnableOwnedWindows(bool enable) {
     if (m_pPlayDlg) m_pPlayDlg->setEnabled(enable);
-    if (m_pPanel) m_pPanel->EnableWindow(enable);
+    for (ICompanionWindow* window : {static_cast<ICompanionWindow*>(m_pListManage.get()),
+                                     static_cast<ICompanionWindow*>(m_pMiniWeb.get()),
+                                     static_cast<ICompanionWindow*>(m_pLyricDlg.get())}) {
+        if (window) window->EnableWindow(enable);
+    }
 }
+
+void CMainFrame::ShowMessage(const std::string& text) { ShowMessageWindow(MessageOwner(), text); }
+
+// ------------------------------------------------------------------ what the network watch uses
+
+void CMainFrame::SetTrayIcon(int iconResource) {
+    if (m_pTrayIcon) m_pTrayIcon->SetIconResource(iconResource);
+}
+
+void CMainFrame::ShowTrayBalloon(const std::string& text, int seconds) {
+    if (m_pTrayIcon) m_pTrayIcon->ShowBalloonTip(text, kTrayTip, NIIF_INFO_ICON, static_cast<unsigned>(seconds) * 1000u);
+}
+
+void CMainFrame::StopPlayback() {
+    if (m_pPlayDlg) m_pPlayDlg->OnCommand(ID_STOP);
+}
+
+void CMainFrame::EnablePlayerControls() {
+    if (m_pPlayDlg) m_pPlayDlg->setEnabled(true);
+}
+
+void CMainFrame::ShowPlayerOffline() {
+    // The player has no controls of its own that need the network: it is
+    // only made usable again.
+    if (m_pPlayDlg) m_pPlayDlg->setEnabled(true);
+}
+
+void CMainFrame::NavigatePanelPage(const std::string& address) {
+    if (m_pListManage) m_pListManage->NavigatePane(address);
+}
+
+void CMainFrame::NavigateLibraryPage(const std::string& address) {
+    if (m_pMiniWeb) m_pMiniWeb->ShowAddress(address);
+}
+
+// ------------------------------------------------------------------ the windows' requests
 
 void CMainFrame::SetTopMost(bool topMost) {
     if (m_pPlayDlg) m_pPlayDlg->SetStaysOnTop(topMost);
@@ -174,6 +389,46 @@ LRESULT CMainFrame::OnSysCommand(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+LRESULT CMainFrame::OnLibSong(WPARAM wParam, LPARAM lParam) {
+    // Only a text this program posted is read; anything else is no list.
+    const std::u16string* ids = MessageText(lParam);
+    if (ids == nullptr || !m_pLibSongs) {
+        Trace("OnLibSong===No song text.");
+        return 0;
+    }
+    m_pLibSongs->OnLibSong(wParam, *ids);
+    return 0;
+}
+
+LRESULT CMainFrame::OnSongInfo(WPARAM wParam, LPARAM) {
+    if (!m_pMiniWeb) return 0;
+    m_pMiniWeb->ShowPage("songinfo", std::to_string(wParam));
+    if (!m_pMiniWeb->IsShown()) m_pMiniWeb->ShowWindow(true);
+    m_pMiniWeb->BringToFront();
+    return 0;
+}
+
+LRESULT CMainFrame::OnAlbumInfo(WPARAM wParam, LPARAM) {
+    TRACE_SCOPE("OnAlbumInfo...");
+    const std::string user = m_pListManage ? m_pListManage->UserName() : std::string();
+    const std::string password = m_pListManage ? m_pListManage->Password() : std::string();
+    const std::string address =
+        SignInRedirectAddress(ReadServiceHosts(), user, password, kAlbumEditPath) + std::to_string(wParam);
+    if (m_pPlayDlg) SetTopMost(true);
+    Trace("URl:%s", address.c_str());
+    tonvik::platform::OpenUrl(address);
+    return 0;
+}
+
+void CMainFrame::OnShowMain() {
+    if (m_pPlayDlg) m_pPlayDlg->ShowAndRestore();
+}
+
+void CMainFrame::OnAddLibrarySongs() {
+    // Disabled while the panel shows its recommendations.
+    if (m_pListManage && !m_pListManage->ShowsRecommendations()) m_pListManage->AddLibrarySongs();
+}
+
 void CMainFrame::OnSysClose() {
     Trace("OnSysCommand==Terminate my life.");
     EndProcessWith(0xFFFFFFFFu);
@@ -189,4 +444,65 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     // The window system's close stands for the system menu's.
     event->ignore();
     OnSysClose();
+}
+
+void CMainFrame::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    // The frame is never seen: the focus belongs to the player.
+    if (m_pPlayDlg && m_pPlayDlg->isVisible()) m_pPlayDlg->activateWindow();
+}
+
+// ------------------------------------------------------------------ the tray
+
+void CMainFrame::BringToForeground() { activateWindow(); }
+
+CTrayMenuState CMainFrame::MenuState() const {
+    CTrayMenuState state;
+    state.networkAvailable = !m_pNetworkWatch || m_pNetworkWatch->IsOnline();
+    state.lyricVisible = m_pLyricDlg && m_pLyricDlg->IsShown();
+    state.libraryVisible = m_pMiniWeb && m_pMiniWeb->IsShown();
+    state.playMode = m_pListManage ? m_pListManage->PlayMode() : -1;
+    state.muted = m_pPlayDlg && m_pPlayDlg->Engine().get_mute();
+    return state;
+}
+
+// ------------------------------------------------------------------ songs chosen on pages
+
+int CMainFrame::ShownListKind() const {
+    return m_pListManage && m_pListManage->CurrentPage() == kPageAlbumTree ? kListAlbum : kListTemporary;
+}
+
+bool CMainFrame::AlbumWorkerFree() { return m_pListManage && m_pListManage->IsThreadUse(0, "OnLibSong"); }
+
+int CMainFrame::PlayListCount() const {
+    return m_pListManage ? m_pListManage->Logic().PlayList().List().GetCount() : 0;
+}
+
+int CMainFrame::AddToPlayList(const CSongList& songs) {
+    return m_pListManage ? m_pListManage->Logic().AddToPlayList(songs) : 0;
+}
+
+int CMainFrame::AddToAlbum(const CSongList& songs) {
+    return m_pListManage ? m_pListManage->Logic().Editor().AddSong(songs, kNoAlbumItem, false) : -1;
+}
+
+void CMainFrame::PlayFromPlayList(int index) {
+    if (!m_pListManage || !m_pPanelPlayer) return;
+    St_SongInfo song;
+    if (!m_pListManage->Logic().PlayList().List().GetAt(index, song)) return;
+    m_pPanelPlayer->Play(song, index, kListTemporary);
+}
+
+void CMainFrame::ShowTip(const std::string& text) {
+    St_Tip tip;
+    tip.text = text;
+    m_tip(MessageOwner(), tip);
+}
+
+void CMainFrame::ShowAddedTip(int added, int dropped) {
+    St_Tip tip;
+    tip.counts = true;
+    tip.added = added;
+    tip.dropped = dropped;
+    m_tip(MessageOwner(), tip);
 }

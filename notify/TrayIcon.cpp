@@ -129,13 +129,14 @@ bool CXTTrayIcon::SetTipText(const std::string& tip) {
     return ModifyIcon();
 }
 
-bool CXTTrayIcon::ShowBalloonTip(const std::string& text, const std::string& title, unsigned iconFlags) {
+bool CXTTrayIcon::ShowBalloonTip(const std::string& text, const std::string& title, unsigned iconFlags,
+                                 unsigned timeoutMs) {
     // Balloons need a system of the NT family; this one counts as such.
     if (!IsNtPlatform()) return false;
     m_nid.flags = NIF_INFO_FLAG;
     m_nid.balloonText = CutAnsiText(text, kTrayBalloonTextLimit);
     m_nid.balloonTitle = CutAnsiText(title, kTrayBalloonTitleLimit);
-    m_nid.balloonTimeout = kTrayBalloonTimeout;
+    m_nid.balloonTimeout = timeoutMs;
     m_nid.balloonFlags = iconFlags;
     const bool shown = ModifyIcon();
     // Later modifications must not repeat the note.

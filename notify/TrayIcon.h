@@ -7,6 +7,7 @@
 // so the icon behaves the same where the desktop has no tray.
 
 #include "common/WindowMessage.h"
+#include "notify/NotifyIds.h"
 #include "notify/TrayIconHost.h"
 
 #include <QIcon>
@@ -46,8 +47,9 @@ public:
     bool SetIconResource(int resource);
     bool SetIcon(const QIcon& icon);
     bool SetTipText(const std::string& tip);
-    // Balloon note; texts CP936, cut to 255 and 63 bytes.
-    bool ShowBalloonTip(const std::string& text, const std::string& title, unsigned iconFlags);
+    // Balloon note shown for `timeoutMs`; texts CP936, cut to 255 and 63 bytes.
+    bool ShowBalloonTip(const std::string& text, const std::string& title, unsigned iconFlags,
+                        unsigned timeoutMs = kTrayBalloonTimeout);
 
     bool HideIcon();
     bool RestoreIcon();

@@ -67,6 +67,8 @@ public:
     void ShowPage(std::string_view kind, std::string_view argument) { m_browser.ShowPage(kind, argument); }
     // The recommendation page, as after a reconnection.
     void ShowStartPage() { m_browser.ShowStartPage(); }
+    // Any address, shown once the page view exists.
+    void ShowAddress(const std::string& address) { Navigate(address); }
 
     // Makes the page view now if it does not exist yet.
     void CreatePageView();

@@ -30,6 +30,8 @@ protected:
     MainFrameTest() : m_frame([this](unsigned code) { m_exitCodes.push_back(code); }) {
         SetupWellKnownPaths(m_folder.Path());
         m_frame.SetEngineFactory([](std::string*) { return std::make_unique<CScriptedEngine>(); });
+        m_frame.SetUpdateCheck([] { return true; });
+        m_frame.SetNetworkState([] { return true; });
         m_frame.SetBoxPresenter([this](QWidget*, const QString& text, unsigned flags) {
             m_boxes.emplace_back(text, flags);
             return m_answer;

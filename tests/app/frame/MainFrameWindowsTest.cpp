@@ -1,0 +1,312 @@
+// The main frame with its four windows against a service stand-in: what it
+// makes and in which order it lets them go, the commands the tray and the
+// menus share, messages that lock every window, and the requests of the
+// windows (songs chosen on pages, a song's page, an album's page). The
+// media engine, the notification area, the message box and the tip are
+// stand-ins; the system browser is a recorder.
+
+#include "albums/ListManage.h"
+#include "albums/PanelIds.h"
+#include "app/MainFrame.h"
+#include "common/MessageIds.h"
+#include "common/Text.h"
+#include "common/Trace.h"
+#include "common/WellKnownPaths.h"
+#include "lyrics/LyricDlg.h"
+#include "notify/TaskbarNotifier.h"
+#include "platform/Network.h"
+#include "platform/Shell.h"
+#include "playback/PlayMainDlg.h"
+#include "notify/NotifyIds.h"
+#include "tests/app/startup/StartupTestSupport.h"
+#include "tests/notify/TrayIconTestSupport.h"
+#include "tests/playback/PlayFakes.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TraceCapture.h"
+#include "tools/standin/ProgramFolder.h"
+#include "tools/standin/StandIn.h"
+#include "web/MiniWebBrowserDlg.h"
+
+#include <QSettings>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+class MainFrameWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tonvik::platform::SetNetworkStateOverride(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(settings.Path()));
+        ASSERT_TRUE(standIn.Start()) << standIn.Error();
+        ASSERT_TRUE(standin::PrepareProgramFolder(program.Path(), standIn.Host(), TONVIK_DATA_DIR));
+        // The tray's pictures.
+        std::filesystem::create_directory_symlink(std::filesystem::path(TONVIK_DATA_DIR) / "res", program / "res");
+        SetupWellKnownPaths(program.Path());
+
+        frame = std::make_unique<CMainFrame>([this](unsigned code) { exitCodes.push_back(code); });
+        frame->SetUpdateCheck([this] { return updateCheckPasses; });
+        frame->SetNetworkState([this] { return online; });
+        frame->SetEngineFactory([this](std::string*) {
+            auto made = std::make_unique<CScriptedEngine>();
+            engine = made.get();
+            return made;
+        });
+        frame->SetBoxPresenter([this](QWidget*, const QString& text, unsigned) {
+            boxes.push_back(text);
+            lockedWhileShown.push_back(AllLocked());
+            return kIdOk;
+        });
+        frame->SetTipPresenter([this](QWidget*, const CMainFrame::St_Tip& tip) {
+            tips.push_back(tip);
+            lockedWhileShown.push_back(AllLocked());
+        });
+        auto host = std::make_unique<FakeTrayHost>();
+        tray = host.get();
+        frame->SetTrayHost(std::move(host));
+        // No page pane in the panel: the library pane is the only page here.
+        frame->SetPanelPagePane(false);
+        ASSERT_TRUE(frame->Create());
+        ASSERT_TRUE(QTest::qWaitFor([this] { return frame->CompanionsReady(); }, kWaitMs));
+    }
+    void TearDown() override {
+        frame.reset();
+        tonvik::platform::SetShellRecorder({});
+        tonvik::platform::SetNetworkStateOverride(std::nullopt);
+        standIn.Stop();
+    }
+
+    bool AllLocked() const {
+        return !frame->Player()->isEnabled() && !frame->ListManage()->isEnabled() && !frame->MiniWeb()->isEnabled() &&
+               !frame->LyricDlg()->isEnabled();
+    }
+    bool AllUnlocked() const {
+        return frame->Player()->isEnabled() && frame->ListManage()->isEnabled() && frame->MiniWeb()->isEnabled() &&
+               frame->LyricDlg()->isEnabled();
+    }
+    void Command(int command) { SendMessage(frame.get(), WM_COMMAND, static_cast<WPARAM>(command), 0); }
+    std::vector<std::string> PlayListIds() const {
+        std::vector<std::string> ids;
+        for (const St_SongInfo& song : frame->ListManage()->Logic().PlayList().List().Snapshot()) ids.push_back(song.id);
+        return ids;
+    }
+
+    IsolatedRuntime runtime;
+    TempDir state;
+    TempDir program;
+    TempDir settings;
+    standin::CStandIn standIn{standin::OptionsWithState(state.Path())};
+    TraceCapture traces;
+    std::vector<unsigned> exitCodes;
+    std::vector<QString> boxes;
+    std::vector<CMainFrame::St_Tip> tips;
+    std::vector<bool> lockedWhileShown;
+    bool updateCheckPasses = true;
+    bool online = true;
+    CScriptedEngine* engine = nullptr;
+    FakeTrayHost* tray = nullptr;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+}  // namespace
+
+TEST_F(MainFrameWindowsTest, TheFrameMakesItsFourWindowsTheTrayIconAndTheNotifier) {
+    ASSERT_NE(frame->Player(), nullptr);
+    ASSERT_NE(frame->ListManage(), nullptr);
+    ASSERT_NE(frame->MiniWeb(), nullptr);
+    ASSERT_NE(frame->LyricDlg(), nullptr);
+    EXPECT_EQ(frame->ListManage()->windowTitle(), QStringLiteral("Tonvik音乐--管理"));
+    EXPECT_EQ(frame->MiniWeb()->windowTitle(), QStringLiteral("Tonvik音乐--乐库"));
+    EXPECT_EQ(frame->LyricDlg()->windowTitle(), QStringLiteral("Tonvik音乐--歌词"));
+    EXPECT_EQ(frame->Browser(), static_cast<IBrowserWindow*>(frame->MiniWeb()));
+    EXPECT_EQ(frame->Lyric(), static_cast<ILyricWindow*>(frame->LyricDlg()));
+    EXPECT_EQ(frame->Panel(), static_cast<IPanelWindow*>(frame->ListManage()));
+
+    // The player shows with its panel; the library pane waits hidden, and
+    // its page view (the web engine) with it.
+    EXPECT_TRUE(frame->Player()->isVisible());
+    EXPECT_TRUE(frame->ListManage()->IsShown());
+    EXPECT_FALSE(frame->MiniWeb()->IsShown());
+    EXPECT_EQ(frame->MiniWeb()->PageView(), nullptr);
+    EXPECT_FALSE(frame->LyricDlg()->IsShown());
+    EXPECT_FALSE(frame->isVisible());
+
+    EXPECT_TRUE(tray->present);
+    EXPECT_EQ(tray->shown.tip, "Tonvik Player");
+    EXPECT_EQ(tray->shown.id, 218u);
+    EXPECT_EQ(frame->TrayIcon()->IconResource(), 239);
+    EXPECT_FALSE(frame->Notifier()->isVisible());
+    EXPECT_EQ(frame->Notifier()->Owner(), frame.get());
+    EXPECT_TRUE(traces.Has("OnCreate===Full window mode :1"));
+
+    // Going away: the panel, the library pane and the lyric window before
+    // the player.
+    traces.Clear();
+    frame.reset();
+    const std::vector<std::string> lines = traces.Lines();
+    const auto at = [&](const std::string& scope) {
+        return std::find(lines.begin(), lines.end(), scope + std::string(kTraceEnterSuffix)) - lines.begin();
+    };
+    EXPECT_LT(at("~CMainFrame..."), at("~CListManage..."));
+    EXPECT_LT(at("~CListManage..."), at("~CLyricDlg..."));
+    EXPECT_LT(at("~CLyricDlg..."), static_cast<long>(lines.size()));
+}
+
+TEST_F(MainFrameWindowsTest, TheTrayAndTheMenusShareThePlayersCommands) {
+    // The tray's left button gives the default command: the player shows.
+    frame->Player()->hide();
+    frame->TrayIcon()->HandleNotification(218, WM_LBUTTONDOWN_MSG);
+    EXPECT_TRUE(frame->Player()->isVisible());
+
+    Command(ID_LYRIC);
+    EXPECT_TRUE(frame->LyricDlg()->IsShown());
+    Command(ID_LYRIC);
+    EXPECT_FALSE(frame->LyricDlg()->IsShown());
+
+    const int volume = engine->get_volume();
+    Command(ID_VOLUME_UP);
+    EXPECT_GT(engine->get_volume(), volume);
+    Command(ID_VOLUME_DOWN);
+    EXPECT_EQ(engine->get_volume(), volume);
+    Command(ID_MUTE);
+    EXPECT_TRUE(engine->get_mute());
+
+    Command(ID_PLAYMODE_FIRST + 1);
+    EXPECT_EQ(frame->ListManage()->PlayMode(), 1);
+    Command(ID_PLAYMODE_LAST);
+    EXPECT_EQ(frame->ListManage()->PlayMode(), 4);
+
+    Command(ID_MINIMIZE);
+    EXPECT_TRUE(frame->Player()->isMinimized());
+    Command(ID_SHOW_MAIN);
+    EXPECT_FALSE(frame->Player()->isMinimized());
+    EXPECT_TRUE(frame->Player()->isVisible());
+
+    // The tray's menu knows what the windows show.
+    frame->TrayIcon()->HandleNotification(218, WM_RBUTTONUP_MSG);
+    ASSERT_TRUE(tray->lastMenu.has_value());
+    EXPECT_EQ(tray->lastMenuTarget, frame.get());
+    ASSERT_NE(tray->lastMenu->FindCommand(ID_MUTE), nullptr);
+    EXPECT_TRUE(tray->lastMenu->FindCommand(ID_MUTE)->checked);
+    EXPECT_TRUE(tray->lastMenu->FindCommand(ID_PLAYMODE_LAST)->checked);
+
+    // "退出" is the player's orderly close.
+    Command(ID_EXIT);
+    EXPECT_EQ(exitCodes, (std::vector<unsigned>{0}));
+}
+
+TEST_F(MainFrameWindowsTest, AMessageLocksAllFourWindowsWhileItShows) {
+    frame->ShowMessageWindow(frame->Player(), Cp936("缓存中...请稍候！"));
+    ASSERT_EQ(tips.size(), 1u);
+    EXPECT_EQ(FromAnsi(tips[0].text), QStringLiteral("   缓存中...请稍候！"));
+    frame->ShowMessageWindow(frame->Player(), Cp936("网络连接异常，请联网后使用本软件"));
+    ASSERT_EQ(tips.size(), 2u);
+    EXPECT_EQ(tips[1].delayMs, 8000);
+    frame->ShowMessageWindow(frame->ListManage(), Cp936("确定要注销吗？"), kMbOkCancel);
+    ASSERT_EQ(boxes.size(), 1u);
+
+    EXPECT_EQ(lockedWhileShown, (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(AllUnlocked());
+    EXPECT_TRUE(frame->TipShown());
+}
+
+TEST_F(MainFrameWindowsTest, SongsChosenOnAPageArePlayedOrAddedThroughThePlayList) {
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 1, u"20001_20002_"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !tips.empty(); }, kWaitMs));
+    EXPECT_EQ(PlayListIds(), (std::vector<std::string>{"20001", "20002"}));
+    EXPECT_EQ(FromAnsi(tips[0].text), QStringLiteral("歌曲已经添加到播放列表！"));
+    // The first of them plays: its stream address reaches the engine.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return !engine->urls.empty() && engine->urls.back().find("20001") != std::string::npos; }, kWaitMs));
+
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 0, u"20003_"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return tips.size() == 2; }, kWaitMs));
+    EXPECT_EQ(PlayListIds(), (std::vector<std::string>{"20001", "20002", "20003"}));
+    EXPECT_EQ(FromAnsi(tips[1].text), QStringLiteral("歌曲已经添加到播放列表！"));
+
+    // An lParam that is no text of this program is not read.
+    SendMessage(frame.get(), WM_FRAME_LIBSONG, 1, 0x1234);
+    EXPECT_TRUE(traces.Has("OnLibSong===No song text."));
+}
+
+TEST_F(MainFrameWindowsTest, ASongsPageShowsInTheLibraryPane) {
+    SendMessage(frame.get(), WM_FRAME_SONGINFO, 20001, 0);
+    EXPECT_TRUE(frame->MiniWeb()->IsShown());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return frame->MiniWeb()->Browser().CurrentUrl() == standIn.Url("/songhall/tonvik/songinfo.php?song_id=20001"); },
+        kWaitMs))
+        << frame->MiniWeb()->Browser().CurrentUrl();
+
+    // The tray's "乐库" hides it again.
+    Command(ID_LIBRARY);
+    EXPECT_FALSE(frame->MiniWeb()->IsShown());
+}
+
+TEST_F(MainFrameWindowsTest, AnAlbumsPageOpensSignedInInTheSystemBrowserOverATopMostPlayer) {
+    CListManage& panel = *frame->ListManage();
+    panel.Logic().OnCommand(ID_TAB_ALBUMS);
+    panel.SetUserNameText("tester");
+    panel.SetPasswordText("secret123");
+    panel.Logic().OnCommand(ID_SIGN_IN);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel.Logic().Page() == kPageAlbumTree; }, kWaitMs));
+
+    std::vector<std::string> opened;
+    tonvik::platform::SetShellRecorder([&](const tonvik::platform::ShellRequest& request) {
+        opened.push_back(request.target);
+        return true;
+    });
+    SendMessage(frame.get(), WM_FRAME_ALBUMINFO, 77, 0);
+    const std::string host = "http://" + standIn.Host();
+    const std::string expected = host + "/login.php?uid=tester&password=secret123&redirect_url=" + host +
+                                 "/shequ/manage/edituseralbum.php?id=77";
+    EXPECT_EQ(opened, (std::vector<std::string>{expected}));
+    EXPECT_TRUE(frame->Player()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(traces.Has("URl:" + expected));
+}
+
+TEST_F(MainFrameWindowsTest, GoingOfflineStopsLocksAndTellsAndComingBackUnlocks) {
+    CNetworkWatch& watch = *frame->NetworkWatch();
+    watch.OnTimer(CNetworkWatch::kWatchTimer);
+    engine->Report(3);  // playing
+    online = false;
+    watch.OnTimer(CNetworkWatch::kWatchTimer);
+    EXPECT_GE(engine->stops, 1);
+    ASSERT_EQ(tips.size(), 1u);
+    EXPECT_EQ(FromAnsi(tips[0].text), QStringLiteral("网络连接异常，请联网后使用本软件"));
+    EXPECT_EQ(lockedWhileShown, (std::vector<bool>{true}));
+    EXPECT_FALSE(frame->ListManage()->isEnabled());
+    EXPECT_FALSE(frame->MiniWeb()->isEnabled());
+    EXPECT_FALSE(frame->LyricDlg()->isEnabled());
+    EXPECT_TRUE(frame->Player()->isEnabled()) << "the player stays usable offline";
+    ASSERT_FALSE(tray->balloons.empty());
+    EXPECT_EQ(FromAnsi(tray->balloons.back().balloonText), QStringLiteral("软件处于断网状态！"));
+    EXPECT_EQ(tray->balloons.back().balloonTimeout, 10000u);
+    EXPECT_EQ(frame->TrayIcon()->IconResource(), CNetworkWatch::TrayIconFor(frame->PlayerSkinFolder(), false));
+
+    // Offline, the tray menu leaves out what needs the service.
+    frame->TrayIcon()->HandleNotification(218, WM_RBUTTONUP_MSG);
+    ASSERT_TRUE(tray->lastMenu.has_value());
+    EXPECT_EQ(tray->lastMenu->FindCommand(ID_LYRIC), nullptr);
+
+    online = true;
+    watch.OnTimer(CNetworkWatch::kWatchTimer);
+    EXPECT_TRUE(AllUnlocked());
+    EXPECT_EQ(frame->TrayIcon()->IconResource(), CNetworkWatch::TrayIconFor(frame->PlayerSkinFolder(), true));
+    EXPECT_TRUE(watch.IsTimerActive(CNetworkWatch::kLibraryTimer));
+    watch.OnTimer(CNetworkWatch::kLibraryTimer);
+    EXPECT_TRUE(traces.Has("Navigate miniweb."));
+}
+
+TEST_F(MainFrameWindowsTest, AnUpdateCheckThatEndsTheStartMakesNoWindow) {
+    CMainFrame second([](unsigned) {});
+    second.SetUpdateCheck([] { return false; });
+    EXPECT_FALSE(second.Create());
+    EXPECT_EQ(second.Player(), nullptr);
+    EXPECT_EQ(second.TrayIcon(), nullptr);
+    EXPECT_EQ(second.Notifier(), nullptr);
+}
