@@ -301,9 +301,13 @@ void Logout(GenericHTTPClient& client) {
 // ---- update check ----
 
 int CCheckXml::CheckUpdate(UpdateCheckResult& result) {
+    GenericHTTPClient client;
+    return CheckUpdate(result, client);
+}
+
+int CCheckXml::CheckUpdate(UpdateCheckResult& result, GenericHTTPClient& client) {
     TRACE_SCOPE("CheckUpdate...");
     try {
-        GenericHTTPClient client;
         if (!client.RequestOfURI(ServiceAddress(kCheckUpdatePath), kHttpGet, kServiceAgent)) {
             Trace("Get CheckUpdate.xml failed!");
             return -2;

@@ -121,6 +121,8 @@ class CCheckXml : public CAnswerXml {
 public:
     bool LoadCheckXml(UpdateCheckResult& result);
     int CheckUpdate(UpdateCheckResult& result);
+    // The same through the caller's client, which another thread may cancel.
+    int CheckUpdate(UpdateCheckResult& result, GenericHTTPClient& client);
 };
 
 // The requests whose answers are not read; their outcome is taken as
