@@ -1,13 +1,12 @@
 // Figures for the player window, measured from outside the process under a
 // bare virtual X server (DISPLAY must name one, without a window manager):
 //
-// - BM_StartToPainted: from starting TonvikMusic to its window "Tonvik
-//   Player" being mapped and painted (polled every 5 ms), and the resident
-//   memory of the process once it has settled.
-// - BM_ProductMemory: the whole product as a user starts it: the resident
-//   memory of the player process at the moment its window is painted, and
-//   10 s later the proportional set size of all its processes, children
-//   (the web engine's) included.
+// - BM_StartToPainted: the whole product as a user starts it: from starting
+//   TonvikMusic to its window "Tonvik Player" being mapped and painted
+//   (polled every 5 ms), the resident memory of the process at that moment
+//   and once it has settled (2 s), and 10 s after the start the
+//   proportional set size of all its processes, children (the web
+//   engine's) included.
 // - BM_PlayingCpu: the processor time playerdemo (the same window, the same
 //   media engine) takes while a song plays with the window visible for 60 s,
 //   as a share of one core.
@@ -275,36 +274,8 @@ void BM_StartToPainted(benchmark::State& state) {
     if (!bench.Ready(state)) return;
     std::vector<double> startMs;
     std::vector<double> cpuMs;
-    std::vector<double> residentMib;
-    for (auto _ : state) {
-        QProcess player;
-        const double elapsed = StartUntilPainted(player, bench.folder, bench.display);
-        if (elapsed < 0) {
-            Finish(player);
-            state.SkipWithError("the player window did not appear");
-            return;
-        }
-        state.SetIterationTime(elapsed / 1000);
-        startMs.push_back(elapsed);
-        // The processor time start-up took, which a busy machine changes less than the wall time.
-        cpuMs.push_back(CpuSeconds(player.processId()) * 1000);
-        state.PauseTiming();
-        std::this_thread::sleep_for(2s);  // what start-up leaves running settles
-        residentMib.push_back(ResidentKib(player.processId()) / 1024);
-        Finish(player);
-        state.ResumeTiming();
-    }
-    state.counters["median_ms"] = MedianOf(startMs);
-    state.counters["cpu_ms"] = MedianOf(cpuMs);
-    state.counters["rss_mib"] = MedianOf(residentMib);
-}
-BENCHMARK(BM_StartToPainted)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(15);
-
-void BM_ProductMemory(benchmark::State& state) {
-    CProgramBench bench;
-    if (!bench.Ready(state)) return;
-    std::vector<double> startMs;
     std::vector<double> paintedMib;
+    std::vector<double> residentMib;
     std::vector<double> settledMib;
     std::vector<double> processes;
     for (auto _ : state) {
@@ -319,8 +290,13 @@ void BM_ProductMemory(benchmark::State& state) {
         state.SetIterationTime(elapsed / 1000);
         startMs.push_back(elapsed);
         paintedMib.push_back(painted);
+        // The processor time start-up took, which a busy machine changes less than the wall time.
+        cpuMs.push_back(CpuSeconds(player.processId()) * 1000);
         state.PauseTiming();
-        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(10000 - elapsed));
+        std::this_thread::sleep_for(2s);  // what start-up leaves running settles
+        residentMib.push_back(ResidentKib(player.processId()) / 1024);
+        // The whole product 10 s after its start: every process of it.
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(8000 - elapsed));
         const std::vector<qint64> tree = ProcessTree(player.processId());
         settledMib.push_back(ProportionalKib(tree) / 1024);
         processes.push_back(static_cast<double>(tree.size()));
@@ -328,11 +304,13 @@ void BM_ProductMemory(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["median_ms"] = MedianOf(startMs);
+    state.counters["cpu_ms"] = MedianOf(cpuMs);
     state.counters["rss_painted_mib"] = MedianOf(paintedMib);
+    state.counters["rss_mib"] = MedianOf(residentMib);
     state.counters["pss_10s_mib"] = MedianOf(settledMib);
     state.counters["processes"] = MedianOf(processes);
 }
-BENCHMARK(BM_ProductMemory)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_StartToPainted)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(9);
 
 void BM_PlayingCpu(benchmark::State& state) {
     if (!NeedsDisplay(state)) return;
