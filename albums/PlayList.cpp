@@ -52,7 +52,7 @@ CPlayList::CPlayList() { m_list.SetFileName(kFileName); }
 
 void CPlayList::Load() {
     // The program's folder as the program was told it at start.
-    m_list.SetFilePath(std::filesystem::path(g_strAppDir) / (std::string(kFileName) + ".xls"));
+    m_list.SetFilePath(std::filesystem::path(g_strDataDir) / (std::string(kFileName) + ".xls"));
     m_list.LoadFromFile();
     // Lines another program or a damaged disk left behind are not songs.
     int unsound = 0;

@@ -4,10 +4,12 @@
 #include "albums/AddTipDlg.h"
 #include "albums/ListManage.h"
 #include "albums/PanelPlayer.h"
+#include "app/DesktopControls.h"
 #include "app/MessageWindowStyle.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
 #include "common/Trace.h"
+#include "common/WellKnownPaths.h"
 #include "playback/PlayMainDlg.h"
 #include "playback/WMPPlayer4.h"
 
@@ -58,6 +60,7 @@ CMainFrame::CMainFrame(EndProcess endProcess)
 CMainFrame::~CMainFrame() {
     TRACE_SCOPE("~CMainFrame...");
     m_channel.Close();
+    m_pDesktop.reset();
     // The panel plays through the player: it goes first.
     m_pPanel.reset();
     m_pPanelPlayer.reset();
@@ -81,6 +84,7 @@ bool CMainFrame::OnCreate() {
     // windows, the update check and the network watch join in later.
     if (!CreatePlayer()) return false;
     CreatePanel();
+    m_pDesktop = std::make_unique<CDesktopControls>(*m_pPlayDlg, *this, Handle(), g_strIniFile);
     // Shown once the panel exists, the player docks it as it appears.
     m_pPlayDlg->show();
     m_pPanel->ShowWindow(true);

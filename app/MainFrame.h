@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+class CDesktopControls;
 class CListManage;
 class CMediaEngine;
 class CPanelPlayer;
@@ -81,4 +82,5 @@ private:
     std::unique_ptr<CPlayMainDlg> m_pPlayDlg;
     std::unique_ptr<CPanelPlayer> m_pPanelPlayer;
     std::unique_ptr<CListManage> m_pPanel;
+    std::unique_ptr<CDesktopControls> m_pDesktop;  // media controls and song notes
 };

@@ -14,7 +14,7 @@ int main(int, char* argv[]) {
     char* arguments[] = {argv[0], nullptr};
     PrepareWebEngine();
     QApplication application(argumentCount, arguments);
-    RouteTraceBySettings(tonvik::platform::ProgramFolder() / kIniFileName);
+    RouteTraceBySettings(OptionsFileFor(tonvik::platform::ProgramFolder()));
 
     CTonvikMusicApp app;
     return app.Run();

@@ -5,9 +5,13 @@
 #include <filesystem>
 #include <string>
 
-// The program's folder with a trailing separator.
+// The program's folder with a trailing separator: where its shipped files
+// (skins, pictures, offline pages) are.
 extern std::string g_strAppDir;
-// The options file "TonvikMusic.ini" in the program's folder.
+// The folder, with a trailing separator, where the program keeps the files
+// it writes (the play list, the service's answer files).
+extern std::string g_strDataDir;
+// The options file "TonvikMusic.ini".
 extern std::string g_strIniFile;
 // "Skin.ini" in the program's folder.
 extern std::string g_strSkinIni;
@@ -18,6 +22,22 @@ extern std::array<std::string, 3> g_strServiceErrors;
 
 inline constexpr const char* kIniFileName = "TonvikMusic.ini";
 inline constexpr const char* kSkinIniName = "Skin.ini";
+
+// Where a program living in `programFolder` keeps what it writes. A copy
+// that may write in its own folder keeps everything there; an installed
+// copy whose folder it may not write keeps its files in the user's data
+// folder and its options in the user's configuration folder, each under
+// "Velora/TonvikMusic".
+struct St_WritableFolders {
+    std::filesystem::path data;
+    std::filesystem::path config;
+    bool relocated = false;  // not the program's folder
+};
+St_WritableFolders ChooseWritableFolders(const std::filesystem::path& programFolder);
+
+// The options file of a program living in `programFolder`. A relocated one
+// starts from a copy of the options shipped beside the program, if any.
+std::filesystem::path OptionsFileFor(const std::filesystem::path& programFolder);
 
 // Fills the values above for a program living in `programFolder`.
 void SetupWellKnownPaths(const std::filesystem::path& programFolder);

@@ -50,6 +50,7 @@ inline constexpr int ID_LIBRARY = 32819;           // "乐库"
 inline constexpr int ID_LYRIC = 32820;             // "歌词"
 inline constexpr int ID_MINIMIZE = 32861;          // "最小化"
 inline constexpr int ID_EXIT = 32862;              // "退出"
+inline constexpr int ID_SONG_NOTICE = 32901;       // "歌曲通知": a note when a song starts
 // "播放控制"
 inline constexpr int ID_PLAY_PAUSE = 1017;         // "播放/暂停"
 inline constexpr int ID_STOP = 1018;               // "停止"

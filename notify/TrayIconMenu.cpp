@@ -78,6 +78,7 @@ CTrayMenu LoadTrayMenu(int menuResource) {
                                 Command(ID_PLAYMODE_FIRST + 4, "列表循环")}),
         Command(ID_LIBRARY, "乐库"),
         Command(ID_LYRIC, "歌词"),
+        Command(ID_SONG_NOTICE, "歌曲通知"),
         Command(ID_MINIMIZE, "最小化"),
         Command(ID_EXIT, "退出"),
     };
@@ -91,6 +92,7 @@ void AdjustTrayMenu(CTrayMenu& menu, const CTrayMenuState& state) {
         menu.RemoveSubmenu(kPlayModeMenu);
         menu.RemoveCommand(ID_LIBRARY);
         menu.RemoveCommand(ID_LYRIC);
+        menu.RemoveCommand(ID_SONG_NOTICE);
         return;
     }
     if (CTrayMenuItem* lyric = menu.FindCommand(ID_LYRIC)) lyric->checked = state.lyricVisible;
@@ -98,4 +100,5 @@ void AdjustTrayMenu(CTrayMenu& menu, const CTrayMenuState& state) {
     for (int mode = 0; mode <= ID_PLAYMODE_LAST - ID_PLAYMODE_FIRST; ++mode)
         if (CTrayMenuItem* item = menu.FindCommand(ID_PLAYMODE_FIRST + mode)) item->checked = mode == state.playMode;
     if (CTrayMenuItem* mute = menu.FindCommand(ID_MUTE)) mute->checked = state.muted;
+    if (CTrayMenuItem* notice = menu.FindCommand(ID_SONG_NOTICE)) notice->checked = state.songNotice;
 }

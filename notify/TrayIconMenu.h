@@ -36,11 +36,13 @@ struct CTrayMenuState {
     bool libraryVisible = false;
     int playMode = -1;  // 0 to 4; anything else marks nothing
     bool muted = false;
+    bool songNotice = false;  // a note on the desktop when a song starts
 };
 
 // The menu of a menu resource; empty for an unknown resource.
 CTrayMenu LoadTrayMenu(int menuResource);
 
 // Marks the default item and the owner's states; without the network the
-// playing submenus and the items that need the service are removed.
+// playing submenus, the items that need the service and the song note's
+// switch are removed.
 void AdjustTrayMenu(CTrayMenu& menu, const CTrayMenuState& state);

@@ -29,9 +29,17 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view con
 }
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string& content) {
+    // A folder or a device under the name is no file to read (reading a
+    // folder through a stream throws, a pipe may never end).
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try {
+        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return false;
+    }
     return !in.bad();
 }
 

@@ -15,4 +15,10 @@ std::filesystem::path ProgramFolder();
 // application-data folder of Windows stood.
 std::filesystem::path UserDataFolder();
 
+// The per-user configuration folder (XDG config home).
+std::filesystem::path UserConfigFolder();
+
+// Whether this process may create and replace files in `folder`.
+bool IsWritableFolder(const std::filesystem::path& folder);
+
 }  // namespace tonvik::platform

@@ -30,6 +30,7 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
+#include <algorithm>
 #include <exception>
 #include <thread>
 
@@ -410,6 +411,14 @@ void CPlayMainDlg::ApplyVolume(int volume) {
     m_pVolume->SetValue(VolumeToSlider(volume));
     // The slider's own path: the controller keeps the volume and tells the engine.
     m_controller->DispatchMessage(WM_SLIDER_DRAGEND, IDC_VOLUME_SLIDER, volume);
+}
+
+void CPlayMainDlg::SetVolume(int volume) { ApplyVolume(std::clamp(volume, 0, kVolumeMax)); }
+
+void CPlayMainDlg::SeekTo(int seconds) {
+    // The thumb is put where the song should go on, then let go there.
+    m_pPosition->SetValue(seconds);
+    m_controller->DispatchMessage(WM_SLIDER_DRAGEND, IDC_POSITION_SLIDER, 0);
 }
 
 void CPlayMainDlg::StepVolume(int steps) { ApplyVolume(SteppedVolume(m_engine->get_volume(), steps)); }

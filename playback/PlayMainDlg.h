@@ -68,6 +68,10 @@ public:
     void SetStaysOnTop(bool onTop);
     // The panel's play mode changed: the repeat-one switch follows.
     void OnPlayModeChanged();
+    // The volume (0 to kVolumeMax) and the place in the song (seconds), set
+    // from outside the window the way its sliders set them.
+    void SetVolume(int volume);
+    void SeekTo(int seconds);
 
     CPlayController& Controller() { return *m_controller; }
     CMediaEngine& Engine() { return *m_engine; }

@@ -16,7 +16,7 @@ const char* SongAnswerFileName(int kind) {
     }
 }
 
-std::string AnswerFilePath(std::string_view fileName) { return g_strAppDir + std::string(fileName); }
+std::string AnswerFilePath(std::string_view fileName) { return g_strDataDir + std::string(fileName); }
 
 std::unique_lock<std::mutex> LockAnswerFile(const std::string& path) {
     static std::mutex registryMutex;

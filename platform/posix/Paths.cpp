@@ -5,6 +5,9 @@
 
 #include <system_error>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tonvik::platform {
 
 std::filesystem::path ProgramFilePath() {
@@ -19,6 +22,26 @@ std::filesystem::path ProgramFolder() { return ProgramFilePath().parent_path(); 
 std::filesystem::path UserDataFolder() {
     return std::filesystem::path(
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString());
+}
+
+std::filesystem::path UserConfigFolder() {
+    return std::filesystem::path(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString());
+}
+
+bool IsWritableFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec)) return false;
+    // A read-only file system, or no right to write.
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) return false;
+    // The folder's own write bits count for the superuser too, who may
+    // write anywhere: a folder made read-only is read-only to everyone.
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) return false;
+    if (info.st_uid == ::geteuid()) return (info.st_mode & S_IWUSR) != 0;
+    if (info.st_gid == ::getegid()) return (info.st_mode & S_IWGRP) != 0;
+    if (::geteuid() == 0) return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    return true;
 }
 
 }  // namespace tonvik::platform

@@ -1,8 +1,13 @@
 #include "common/Text.h"
 #include "common/WellKnownPaths.h"
+#include "platform/Paths.h"
+#include "tests/support/TempDir.h"
+
+#include <QByteArray>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
 
 TEST(Text, Cp936OfALiteralIsExactGbk) {
@@ -86,12 +91,43 @@ TEST(Base64, PasswordLimit) {
     EXPECT_EQ(Base64Decode(*EncodePassword(Cp936("密码"))), Cp936("密码"));
 }
 
-TEST(WellKnownPaths, SetFromTheProgramFolder) {
-    SetupWellKnownPaths("/opt/tonvik");
-    EXPECT_EQ(g_strAppDir, "/opt/tonvik/");
-    EXPECT_EQ(g_strIniFile, "/opt/tonvik/TonvikMusic.ini");
-    EXPECT_EQ(g_strSkinIni, "/opt/tonvik/Skin.ini");
+TEST(WellKnownPaths, AWritableProgramFolderKeepsEverything) {
+    TempDir program;
+    SetupWellKnownPaths(program.Path());
+    const std::string folder = program.Path().string() + "/";
+    EXPECT_EQ(g_strAppDir, folder);
+    EXPECT_EQ(g_strDataDir, folder);
+    EXPECT_EQ(g_strIniFile, folder + "TonvikMusic.ini");
+    EXPECT_EQ(g_strSkinIni, folder + "Skin.ini");
     EXPECT_EQ(g_strServiceErrors[kErrLogonFailed], Cp936("登录失败！"));
     EXPECT_EQ(g_strServiceErrors[kErrGetAlbumList], Cp936("获取专辑列表失败！"));
     EXPECT_EQ(g_strServiceErrors[kErrCreateAlbum], Cp936("创建专辑失败！"));
+}
+
+TEST(WellKnownPaths, AReadOnlyProgramFolderWritesInTheUsersFolders) {
+    TempDir program, home;
+    program.Write("TonvikMusic.ini", "[Hosts]\r\nService=127.0.0.1:1\r\n");
+    std::filesystem::permissions(program.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((home / "data").string()));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((home / "config").string()));
+
+    EXPECT_FALSE(tonvik::platform::IsWritableFolder(program.Path()));
+    SetupWellKnownPaths(program.Path());
+    EXPECT_EQ(g_strAppDir, program.Path().string() + "/");
+    EXPECT_EQ(g_strSkinIni, program.Path().string() + "/Skin.ini");
+    EXPECT_EQ(g_strDataDir, (home / "data" / "Velora" / "TonvikMusic").string() + "/");
+    EXPECT_TRUE(std::filesystem::is_directory(g_strDataDir));
+    EXPECT_EQ(g_strIniFile, (home / "config" / "Velora" / "TonvikMusic" / "TonvikMusic.ini").string());
+    // The options start as shipped, and are the user's own from then on.
+    EXPECT_EQ(TempDir::Read(g_strIniFile), "[Hosts]\r\nService=127.0.0.1:1\r\n");
+    std::ofstream(g_strIniFile, std::ios::app) << "[SKIN]\r\nKind=1\r\n";
+    SetupWellKnownPaths(program.Path());
+    EXPECT_NE(TempDir::Read(g_strIniFile).find("Kind=1"), std::string::npos);
+
+    std::filesystem::permissions(program.Path(), std::filesystem::perms::owner_all);
+    qputenv("XDG_DATA_HOME", oldData);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldData.isEmpty()) qunsetenv("XDG_DATA_HOME");
+    if (oldConfig.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
 }

@@ -60,7 +60,7 @@ TEST_F(TrayIconNotificationTest, OnlineMenuShowsTheOwnersStates) {
     ASSERT_TRUE(host.lastMenu.has_value());
     const CTrayMenu& menu = *host.lastMenu;
     EXPECT_EQ(Texts(menu.items),
-              (std::vector<std::string>{"显示主界面", "播放控制", "播放模式", "乐库", "歌词", "最小化", "退出"}));
+              (std::vector<std::string>{"显示主界面", "播放控制", "播放模式", "乐库", "歌词", "歌曲通知", "最小化", "退出"}));
     EXPECT_TRUE(menu.FindCommand(ID_SHOW_MAIN)->isDefault);
     EXPECT_TRUE(Checked(menu, ID_LYRIC));
     EXPECT_FALSE(Checked(menu, ID_LIBRARY));
@@ -147,6 +147,16 @@ TEST(TrayIconMenuTest, UnknownMenuResourceIsEmpty) {
     const CTrayMenu menu = LoadTrayMenu(IDR_TRAY_MENU);
     EXPECT_EQ(menu.FindCommand(ID_PLAYMODE_FIRST + 1)->text, "单曲循环");
     EXPECT_EQ(menu.FindCommand(424242), nullptr);
+    // The song note's switch shows its state.
+    for (const bool on : {false, true}) {
+        CTrayMenu adjusted = LoadTrayMenu(IDR_TRAY_MENU);
+        CTrayMenuState state;
+        state.networkAvailable = true;
+        state.songNotice = on;
+        AdjustTrayMenu(adjusted, state);
+        ASSERT_NE(adjusted.FindCommand(ID_SONG_NOTICE), nullptr);
+        EXPECT_EQ(adjusted.FindCommand(ID_SONG_NOTICE)->checked, on);
+    }
 }
 
 TEST(TrayIconSystemHostTest, ActivationsBecomeMouseMessages) {

@@ -35,6 +35,12 @@ TEST(AtomicFile, FailureKeepsTheOldFile) {
     EXPECT_FALSE(WriteFileAtomically(dir / "missing" / "file.txt", "data"));
     std::string back;
     EXPECT_FALSE(ReadWholeFile(dir / "missing" / "file.txt", back));
+    // A folder under the file's name reads as no file, and a profile there
+    // as an empty one.
+    EXPECT_FALSE(ReadWholeFile(folder, back));
+    CProfile profile;
+    EXPECT_FALSE(profile.Load(folder));
+    EXPECT_EQ(GetPrivateProfileInt("SKIN", "Kind", 7, folder), 7);
 }
 
 TEST(PrivateFile, StaysOwnerOnlyThroughLaterWrites) {

@@ -213,7 +213,7 @@ TEST_F(ServiceRequest, AnswerBeyondOneMebibyteIsCutThenParsed) {
 }
 
 TEST_F(ServiceRequest, AnswerFileThatCannotBeWritten) {
-    g_strAppDir = (folder.Path() / "missing" / "").string();  // the options file stays readable
+    g_strDataDir = (folder.Path() / "missing" / "").string();  // the options file stays readable
     CSongList list = ListOfIds({"1"});
     CSongXml parser;
     EXPECT_EQ(parser.GetSongInfo(list, kAnswerPlaySong), -1);

@@ -58,15 +58,7 @@ for skin in Skin2 Skin; do
     "$host" "$host" "$host" "$host" "$kind" > "$bin/TonvikMusic.ini"
   rm -f "$bin/recommend.xml"
   # Fourteen songs of the stand-in's catalogue in the play list.
-  awk 'BEGIN { RS = "---" } /id:/ && n < 14 {
-      id = name = singer = album = ""
-      split($0, lines, "\n")
-      for (i in lines) {
-        if (lines[i] ~ /^id: /) id = substr(lines[i], 5); if (lines[i] ~ /^name: /) name = substr(lines[i], 7)
-        if (lines[i] ~ /^singer: /) singer = substr(lines[i], 9); if (lines[i] ~ /^album: /) album = substr(lines[i], 8)
-      }
-      if (id != "") { printf "%s\t%s\t%s\t%s\t\r\n", id, name, singer, album; n++ }
-    }' "$root/tools/standin/data/catalogue.txt" | iconv -f UTF-8 -t GBK > "$bin/Playlist.xls"
+  "$root/tools/scripts/playlist.sh" "$root/tools/standin/data/catalogue.txt" 14 > "$bin/Playlist.xls"
   rm -rf "$work/state" && mkdir -p "$work/state"
   "$bin/tonvik-standin" --port "$port" --state "$work/state" > "$work/standin.log" 2>&1 &
   standin=$!

@@ -6,6 +6,7 @@
 #include "IconEncoder.h"
 #include "SkinWriter.h"
 
+#include <QDir>
 #include <QLinearGradient>
 
 namespace {
@@ -152,5 +153,10 @@ bool WriteProgramResources(const QString& dataDir) {
     ok = WriteBytes(res + "251.bmp", BitmapBytes(TipBackground(true))) && ok;
     ok = WriteBytes(res + "236.bmp", BitmapBytes(TipBackground(false))) && ok;
     ok = WriteBytes(res + "106.bmp", BitmapBytes(UpdatePicture())) && ok;
+    // The program's icon in the desktop's icon theme, one picture per size.
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = QStringLiteral("%1/icons/hicolor/%2x%2/apps").arg(dataDir).arg(size);
+        ok = QDir().mkpath(folder) && BadgeIcon(size, Badge::Program, false).save(folder + "/com.velora.TonvikMusic.png", "PNG") && ok;
+    }
     return ok;
 }

@@ -1,0 +1,68 @@
+#pragma once
+// The player as a citizen of the desktop: the media controls on the session
+// bus (media keys, the sound menu, playerctl) and the note of the song that
+// starts to play. The frame makes one once the player window and the panel
+// exist. The port below answers the media controls through the same
+// commands as the player's own buttons.
+
+#include "common/WindowMessage.h"
+#include "notify/MprisPort.h"
+
+#include <filesystem>
+#include <memory>
+
+class CDesktopNotes;
+class CMprisService;
+class CPlayMainDlg;
+class CSongNotice;
+class IPlayerFrame;
+
+class CPlayerMediaPort : public IMprisPort {
+public:
+    // `frame` takes the show and the orderly-close requests.
+    CPlayerMediaPort(CPlayMainDlg& player, IPlayerFrame& frame, CMessageHandle frameHandle);
+
+    MprisStatus Status() const override;
+    std::optional<MprisTrack> Track() const override;
+    std::int64_t PositionUs() const override;
+    double Volume() const override;
+    int PlayMode() const override;
+
+    void PlayPause() override;
+    void Stop() override;
+    void Next() override;
+    void Previous() override;
+    void SetVolume(double volume) override;
+    std::int64_t SeekTo(std::int64_t positionUs) override;
+    void SetPlayMode(int mode) override;
+    void Raise() override;
+    void Quit() override;
+
+private:
+    // The player's buttons work only while it takes input (no message on
+    // screen, no close under way).
+    bool Command(int command);
+
+    CPlayMainDlg& m_player;
+    IPlayerFrame& m_frame;
+    CMessageHandle m_frameHandle;
+};
+
+class CDesktopControls {
+public:
+    CDesktopControls(CPlayMainDlg& player, IPlayerFrame& frame, CMessageHandle frameHandle,
+                     const std::filesystem::path& settingsFile);
+    ~CDesktopControls();
+    CDesktopControls(const CDesktopControls&) = delete;
+    CDesktopControls& operator=(const CDesktopControls&) = delete;
+
+    // The tray menu's switch of the song note.
+    bool SongNoticeOn() const;
+    void ToggleSongNotice();
+
+private:
+    CPlayerMediaPort m_port;
+    std::unique_ptr<CMprisService> m_service;
+    std::unique_ptr<CDesktopNotes> m_notes;
+    std::unique_ptr<CSongNotice> m_notice;
+};
