@@ -142,9 +142,9 @@ protected:
         const std::vector<unsigned long> windows = m_screen.Windows(kPlayerTitle);
         return windows.empty() ? QRect() : m_screen.Geometry(*std::min_element(windows.begin(), windows.end()));
     }
-    // No tip nor message box shows (they may hold the program's input):
-    // none of the program's windows but the player, the panel and the
-    // shadows around them.
+    // No tip, message box nor menu shows (they may hold the program's
+    // input): none of the program's windows but the player, the panel and
+    // the shadows around them.
     bool NoTip() const {
         const QRect player = Player();
         const QRect panel = Panel();
@@ -157,6 +157,8 @@ protected:
         return true;
     }
     void WaitForNoTip() const { ASSERT_TRUE(WaitUntil([&] { return NoTip(); }, 20s)) << "a tip stays up"; }
+    // A menu just asked for is open (keys sent before would go to the window under it).
+    void WaitForMenu() const { ASSERT_TRUE(WaitUntil([&] { return !NoTip(); }, 10s)) << "the menu did not open"; }
     // A tip the step shows: it comes, is pictured, and goes by itself.
     void TipComesAndGoes(const char* shot) const {
         ASSERT_TRUE(WaitUntil([&] { return !NoTip(); }, 20s)) << "no tip came";
@@ -254,7 +256,6 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
 
     // ---- Signing in shows the user's albums.
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn102")));
-    QThread::msleep(300);
     Shot("04-sign-in");
     ASSERT_TRUE(m_screen.Click(PanelControl("Edit100")));
     ASSERT_TRUE(m_screen.Type(QString::fromLatin1(kUser)));
@@ -273,7 +274,7 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn100")));
     ASSERT_TRUE(m_screen.Click(Row("List100", 0, kListRow)));
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn108")));
-    QThread::msleep(300);
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
     ASSERT_TRUE(m_screen.Keys({QStringLiteral("Up"), QStringLiteral("Return")}));
     const std::string defaultName = "我的专辑";
     std::vector<standin::St_StoredAlbum> albums;
@@ -288,10 +289,10 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn102")));
     const int newRow = static_cast<int>(seededAlbums);
     ASSERT_TRUE(m_screen.RightClick(Row("List102", newRow, kTreeRow)));
-    QThread::msleep(300);
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
     // The last entry of the album's menu is "重命名".
     ASSERT_TRUE(m_screen.Keys({QStringLiteral("Up"), QStringLiteral("Return")}));
-    QThread::msleep(300);
+    QThread::msleep(300);  // the label editor opens in the tree itself
 
     ASSERT_TRUE(m_screen.Keys({QStringLiteral("ctrl+a")}));
     ASSERT_TRUE(m_screen.Type(QStringLiteral("Road Songs")));
@@ -305,7 +306,7 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn100")));
     ASSERT_TRUE(m_screen.Click(Row("List100", 5, kListRow)));
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn108")));
-    QThread::msleep(300);
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
     // The save menu lists the albums in the tree's order, then "新建专辑".
     ASSERT_TRUE(m_screen.Keys({QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return")}));
     const std::vector<std::string> twoSongs{m_seeded.at(0), m_seeded.at(5)};
@@ -320,9 +321,8 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn102")));
     ASSERT_TRUE(m_screen.Click(Row("List102", newRow, kTreeRow)));
     ASSERT_TRUE(m_screen.Keys({QStringLiteral("Right")}));
-    QThread::msleep(300);
     ASSERT_TRUE(m_screen.RightClick(Row("List102", newRow + 1, kTreeRow)));
-    QThread::msleep(300);
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
     ASSERT_TRUE(m_screen.Keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"),
                                QStringLiteral("Down"), QStringLiteral("Return")}));
     Shot("09-moved");
@@ -361,7 +361,7 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
 
     // ---- The other skin, from the skin button's menu (its second entry).
     ASSERT_TRUE(m_screen.Click(PlayerControl("Skin2", "Btn19")));
-    QThread::msleep(300);
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
     ASSERT_TRUE(m_screen.Keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")}));
     ASSERT_TRUE(WaitUntil([&] { return Player().size() == Skin("Skin").Rect("Wnd0").size(); }, 10s)) << "the orange skin";
     m_skin = "Skin";
