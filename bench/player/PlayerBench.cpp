@@ -1,9 +1,12 @@
 // Figures for the player window, measured from outside the process under a
 // bare virtual X server (DISPLAY must name one, without a window manager):
 //
-// - BM_StartToPainted: from starting TonvikMusic to its window "Tonvik
-//   Player" being mapped and painted (polled every 5 ms), and the resident
-//   memory of the process once it has settled.
+// - BM_StartToPainted: the whole product as a user starts it: from starting
+//   TonvikMusic to its window "Tonvik Player" being mapped and painted
+//   (polled every 5 ms), the resident memory of the process at that moment
+//   and once it has settled (2 s), and 10 s after the start the
+//   proportional set size of all its processes, children (the web
+//   engine's) included.
 // - BM_PlayingCpu: the processor time playerdemo (the same window, the same
 //   media engine) takes while a song plays with the window visible for 60 s,
 //   as a share of one core.
@@ -124,13 +127,19 @@ public:
         std::error_code failure;
         const char* other = std::getenv("PLAYER_BENCH_PROGRAM");
         std::filesystem::copy_file(other ? other : TONVIK_PLAYER_PROGRAM, Path() / "TonvikMusic", failure);
-        for (const char* data : {"Skin2", "Skin", "res"})
-            if (!failure) std::filesystem::create_directory_symlink(bin / data, Path() / data, failure);
+        // Every shipped folder (skins, pages, update files) beside it.
+        for (const auto& entry : std::filesystem::directory_iterator(bin, failure)) {
+            if (failure || !entry.is_directory()) continue;
+            std::filesystem::create_directory_symlink(entry.path(), Path() / entry.path().filename(), failure);
+        }
         if (failure) {
             error = failure.message();
             return false;
         }
-        std::ofstream(Path() / "TonvikMusic.ini") << "[Hosts]\r\nService=" << standIn.Host() << "\r\n";
+        const std::string host = standIn.Host();
+        std::ofstream(Path() / "TonvikMusic.ini") << "[Hosts]\r\nService=" << host << "\r\nLogin=" << host
+                                                  << "\r\nComment=" << host << "\r\nLyricSearch=" << host << "\r\n";
+        std::ofstream(Path() / "Patchwell.ini") << "[Hosts]\r\nUpdate=" << host << "\r\nGamePatch=" << host << "\r\n";
         std::filesystem::create_directories(Path() / "run");
         std::filesystem::permissions(Path() / "run", std::filesystem::perms::owner_all);
         return true;
@@ -156,6 +165,45 @@ double ResidentKib(qint64 pid) {
         if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6);
     }
     return 0;
+}
+
+// The process and every process it started, directly or not.
+std::vector<qint64> ProcessTree(qint64 root) {
+    std::vector<std::pair<qint64, qint64>> parents;  // (pid, parent)
+    std::error_code failure;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", failure)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), {});
+        const size_t close = text.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream fields(text.substr(close + 2));
+        std::string state;
+        qint64 parent = 0;
+        if (fields >> state >> parent) parents.emplace_back(std::atoll(name.c_str()), parent);
+    }
+    std::vector<qint64> tree{root};
+    for (size_t i = 0; i < tree.size(); ++i)
+        for (const auto& [pid, parent] : parents)
+            if (parent == tree[i]) tree.push_back(pid);
+    return tree;
+}
+
+// Kibibytes of proportional set size of the processes, or 0 for those gone.
+double ProportionalKib(const std::vector<qint64>& pids) {
+    double total = 0;
+    for (qint64 pid : pids) {
+        std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+        std::string line;
+        while (std::getline(rollup, line)) {
+            if (line.rfind("Pss:", 0) == 0) {
+                total += std::atof(line.c_str() + 4);
+                break;
+            }
+        }
+    }
+    return total;
 }
 
 // Processor seconds (user + system) the process has used.
@@ -188,57 +236,81 @@ bool NeedsDisplay(benchmark::State& state) {
     return false;
 }
 
-void BM_StartToPainted(benchmark::State& state) {
-    if (!NeedsDisplay(state)) return;
+// What the start-up figures need: a stand-in, a program folder and the display.
+struct CProgramBench {
     standin::CStandIn standIn;
     CPlayerFolder folder;
     CDisplay display;
-    std::string error;
-    if (!display.Ok()) error = "the display cannot be reached";
-    else if (!standIn.Start()) error = standIn.Error();
-    else folder.Prepare(standIn, error);
-    if (!error.empty()) {
+
+    bool Ready(benchmark::State& state) {
+        if (!NeedsDisplay(state)) return false;
+        std::string error;
+        if (!display.Ok()) error = "the display cannot be reached";
+        else if (!standIn.Start()) error = standIn.Error();
+        else folder.Prepare(standIn, error);
+        if (error.empty()) return true;
         state.SkipWithError(error.c_str());
-        return;
+        return false;
     }
+};
+
+// Starts the program of `folder` and polls until its window is mapped and
+// painted: the milliseconds that took, or -1 when it did not show in 20 s.
+double StartUntilPainted(QProcess& player, const CPlayerFolder& folder, CDisplay& display) {
+    player.setProcessEnvironment(folder.Environment());
+    const auto start = Clock::now();
+    player.start(QString::fromStdString((folder.Path() / "TonvikMusic").string()), {});
+    while (Clock::now() - start < 20s && player.state() != QProcess::NotRunning) {
+        const xcb_window_t window = display.FindMapped(kWindowTitle);
+        if (window != XCB_WINDOW_NONE && display.Painted(window))
+            return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        std::this_thread::sleep_for(kPollPeriod);
+    }
+    return -1;
+}
+
+void BM_StartToPainted(benchmark::State& state) {
+    CProgramBench bench;
+    if (!bench.Ready(state)) return;
     std::vector<double> startMs;
     std::vector<double> cpuMs;
+    std::vector<double> paintedMib;
     std::vector<double> residentMib;
+    std::vector<double> settledMib;
+    std::vector<double> processes;
     for (auto _ : state) {
         QProcess player;
-        player.setProcessEnvironment(folder.Environment());
-        const auto start = Clock::now();
-        player.start(QString::fromStdString((folder.Path() / "TonvikMusic").string()), {});
-        bool shown = false;
-        while (Clock::now() - start < 20s && player.state() != QProcess::NotRunning) {
-            const xcb_window_t window = display.FindMapped(kWindowTitle);
-            if (window != XCB_WINDOW_NONE && display.Painted(window)) {
-                shown = true;
-                break;
-            }
-            std::this_thread::sleep_for(kPollPeriod);
-        }
-        const double elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        state.SetIterationTime(elapsed / 1000);
-        if (!shown) {
+        const double elapsed = StartUntilPainted(player, bench.folder, bench.display);
+        const double painted = ResidentKib(player.processId()) / 1024;
+        if (elapsed < 0) {
             Finish(player);
             state.SkipWithError("the player window did not appear");
             return;
         }
+        state.SetIterationTime(elapsed / 1000);
         startMs.push_back(elapsed);
+        paintedMib.push_back(painted);
         // The processor time start-up took, which a busy machine changes less than the wall time.
         cpuMs.push_back(CpuSeconds(player.processId()) * 1000);
         state.PauseTiming();
         std::this_thread::sleep_for(2s);  // what start-up leaves running settles
         residentMib.push_back(ResidentKib(player.processId()) / 1024);
+        // The whole product 10 s after its start: every process of it.
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(8000 - elapsed));
+        const std::vector<qint64> tree = ProcessTree(player.processId());
+        settledMib.push_back(ProportionalKib(tree) / 1024);
+        processes.push_back(static_cast<double>(tree.size()));
         Finish(player);
         state.ResumeTiming();
     }
     state.counters["median_ms"] = MedianOf(startMs);
     state.counters["cpu_ms"] = MedianOf(cpuMs);
+    state.counters["rss_painted_mib"] = MedianOf(paintedMib);
     state.counters["rss_mib"] = MedianOf(residentMib);
+    state.counters["pss_10s_mib"] = MedianOf(settledMib);
+    state.counters["processes"] = MedianOf(processes);
 }
-BENCHMARK(BM_StartToPainted)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(15);
+BENCHMARK(BM_StartToPainted)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(9);
 
 void BM_PlayingCpu(benchmark::State& state) {
     if (!NeedsDisplay(state)) return;

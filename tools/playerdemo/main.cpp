@@ -23,6 +23,7 @@
 #include "skin/SkinChoice.h"
 #include "tools/standin/StandIn.h"
 #include "tools/support/Backdrop.h"
+#include "web/WebEngine.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -81,6 +82,9 @@ bool RunUntil(Predicate done, int limitMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The panel under the player shows a page strip: the engine is prepared
+    // as the program prepares it.
+    PrepareWebEngine();
     QApplication application(argc, argv);
     Options options;
     if (!ParseOptions(argc, argv, options)) {

@@ -26,6 +26,7 @@ standin_log=build/standin.log
 standin=$!
 cleanup() {
   kill "$standin" 2>/dev/null || true
+  if [ -n "${screen_compositor:-}" ]; then kill "$screen_compositor" 2>/dev/null || true; fi
   if [ -n "${xvfb:-}" ]; then kill "$xvfb" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
@@ -44,18 +45,24 @@ if [ -n "${DISPLAY:-}" ]; then
   exit $?
 fi
 
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do
-  if xdpyinfo -display "$display" >/dev/null 2>&1; then break; fi
-  sleep 0.1
-done
-export DISPLAY=$display
+# A virtual screen with a compositing manager, as a desktop would have.
+source tools/scripts/screen.sh
+screen_start ":$((90 + RANDOM % 9))" 1024x768
+xvfb=$screen_xvfb
+trap cleanup EXIT
+export DISPLAY=$screen_display
 
 "$bin/TonvikMusic" &
 player=$!
-sleep 4
+# The shot once the panel is docked under the player and has asked the
+# stand-in for its page strip (30 s at most), and the page had time to show.
+for _ in $(seq 300); do
+  if xdotool search --onlyvisible --name '^Tonvik音乐--管理$' >/dev/null 2>&1 &&
+     curl -s http://127.0.0.1:18080/_standin/log | grep -q 'ad\.html'; then break; fi
+  if ! kill -0 "$player" 2>/dev/null; then break; fi
+  sleep 0.1
+done
+sleep 2
 import -window root build/screenshot.png
 echo "Screenshot: build/screenshot.png"
 if ! kill -0 "$player" 2>/dev/null; then

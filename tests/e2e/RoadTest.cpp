@@ -1,0 +1,390 @@
+// The road a new user takes, on the real program and a service stand-in,
+// under a virtual X screen of the test's own and driven only by real X input
+// events: the program starts with the play list shown, a double-clicked song
+// plays with its title rolling and its time moving, the recommendations
+// come, the user signs in and works on the albums (creates one from the play
+// list, renames it, adds a song, moves a song, deletes an album), switches to
+// mini mode and back and changes the skin; the close tool closes the program
+// in order, and a new start keeps the play list and the skin.
+//
+// What is checked is what can be seen from outside: the stand-in's requests
+// and albums, the play list and settings files, the trace file, the windows'
+// places and sizes and the screen's pixels. Every wait is a bounded poll.
+//
+// With ROAD_SHOTS naming a folder, the pictures of the road are left there.
+
+#include "common/Text.h"
+#include "skin/SkinDescription.h"
+#include "tests/app/startup/StartupTestSupport.h"
+#include "tests/e2e/XSession.h"
+#include "tests/support/TempDir.h"
+#include "tools/standin/StandIn.h"
+
+#include <QDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace {
+
+const QString kPlayerTitle = QStringLiteral("Tonvik Player");
+const QString kPanelTitle = QStringLiteral("Tonvik音乐--管理");
+constexpr const char* kAdvertPath = "/iframe/songhall/tonvik/ad.html";
+constexpr const char* kUser = "tester";
+constexpr const char* kPassword = "secret123";
+constexpr const char* kUid = "100001";
+constexpr int kSeededSongs = 14;
+constexpr int kListRow = 18;  // rows of the play list
+constexpr int kTreeRow = 20;  // rows of the album tree
+
+// The ids of a play-list file, in order.
+std::vector<std::string> PlayListIds(const std::filesystem::path& file) {
+    std::vector<std::string> ids;
+    std::istringstream lines(TempDir::Read(file));
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::string id = line.substr(0, line.find('\t'));
+        if (!id.empty() && id != "\r") ids.push_back(id);
+    }
+    return ids;
+}
+
+// Distinct colours in a picture (up to `enough`).
+int Colours(const QImage& image, int enough = 64) {
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height() && static_cast<int>(colours.size()) < enough; ++y)
+        for (int x = 0; x < image.width() && static_cast<int>(colours.size()) < enough; ++x)
+            colours.insert(image.pixel(x, y));
+    return static_cast<int>(colours.size());
+}
+
+class RoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::vector<std::string> missing = MissingXTools();
+        ASSERT_TRUE(missing.empty()) << "needs " << missing.front() << " (tools/scripts/deps.sh installs it)";
+        ASSERT_TRUE(m_screen.Start({1024, 768})) << m_screen.Error();
+        ASSERT_TRUE(m_standIn.Start()) << m_standIn.Error();
+
+        // The program's folder: the program, its shipped files, settings
+        // naming the stand-in and a play list of the catalogue's first songs.
+        const std::filesystem::path bin = TONVIK_PROGRAM_FOLDER;
+        for (const auto& entry : std::filesystem::directory_iterator(bin)) {
+            const std::string name = entry.path().filename().string();
+            if (entry.is_directory() || name.rfind("libPatchwell", 0) == 0)
+                std::filesystem::create_symlink(entry.path(), Folder() / name);
+        }
+        const std::string host = m_standIn.Host();
+        WriteFile("TonvikMusic.ini", "[Hosts]\r\nService=" + host + "\r\nLogin=" + host + "\r\nComment=" + host +
+                                         "\r\nLyricSearch=" + host + "\r\n[Trace]\r\nFile=trace.log\r\n");
+        WriteFile("Patchwell.ini", "[Hosts]\r\nUpdate=" + host + "\r\nGamePatch=" + host + "\r\n");
+        std::string playList;
+        const auto& songs = m_standIn.Catalogue().Songs();
+        for (int i = 0; i < kSeededSongs; ++i) {
+            const auto& song = songs.at(static_cast<size_t>(i));
+            playList += song.id + "\t" + Cp936(song.name) + "\t" + Cp936(song.singer) + "\t" + Cp936(song.album) + "\t\r\n";
+            m_seeded.push_back(song.id);
+        }
+        WriteFile("Playlist.xls", playList);
+
+        m_folder.SetEnvironment(QStringLiteral("DISPLAY"), m_screen.Display());
+        m_folder.SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        // The system's D-Bus library keeps a buffer to the end, which the
+        // leak check of a sanitised build would report.
+        m_folder.SetEnvironment(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        const QByteArray shots = qgetenv("ROAD_SHOTS");
+        if (!shots.isEmpty()) {
+            m_shots = std::filesystem::absolute(shots.toStdString());
+            std::filesystem::create_directories(m_shots);
+        }
+    }
+
+    void TearDown() override {
+        if (m_player && m_player->state() != QProcess::NotRunning) {
+            m_folder.RunCloseTool();
+            WaitForExit(*m_player, 10s);
+        }
+    }
+
+    std::filesystem::path Folder() const { return m_folder.Path(); }
+    void WriteFile(const char* name, const std::string& bytes) const { std::ofstream(Folder() / name, std::ios::binary) << bytes; }
+
+    void Start() {
+        m_player = m_folder.StartPlayer();
+        ASSERT_TRUE(m_player) << "the program did not start";
+        ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kPlayerTitle) && m_screen.Window(kPanelTitle); }, 60s))
+            << "the player and the panel did not show";
+        // The panel's page strip comes after the first paint, and the panel's
+        // native window is made anew with it: input sent before would be lost.
+        ASSERT_TRUE(m_standIn.WaitForRequests(1, 60s, kAdvertPath)) << "the panel's page strip did not load";
+        unsigned long panel = 0;
+        auto stableSince = std::chrono::steady_clock::now();
+        ASSERT_TRUE(WaitUntil([&] {
+            const unsigned long now = m_screen.Window(kPanelTitle);
+            if (now != panel) {
+                panel = now;
+                stableSince = std::chrono::steady_clock::now();
+            }
+            return panel != 0 && std::chrono::steady_clock::now() - stableSince > 1s;
+        }, 20s)) << "the panel's window keeps changing";
+    }
+
+    // Looked up each time: a window's native window may be made anew. The
+    // program's tips and message boxes share the player's title; the player
+    // is the oldest of them.
+    QRect Player() const {
+        const std::vector<unsigned long> windows = m_screen.Windows(kPlayerTitle);
+        return windows.empty() ? QRect() : m_screen.Geometry(*std::min_element(windows.begin(), windows.end()));
+    }
+    // No tip, message box nor menu shows (they may hold the program's
+    // input): none of the program's windows but the player, the panel and
+    // the shadows around them.
+    bool NoTip() const {
+        const QRect player = Player();
+        const QRect panel = Panel();
+        for (unsigned long window : m_screen.WindowsOfClass(QStringLiteral("TonvikMusic"))) {
+            const QRect place = m_screen.Geometry(window);
+            if (!place.isEmpty() && place != player && place != panel && !place.contains(player) &&
+                !place.contains(panel))
+                return false;
+        }
+        return true;
+    }
+    void WaitForNoTip() const { ASSERT_TRUE(WaitUntil([&] { return NoTip(); }, 20s)) << "a tip stays up"; }
+    // A menu just asked for is open (keys sent before would go to the window under it).
+    void WaitForMenu() const { ASSERT_TRUE(WaitUntil([&] { return !NoTip(); }, 10s)) << "the menu did not open"; }
+    // A tip the step shows: it comes, is pictured, and goes by itself.
+    void TipComesAndGoes(const char* shot) const {
+        ASSERT_TRUE(WaitUntil([&] { return !NoTip(); }, 20s)) << "no tip came";
+        Shot(shot);
+        WaitForNoTip();
+    }
+    // The panel hangs from the player's lower edge, within its width.
+    bool Docked() const {
+        const QRect player = Player();
+        const QRect panel = Panel();
+        return std::abs(panel.top() - (player.bottom() + 1)) <= 4 && panel.left() >= player.left() &&
+               panel.right() <= player.right();
+    }
+    QRect Panel() const { return m_screen.Geometry(m_screen.Window(kPanelTitle)); }
+
+    // The skin the program shows now, and one of its sections on screen.
+    CSkinDescription Skin(const char* folder) const { return CSkinDescription(Folder().string(), folder); }
+    QRect OnScreen(const QRect& window, const CSkinDescription& skin, const char* section) const {
+        return skin.Rect(section).translated(window.topLeft());
+    }
+    QPoint PanelControl(const char* section) const { return OnScreen(Panel(), Skin(m_skin), section).center(); }
+    QPoint PlayerControl(const char* skinFolder, const char* section) const {
+        return OnScreen(Player(), Skin(skinFolder), section).center();
+    }
+    // A row of a list or of the album tree, a little right of its left edge.
+    QPoint Row(const char* section, int row, int rowHeight) const {
+        const QRect list = OnScreen(Panel(), Skin(m_skin), section);
+        return {list.left() + 60, list.top() + row * rowHeight + rowHeight / 2};
+    }
+
+    int TraceCount(const std::string& part) const { return m_folder.TraceCount(part); }
+    bool WaitForTrace(const std::string& part, int count = 1, std::chrono::milliseconds limit = 20s) const {
+        return WaitUntil([&] { return TraceCount(part) >= count; }, limit);
+    }
+    std::vector<standin::St_StoredAlbum> Albums() const { return m_standIn.AlbumsOf(kUid); }
+    const standin::St_StoredAlbum* AlbumNamed(const std::string& name, std::vector<standin::St_StoredAlbum>& albums) const {
+        albums = Albums();
+        const auto found = std::find_if(albums.begin(), albums.end(), [&](const auto& album) { return album.name == name; });
+        return found == albums.end() ? nullptr : &*found;
+    }
+    std::string Settings() const { return TempDir::Read(Folder() / "TonvikMusic.ini"); }
+
+    // Leaves a picture of the player and the panel when pictures are wanted.
+    void Shot(const char* name) const {
+        if (m_shots.empty()) return;
+        QThread::msleep(400);  // the compositor's next frame
+        QRect area = Player();
+        if (const QRect panel = Panel(); !panel.isEmpty()) area = area.united(panel);
+        const QImage image = m_screen.Grab(area.adjusted(-20, -20, 20, 20).intersected(QRect(0, 0, 1024, 768)));
+        image.save(QString::fromStdString((m_shots / (std::string(name) + ".png")).string()));
+    }
+
+    IsolatedRuntime m_runtime;
+    PlayerFolder m_folder{m_runtime};
+    TempDir m_state;
+    CVirtualScreen m_screen;
+    standin::CStandIn m_standIn{standin::OptionsWithState(m_state.Path())};
+    std::vector<std::string> m_seeded;
+    std::unique_ptr<QProcess> m_player;
+    const char* m_skin = "Skin2";
+    std::filesystem::path m_shots;
+};
+
+TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
+    // ---- The first start: the player with the play list docked under it.
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const QRect player = Player();
+    EXPECT_EQ(player.size(), Skin("Skin2").Rect("Wnd0").size()) << "a new user sees the \"Skin2\" skin";
+    ASSERT_TRUE(WaitUntil([&] { return Docked(); }, 10s)) << "the panel is docked under the player";
+    ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(OnScreen(Panel(), Skin(m_skin), "List100"))) > 8; }, 10s))
+        << "the play list shows its songs";
+    Shot("01-start");
+
+    // ---- A double-clicked song plays: its audio is fetched, the player
+    // reports it, the title rolls and the time moves.
+    const std::string& chosen = m_seeded.at(2);
+    ASSERT_TRUE(m_screen.Click(Row("List100", 2, kListRow), true));
+    ASSERT_TRUE(WaitForTrace("New State:3")) << "the song did not start playing:\n" << m_folder.Trace();
+    EXPECT_GE(m_standIn.RequestsFor("/songhall/audio/" + chosen + ".wav").size(), 1u) << "the double-clicked song plays";
+    EXPECT_TRUE(m_standIn.WaitForPlayReports(1, 10s));
+    const QRect title = OnScreen(Player(), Skin(m_skin), "Static0");
+    const QRect elapsed = OnScreen(Player(), Skin(m_skin), "Static1");
+    const QImage titleBefore = m_screen.Grab(title);
+    const QImage timeBefore = m_screen.Grab(elapsed);
+    EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(title) != titleBefore; }, 5s)) << "the title rolls";
+    EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(elapsed) != timeBefore; }, 5s)) << "the time moves";
+    Shot("02-playing");
+
+    // ---- The recommendations tab.
+    ASSERT_TRUE(m_screen.Click(PanelControl("Btn101")));
+    ASSERT_TRUE(m_standIn.WaitForRequests(1, 10s, "/songhall/port/tonvik/recommend_song.php"));
+    const QRect recommendations = OnScreen(Panel(), Skin(m_skin), "List101");
+    EXPECT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(recommendations)) > 8; }, 10s)) << "the recommendations show";
+    Shot("03-recommendations");
+
+    // ---- Signing in shows the user's albums.
+    ASSERT_TRUE(m_screen.Click(PanelControl("Btn102")));
+    Shot("04-sign-in");
+    ASSERT_TRUE(m_screen.Click(PanelControl("Edit100")));
+    ASSERT_TRUE(m_screen.Type(QString::fromLatin1(kUser)));
+    ASSERT_TRUE(m_screen.Click(PanelControl("Edit101")));
+    ASSERT_TRUE(m_screen.Type(QString::fromLatin1(kPassword)));
+    ASSERT_TRUE(m_screen.Click(PanelControl("Btn109")));
+    ASSERT_TRUE(WaitUntil([&] { return m_standIn.SignedInUid() == kUid; }, 20s)) << "the user is signed in";
+    ASSERT_TRUE(m_standIn.WaitForRequests(1, 20s, "/shequ/port/tonvik/get_useralbumlist.php"));
+    const size_t seededAlbums = Albums().size();
+    const QRect tree = OnScreen(Panel(), Skin(m_skin), "List102");
+    ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(tree)) > 8; }, 10s)) << "the album tree shows";
+    Shot("05-albums");
+
+    // ---- A new album from the play list: the first song selected, the
+    // save button's menu, its last entry ("新建专辑").
+    ASSERT_TRUE(m_screen.Click(PanelControl("Btn100")));
+    ASSERT_TRUE(m_screen.Click(Row("List100", 0, kListRow)));
+    ASSERT_TRUE(m_screen.Click(PanelControl("Btn108")));
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Up"), QStringLiteral("Return")}));
+    const std::string defaultName = "我的专辑";
+    std::vector<standin::St_StoredAlbum> albums;
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto* made = AlbumNamed(defaultName, albums);
+        return made && made->songIds == std::vector<std::string>{m_seeded.at(0)};
+    }, 20s)) << "a new album holding the first song of the play list";
+    EXPECT_EQ(albums.size(), seededAlbums + 1);
+    ASSERT_NO_FATAL_FAILURE(TipComesAndGoes("06-new-album"));
+
+    // ---- Renaming it: the album tab, the new album is the last one.
+    ASSERT_TRUE(m_screen.Click(PanelControl("Btn102")));
+    const int newRow = static_cast<int>(seededAlbums);
+    ASSERT_TRUE(m_screen.RightClick(Row("List102", newRow, kTreeRow)));
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
+    // The last entry of the album's menu is "重命名".
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Up"), QStringLiteral("Return")}));
+    QThread::msleep(300);  // the label editor opens in the tree itself
+
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("ctrl+a")}));
+    ASSERT_TRUE(m_screen.Type(QStringLiteral("Road Songs")));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Return")}));
+    ASSERT_TRUE(WaitUntil([&] { return AlbumNamed("Road Songs", albums) != nullptr; }, 20s)) << "the album is renamed";
+    EXPECT_EQ(AlbumNamed(defaultName, albums), nullptr);
+    Shot("07-renamed");
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+
+    // ---- Another song of the play list added to it through the save menu.
+    ASSERT_TRUE(m_screen.Click(PanelControl("Btn100")));
+    ASSERT_TRUE(m_screen.Click(Row("List100", 5, kListRow)));
+    ASSERT_TRUE(m_screen.Click(PanelControl("Btn108")));
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
+    // The save menu lists the albums in the tree's order, then "新建专辑".
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return")}));
+    const std::vector<std::string> twoSongs{m_seeded.at(0), m_seeded.at(5)};
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto* album = AlbumNamed("Road Songs", albums);
+        return album && album->songIds == twoSongs;
+    }, 20s)) << "the song is added to the album";
+    ASSERT_NO_FATAL_FAILURE(TipComesAndGoes("08-song-added"));
+
+    // ---- Moving its first song down: the album opened, its first song's
+    // menu, "下移" (the fourth entry that can be chosen).
+    ASSERT_TRUE(m_screen.Click(PanelControl("Btn102")));
+    ASSERT_TRUE(m_screen.Click(Row("List102", newRow, kTreeRow)));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Right")}));
+    ASSERT_TRUE(m_screen.RightClick(Row("List102", newRow + 1, kTreeRow)));
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"),
+                               QStringLiteral("Down"), QStringLiteral("Return")}));
+    Shot("09-moved");
+    // The new order is sent before the next album command: choosing the
+    // first album and pressing Delete sends it, and only that.
+    const std::string firstAlbum = Albums().front().albumId;
+    ASSERT_TRUE(m_screen.Click(Row("List102", 0, kTreeRow)));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Delete")}));
+    const std::vector<std::string> moved{m_seeded.at(5), m_seeded.at(0)};
+    EXPECT_TRUE(WaitUntil([&] {
+        const auto* album = AlbumNamed("Road Songs", albums);
+        return album && album->songIds == moved;
+    }, 20s)) << "the album's new order reaches the service";
+    EXPECT_EQ(Albums().size(), seededAlbums + 1) << "the command that sent the order did nothing else";
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+
+    // ---- Deleting the first album with the Delete key.
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Delete")}));
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto now = Albums();
+        return std::none_of(now.begin(), now.end(), [&](const auto& album) { return album.albumId == firstAlbum; });
+    }, 20s)) << "the album is deleted";
+    EXPECT_EQ(Albums().size(), seededAlbums);
+    Shot("10-deleted");
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+
+    // ---- Mini mode and back.
+    ASSERT_TRUE(m_screen.Click(PlayerControl("Skin2", "Btn7")));
+    ASSERT_TRUE(WaitUntil([&] { return Player().size() == Skin("Skin2/MiniSkin").Rect("Wnd0").size(); }, 10s))
+        << "the mini player";
+    QThread::msleep(500);
+    Shot("11-mini");
+    ASSERT_TRUE(m_screen.Click(PlayerControl("Skin2/MiniSkin", "Btn7")));
+    ASSERT_TRUE(WaitUntil([&] { return Player().size() == Skin("Skin2").Rect("Wnd0").size(); }, 10s))
+        << "the normal player again";
+
+    // ---- The other skin, from the skin button's menu (its second entry).
+    ASSERT_TRUE(m_screen.Click(PlayerControl("Skin2", "Btn19")));
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")}));
+    ASSERT_TRUE(WaitUntil([&] { return Player().size() == Skin("Skin").Rect("Wnd0").size(); }, 10s)) << "the orange skin";
+    m_skin = "Skin";
+    EXPECT_TRUE(WaitUntil([&] { return Settings().find("Kind=1") != std::string::npos; }, 5s)) << "the choice is kept";
+    ASSERT_TRUE(WaitUntil([&] { return Docked(); }, 10s)) << "the panel docks again";
+    QThread::msleep(500);
+    Shot("12-orange");
+
+    // ---- The close tool closes the program in order; the play list is saved.
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
+    const std::vector<std::string> kept = PlayListIds(Folder() / "Playlist.xls");
+    EXPECT_EQ(kept, m_seeded) << "the play list is saved whole";
+
+    // ---- A new start: the same skin and the same play list.
+    m_standIn.ClearLogs();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(Player().size(), Skin("Skin").Rect("Wnd0").size()) << "the skin chosen last time";
+    ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(OnScreen(Panel(), Skin(m_skin), "List100"))) > 8; }, 10s));
+    Shot("13-restarted");
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
+    EXPECT_EQ(PlayListIds(Folder() / "Playlist.xls"), m_seeded) << "the play list is kept across starts";
+}
+
+}  // namespace
