@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QOpenGLWidget>
 #include <QPointer>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -81,4 +82,16 @@ QWebEngineProfile* SharedWebProfile() {
     g_pProfile = profile;
     qAddPostRoutine(DeleteSharedProfile);
     return profile;
+}
+
+void PrepareWebSurface(QWidget* window) {
+    // The page view draws into a texture; a window holding any such child is
+    // made with that surface. A hidden, empty one never draws or makes a
+    // context of its own.
+    auto* keeper = new QOpenGLWidget(window);
+    keeper->setObjectName(QStringLiteral("WebSurface"));
+    keeper->setAttribute(Qt::WA_TransparentForMouseEvents);
+    keeper->setFocusPolicy(Qt::NoFocus);
+    keeper->setGeometry(0, 0, 0, 0);
+    keeper->hide();
 }
