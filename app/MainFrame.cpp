@@ -141,6 +141,9 @@ void CMainFrame::RegisterCommands() {
         if (m_pPlayDlg) SendMessage(m_pPlayDlg.get(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     });
     SetCommandHandler(ID_TRAY_ADD_LIBRARY_SONGS, [this] { OnAddLibrarySongs(); });
+    SetCommandHandler(ID_SONG_NOTICE, [this] {
+        if (m_pDesktop) m_pDesktop->ToggleSongNotice();
+    });
 }
 
 bool CMainFrame::Create() {
@@ -463,6 +466,7 @@ CTrayMenuState CMainFrame::MenuState() const {
     state.libraryVisible = m_pMiniWeb && m_pMiniWeb->IsShown();
     state.playMode = m_pListManage ? m_pListManage->PlayMode() : -1;
     state.muted = m_pPlayDlg && m_pPlayDlg->Engine().get_mute();
+    state.songNotice = m_pDesktop && m_pDesktop->SongNoticeOn();
     return state;
 }
 

@@ -194,6 +194,12 @@ TEST_F(MainFrameWindowsTest, TheTrayAndTheMenusShareThePlayersCommands) {
     ASSERT_NE(tray->lastMenu->FindCommand(ID_MUTE), nullptr);
     EXPECT_TRUE(tray->lastMenu->FindCommand(ID_MUTE)->checked);
     EXPECT_TRUE(tray->lastMenu->FindCommand(ID_PLAYMODE_LAST)->checked);
+    // The song note is off until switched on from the menu.
+    ASSERT_NE(tray->lastMenu->FindCommand(ID_SONG_NOTICE), nullptr);
+    EXPECT_FALSE(tray->lastMenu->FindCommand(ID_SONG_NOTICE)->checked);
+    Command(ID_SONG_NOTICE);
+    frame->TrayIcon()->HandleNotification(218, WM_RBUTTONUP_MSG);
+    EXPECT_TRUE(tray->lastMenu->FindCommand(ID_SONG_NOTICE)->checked);
 
     // "退出" is the player's orderly close.
     Command(ID_EXIT);
