@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <QPointer>
 #include <QWebEngineProfile>
@@ -85,6 +86,10 @@ QWebEngineProfile* SharedWebProfile() {
 }
 
 void PrepareWebSurface(QWidget* window) {
+    // Without working drawing contexts (a screen-less platform, for one) the
+    // view draws as any widget and the window's surface never changes.
+    const QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+    if (!shared || !shared->isValid()) return;
     // The page view draws into a texture; a window holding any such child is
     // made with that surface. A hidden, empty one never draws or makes a
     // context of its own.
