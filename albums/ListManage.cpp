@@ -180,6 +180,8 @@ CListManage::CListManage(IPlayerFrame& frame, CMessageHandle frameTarget, IPanel
       m_treeItems(static_cast<IAlbumTreeControl&>(*this)),
       m_logic(static_cast<IPanelView&>(*this), static_cast<IAlbumView&>(*this), player) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The page strip comes after the first show; the panel keeps its native window.
+    if (m_options.pagePane) PrepareWebSurface(this);
     CreateControls();
     RegisterHandlers();
 

@@ -59,7 +59,8 @@ CMiniWebBrowserDlg::CMiniWebBrowserDlg(CMessageHandle frame, const std::string& 
     SetCommandHandler(IDC_LIB_FORWARD, [this] { m_browser.Forward(); });
     SetCommandHandler(IDC_LIB_REFRESH, [this] { m_browser.Refresh(); });
     SetCommandHandler(IDC_LIB_CLOSE, [this] { ShowWindow(false); });
-
+    // The page view comes after the first show; the window keeps its native window.
+    PrepareWebSurface(this);
 
     m_shadow.Create(this);
     SetSkin(skinFolder);

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
 #include <QPointer>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -81,4 +83,20 @@ QWebEngineProfile* SharedWebProfile() {
     g_pProfile = profile;
     qAddPostRoutine(DeleteSharedProfile);
     return profile;
+}
+
+void PrepareWebSurface(QWidget* window) {
+    // Without working drawing contexts (a screen-less platform, for one) the
+    // view draws as any widget and the window's surface never changes.
+    const QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+    if (!shared || !shared->isValid()) return;
+    // The page view draws into a texture; a window holding any such child is
+    // made with that surface. A hidden, empty one never draws or makes a
+    // context of its own.
+    auto* keeper = new QOpenGLWidget(window);
+    keeper->setObjectName(QStringLiteral("WebSurface"));
+    keeper->setAttribute(Qt::WA_TransparentForMouseEvents);
+    keeper->setFocusPolicy(Qt::NoFocus);
+    keeper->setGeometry(0, 0, 0, 0);
+    keeper->hide();
 }

@@ -5,6 +5,7 @@
 // starts with the first page view, not before.
 
 class QWebEngineProfile;
+class QWidget;
 
 // Call before the QApplication is created: shared drawing contexts, software
 // rendering, no background traffic of the engine's own, and, only when the
@@ -21,3 +22,10 @@ void KeepWebProfileInMemory();
 // pages of the engine's own, no plug-ins, no clipboard, no external
 // programs for unknown link schemes). It lives until the application ends.
 QWebEngineProfile* SharedWebProfile();
+
+// For a window that gets a page view only after it is shown: makes it draw
+// through the kind of surface the view needs from its first show on. Without
+// this, adding the view to the shown window makes the system destroy and
+// remake its native window (a flicker; input sent meanwhile is lost). Call
+// before the window is first shown. The engine does not start.
+void PrepareWebSurface(QWidget* window);

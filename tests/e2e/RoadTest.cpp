@@ -10,6 +10,9 @@
 // What is checked is what can be seen from outside: the stand-in's requests
 // and albums, the play list and settings files, the trace file, the windows'
 // places and sizes and the screen's pixels. Every wait is a bounded poll.
+// Along the way the lyric window shows the song's lines moving, the tray
+// icon's menu works (the screen gets a tray of its own), and a song link on
+// the library pane's page queues and plays the song.
 //
 // With ROAD_SHOTS naming a folder, the pictures of the road are left there.
 
@@ -35,6 +38,8 @@ namespace {
 
 const QString kPlayerTitle = QStringLiteral("Tonvik Player");
 const QString kPanelTitle = QStringLiteral("Tonvik音乐--管理");
+const QString kLyricTitle = QStringLiteral("Tonvik音乐--歌词");
+const QString kLibraryTitle = QStringLiteral("Tonvik音乐--乐库");
 constexpr const char* kAdvertPath = "/iframe/songhall/tonvik/ad.html";
 constexpr const char* kUser = "tester";
 constexpr const char* kPassword = "secret123";
@@ -64,6 +69,33 @@ int Colours(const QImage& image, int enough = 64) {
     return static_cast<int>(colours.size());
 }
 
+// Where to click the first song's play link ("播放") on a page of the library
+// pane, pictured in `page`: the leftmost link text of the first line of
+// links in the page's right third (the table's last column), by the links'
+// colour. Null when the page shows no such link (yet).
+QPoint FirstPlayLink(const QImage& page) {
+    const auto isLink = [&](int x, int y) {
+        const QRgb colour = page.pixel(x, y);
+        return qBlue(colour) > 140 && qRed(colour) < 110 && qBlue(colour) > qGreen(colour) + 40;
+    };
+    const int from = page.width() * 2 / 3;
+    const auto lineHasLink = [&](int y) {
+        for (int x = from; x < page.width(); ++x)
+            if (isLink(x, y)) return true;
+        return false;
+    };
+    int top = 0;
+    while (top < page.height() && !lineHasLink(top)) ++top;
+    if (top == page.height()) return {};
+    int bottom = top;
+    while (bottom + 1 < page.height() && lineHasLink(bottom + 1)) ++bottom;
+    int left = page.width();
+    for (int y = top; y <= bottom; ++y)
+        for (int x = from; x < left; ++x)
+            if (isLink(x, y)) left = x;
+    return {left + 6, (top + bottom) / 2};
+}
+
 class RoadTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -71,9 +103,11 @@ protected:
         ASSERT_TRUE(missing.empty()) << "needs " << missing.front() << " (tools/scripts/deps.sh installs it)";
         ASSERT_TRUE(m_screen.Start({1024, 768})) << m_screen.Error();
         ASSERT_TRUE(m_standIn.Start()) << m_standIn.Error();
+        ASSERT_TRUE(m_screen.StartTray()) << "the tray did not start";
 
         // The program's folder: the program, its shipped files, settings
-        // naming the stand-in and a play list of the catalogue's first songs.
+        // naming the stand-in and a play list of the catalogue's first songs
+        // but the first recommended one, which the library pane's page offers.
         const std::filesystem::path bin = TONVIK_PROGRAM_FOLDER;
         for (const auto& entry : std::filesystem::directory_iterator(bin)) {
             const std::string name = entry.path().filename().string();
@@ -85,9 +119,10 @@ protected:
                                          "\r\nLyricSearch=" + host + "\r\n[Trace]\r\nFile=trace.log\r\n");
         WriteFile("Patchwell.ini", "[Hosts]\r\nUpdate=" + host + "\r\nGamePatch=" + host + "\r\n");
         std::string playList;
-        const auto& songs = m_standIn.Catalogue().Songs();
-        for (int i = 0; i < kSeededSongs; ++i) {
-            const auto& song = songs.at(static_cast<size_t>(i));
+        m_libSong = m_standIn.Catalogue().Recommended().at(0)->id;
+        for (const auto& song : m_standIn.Catalogue().Songs()) {
+            if (song.id == m_libSong) continue;
+            if (static_cast<int>(m_seeded.size()) == kSeededSongs) break;
             playList += song.id + "\t" + Cp936(song.name) + "\t" + Cp936(song.singer) + "\t" + Cp936(song.album) + "\t\r\n";
             m_seeded.push_back(song.id);
         }
@@ -120,19 +155,20 @@ protected:
         ASSERT_TRUE(m_player) << "the program did not start";
         ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kPlayerTitle) && m_screen.Window(kPanelTitle); }, 60s))
             << "the player and the panel did not show";
-        // The panel's page strip comes after the first paint, and the panel's
-        // native window is made anew with it: input sent before would be lost.
-        ASSERT_TRUE(m_standIn.WaitForRequests(1, 60s, kAdvertPath)) << "the panel's page strip did not load";
-        unsigned long panel = 0;
-        auto stableSince = std::chrono::steady_clock::now();
-        ASSERT_TRUE(WaitUntil([&] {
-            const unsigned long now = m_screen.Window(kPanelTitle);
-            if (now != panel) {
-                panel = now;
-                stableSince = std::chrono::steady_clock::now();
-            }
-            return panel != 0 && std::chrono::steady_clock::now() - stableSince > 1s;
-        }, 20s)) << "the panel's window keeps changing";
+        // The panel's page strip comes after the first paint; the panel keeps
+        // the native window it first showed with (input sent to it meanwhile
+        // is not lost), also while the strip's page shows.
+        const unsigned long panel = m_screen.Window(kPanelTitle);
+        std::vector<unsigned long> seen{panel};
+        const auto keeps = [&] {
+            // (0: the search found nothing this time, as under load it may.)
+            if (const unsigned long now = m_screen.Window(kPanelTitle); now != 0 && now != seen.back()) seen.push_back(now);
+            return seen.size() > 1;
+        };
+        ASSERT_TRUE(WaitUntil([&] { return keeps() || !m_standIn.RequestsFor(kAdvertPath).empty(); }, 60s))
+            << "the panel's page strip did not load";
+        WaitUntil(keeps, 3s);
+        EXPECT_EQ(seen, std::vector<unsigned long>{panel}) << "the panel's window was made anew";
     }
 
     // Looked up each time: a window's native window may be made anew. The
@@ -142,16 +178,24 @@ protected:
         const std::vector<unsigned long> windows = m_screen.Windows(kPlayerTitle);
         return windows.empty() ? QRect() : m_screen.Geometry(*std::min_element(windows.begin(), windows.end()));
     }
+    // The places of the program's own windows that show now: the player,
+    // the panel, the lyric window and the library pane.
+    std::vector<QRect> Shown() const {
+        std::vector<QRect> places{Player(), Panel()};
+        for (const QString& title : {kLyricTitle, kLibraryTitle})
+            if (const unsigned long window = m_screen.Window(title)) places.push_back(m_screen.Geometry(window));
+        return places;
+    }
     // No tip, message box nor menu shows (they may hold the program's
-    // input): none of the program's windows but the player, the panel and
-    // the shadows around them.
+    // input): none of the program's windows but its own windows, the
+    // shadows around them and its icon in the tray.
     bool NoTip() const {
-        const QRect player = Player();
-        const QRect panel = Panel();
+        const std::vector<QRect> shown = Shown();
+        const QRect tray = m_trayRow ? m_screen.Geometry(m_trayRow) : QRect();
         for (unsigned long window : m_screen.WindowsOfClass(QStringLiteral("TonvikMusic"))) {
             const QRect place = m_screen.Geometry(window);
-            if (!place.isEmpty() && place != player && place != panel && !place.contains(player) &&
-                !place.contains(panel))
+            if (!place.isEmpty() && !tray.contains(place) &&
+                std::none_of(shown.begin(), shown.end(), [&](const QRect& own) { return place.contains(own); }))
                 return false;
         }
         return true;
@@ -201,12 +245,14 @@ protected:
     }
     std::string Settings() const { return TempDir::Read(Folder() / "TonvikMusic.ini"); }
 
-    // Leaves a picture of the player and the panel when pictures are wanted.
-    void Shot(const char* name) const {
+    // Leaves a picture of the program's windows (of the whole screen with
+    // `wholeScreen`) when pictures are wanted.
+    void Shot(const char* name, bool wholeScreen = false) const {
         if (m_shots.empty()) return;
         QThread::msleep(400);  // the compositor's next frame
-        QRect area = Player();
-        if (const QRect panel = Panel(); !panel.isEmpty()) area = area.united(panel);
+        QRect area;
+        for (const QRect& place : Shown()) area = area.united(place);
+        if (wholeScreen) area = QRect(0, 0, 1024, 768);
         const QImage image = m_screen.Grab(area.adjusted(-20, -20, 20, 20).intersected(QRect(0, 0, 1024, 768)));
         image.save(QString::fromStdString((m_shots / (std::string(name) + ".png")).string()));
     }
@@ -217,6 +263,8 @@ protected:
     CVirtualScreen m_screen;
     standin::CStandIn m_standIn{standin::OptionsWithState(m_state.Path())};
     std::vector<std::string> m_seeded;
+    std::string m_libSong;
+    unsigned long m_trayRow = 0;  // the tray's row of icons, once seen
     std::unique_ptr<QProcess> m_player;
     const char* m_skin = "Skin2";
     std::filesystem::path m_shots;
@@ -247,16 +295,66 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(elapsed) != timeBefore; }, 5s)) << "the time moves";
     Shot("02-playing");
 
+    // ---- The lyric window from the player's lyric button: another song
+    // played, its lines move.
+    ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn12")));
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLyricTitle) != 0; }, 10s)) << "the lyric window did not show";
+    ASSERT_TRUE(m_screen.Click(Row("List100", 4, kListRow), true));
+    ASSERT_TRUE(m_standIn.WaitForRequests(1, 20s, "/songhall/audio/" + m_seeded.at(4) + ".wav"));
+    const QRect lyric = OnScreen(m_screen.Geometry(m_screen.Window(kLyricTitle)), Skin(m_skin), "Wnd_Lyric_Static");
+    const QImage lyricBefore = m_screen.Grab(lyric);
+    EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(lyric) != lyricBefore; }, 10s)) << "the lyric moves";
+    Shot("03-lyric");
+
+    // ---- The tray icon's menu (right button): "歌词", its fifth entry,
+    // hides the lyric window again.
+    ASSERT_TRUE(WaitUntil([&] { return (m_trayRow = m_screen.Tray()) != 0; }, 20s)) << "no icon in the tray:\n"
+        << m_screen.Run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}).value_or("").toStdString();
+    ASSERT_TRUE(m_screen.RightClick(m_screen.Geometry(m_trayRow).center()));
+    ASSERT_NO_FATAL_FAILURE(WaitForMenu());
+    Shot("04-tray-menu", true);
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"),
+                               QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")}));
+    EXPECT_TRUE(WaitUntil([&] { return m_screen.Window(kLyricTitle) == 0; }, 10s)) << "the tray's lyric entry";
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+
+    // ---- The library pane from the player's "乐库" button: a song link on
+    // its page queues the song (with the tip) and plays it.
+    ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn11")));
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLibraryTitle) != 0; }, 10s)) << "the library pane did not show";
+    const unsigned long library = m_screen.Window(kLibraryTitle);
+    // Its place reaches past the screen's right edge: a user drags it in.
+    if (const QRect pane = m_screen.Geometry(library); pane.right() >= 1024) {
+        ASSERT_TRUE(m_screen.Move(library, {1024 - pane.width(), pane.top()}));
+        ASSERT_TRUE(WaitUntil([&] { return m_screen.Geometry(library).right() < 1024; }, 10s));
+    }
+    QPoint link;
+    ASSERT_TRUE(WaitUntil([&] {
+        const QRect page = OnScreen(m_screen.Geometry(library), Skin(m_skin), "Wnd_Lib_Client");
+        link = FirstPlayLink(m_screen.Grab(page));
+        link += page.topLeft();
+        return link != page.topLeft();
+    }, 60s)) << "the library's page shows no song";
+    Shot("05-library");
+    ASSERT_TRUE(m_screen.Click(link));
+    ASSERT_NO_FATAL_FAILURE(TipComesAndGoes("06-library-song"));
+    EXPECT_TRUE(m_standIn.WaitForRequests(1, 30s, "/songhall/audio/" + m_libSong + ".wav")) << "the linked song plays";
+    ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn11")));
+    EXPECT_TRUE(WaitUntil([&] { return m_screen.Window(kLibraryTitle) == 0; }, 10s)) << "the library pane hides again";
+    // The play list went down to the new song: back to its top.
+    ASSERT_TRUE(m_screen.Click(Row("List100", 0, kListRow)));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Home")}));
+
     // ---- The recommendations tab.
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn101")));
     ASSERT_TRUE(m_standIn.WaitForRequests(1, 10s, "/songhall/port/tonvik/recommend_song.php"));
     const QRect recommendations = OnScreen(Panel(), Skin(m_skin), "List101");
     EXPECT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(recommendations)) > 8; }, 10s)) << "the recommendations show";
-    Shot("03-recommendations");
+    Shot("07-recommendations");
 
     // ---- Signing in shows the user's albums.
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn102")));
-    Shot("04-sign-in");
+    Shot("08-sign-in");
     ASSERT_TRUE(m_screen.Click(PanelControl("Edit100")));
     ASSERT_TRUE(m_screen.Type(QString::fromLatin1(kUser)));
     ASSERT_TRUE(m_screen.Click(PanelControl("Edit101")));
@@ -267,7 +365,7 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     const size_t seededAlbums = Albums().size();
     const QRect tree = OnScreen(Panel(), Skin(m_skin), "List102");
     ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(tree)) > 8; }, 10s)) << "the album tree shows";
-    Shot("05-albums");
+    Shot("09-albums");
 
     // ---- A new album from the play list: the first song selected, the
     // save button's menu, its last entry ("新建专辑").
@@ -283,7 +381,7 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
         return made && made->songIds == std::vector<std::string>{m_seeded.at(0)};
     }, 20s)) << "a new album holding the first song of the play list";
     EXPECT_EQ(albums.size(), seededAlbums + 1);
-    ASSERT_NO_FATAL_FAILURE(TipComesAndGoes("06-new-album"));
+    ASSERT_NO_FATAL_FAILURE(TipComesAndGoes("10-new-album"));
 
     // ---- Renaming it: the album tab, the new album is the last one.
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn102")));
@@ -299,7 +397,7 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     ASSERT_TRUE(m_screen.Keys({QStringLiteral("Return")}));
     ASSERT_TRUE(WaitUntil([&] { return AlbumNamed("Road Songs", albums) != nullptr; }, 20s)) << "the album is renamed";
     EXPECT_EQ(AlbumNamed(defaultName, albums), nullptr);
-    Shot("07-renamed");
+    Shot("11-renamed");
     ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
 
     // ---- Another song of the play list added to it through the save menu.
@@ -314,7 +412,7 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
         const auto* album = AlbumNamed("Road Songs", albums);
         return album && album->songIds == twoSongs;
     }, 20s)) << "the song is added to the album";
-    ASSERT_NO_FATAL_FAILURE(TipComesAndGoes("08-song-added"));
+    ASSERT_NO_FATAL_FAILURE(TipComesAndGoes("12-song-added"));
 
     // ---- Moving its first song down: the album opened, its first song's
     // menu, "下移" (the fourth entry that can be chosen).
@@ -325,7 +423,7 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     ASSERT_NO_FATAL_FAILURE(WaitForMenu());
     ASSERT_TRUE(m_screen.Keys({QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"),
                                QStringLiteral("Down"), QStringLiteral("Return")}));
-    Shot("09-moved");
+    Shot("13-moved");
     // The new order is sent before the next album command: choosing the
     // first album and pressing Delete sends it, and only that.
     const std::string firstAlbum = Albums().front().albumId;
@@ -346,7 +444,7 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
         return std::none_of(now.begin(), now.end(), [&](const auto& album) { return album.albumId == firstAlbum; });
     }, 20s)) << "the album is deleted";
     EXPECT_EQ(Albums().size(), seededAlbums);
-    Shot("10-deleted");
+    Shot("14-deleted");
     ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
 
     // ---- Mini mode and back.
@@ -354,7 +452,7 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     ASSERT_TRUE(WaitUntil([&] { return Player().size() == Skin("Skin2/MiniSkin").Rect("Wnd0").size(); }, 10s))
         << "the mini player";
     QThread::msleep(500);
-    Shot("11-mini");
+    Shot("15-mini");
     ASSERT_TRUE(m_screen.Click(PlayerControl("Skin2/MiniSkin", "Btn7")));
     ASSERT_TRUE(WaitUntil([&] { return Player().size() == Skin("Skin2").Rect("Wnd0").size(); }, 10s))
         << "the normal player again";
@@ -368,23 +466,24 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     EXPECT_TRUE(WaitUntil([&] { return Settings().find("Kind=1") != std::string::npos; }, 5s)) << "the choice is kept";
     ASSERT_TRUE(WaitUntil([&] { return Docked(); }, 10s)) << "the panel docks again";
     QThread::msleep(500);
-    Shot("12-orange");
+    Shot("16-orange");
 
     // ---- The close tool closes the program in order; the play list is saved.
     EXPECT_EQ(m_folder.RunCloseTool(), 0);
     EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
-    const std::vector<std::string> kept = PlayListIds(Folder() / "Playlist.xls");
-    EXPECT_EQ(kept, m_seeded) << "the play list is saved whole";
+    std::vector<std::string> listed = m_seeded;
+    listed.push_back(m_libSong);
+    EXPECT_EQ(PlayListIds(Folder() / "Playlist.xls"), listed) << "the play list is saved whole, with the linked song";
 
     // ---- A new start: the same skin and the same play list.
     m_standIn.ClearLogs();
     ASSERT_NO_FATAL_FAILURE(Start());
     EXPECT_EQ(Player().size(), Skin("Skin").Rect("Wnd0").size()) << "the skin chosen last time";
     ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(OnScreen(Panel(), Skin(m_skin), "List100"))) > 8; }, 10s));
-    Shot("13-restarted");
+    Shot("17-restarted");
     EXPECT_EQ(m_folder.RunCloseTool(), 0);
     EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
-    EXPECT_EQ(PlayListIds(Folder() / "Playlist.xls"), m_seeded) << "the play list is kept across starts";
+    EXPECT_EQ(PlayListIds(Folder() / "Playlist.xls"), listed) << "the play list is kept across starts";
 }
 
 }  // namespace

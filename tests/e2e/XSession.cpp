@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -23,12 +24,13 @@ void Finish(QProcess& process) {
 
 std::vector<std::string> MissingXTools() {
     std::vector<std::string> missing;
-    for (const char* tool : {"Xvfb", "xdotool", "import", "xcompmgr"})
+    for (const char* tool : {"Xvfb", "xdotool", "import", "xcompmgr", "wmdocker"})
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) missing.emplace_back(tool);
     return missing;
 }
 
 CVirtualScreen::~CVirtualScreen() {
+    Finish(m_tray);
     Finish(m_compositor);
     Finish(m_server);
 }
@@ -64,6 +66,37 @@ bool CVirtualScreen::Start(QSize size) {
     }
     m_error = "no virtual X screen could be started";
     return false;
+}
+
+bool CVirtualScreen::StartTray() {
+    m_tray.setProcessEnvironment(Environment());
+    m_tray.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_tray.setStandardOutputFile(QProcess::nullDevice());
+    m_tray.start(QStringLiteral("wmdocker"), {QStringLiteral("-iconsize"), QStringLiteral("24")});
+    if (!m_tray.waitForStarted(5000)) return false;
+    // Its selection window shows once it holds the tray.
+    for (int attempt = 0; attempt < 100 && m_tray.state() == QProcess::Running; ++attempt) {
+        if (!WindowsOfClass(QStringLiteral("Docker")).empty()) return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+unsigned long CVirtualScreen::Tray() const {
+    // The tray's row of icons is left for a window manager to map; this
+    // screen has none, so it is mapped here once it holds an icon.
+    const std::optional<QByteArray> found =
+        Run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Docker$")});
+    if (!found) return 0;
+    const unsigned long row = found->trimmed().split('\n').value(0).toULong();
+    if (row == 0 || Geometry(row).width() < 16) return 0;
+    if (!Xdo({QStringLiteral("windowmap"), QString::number(row)})) return 0;
+    const std::vector<unsigned long> shown = Windows(QStringLiteral("Docker"));
+    return std::find(shown.begin(), shown.end(), row) != shown.end() ? row : 0;
+}
+
+bool CVirtualScreen::Move(unsigned long window, QPoint to) const {
+    return Xdo({QStringLiteral("windowmove"), QString::number(window), QString::number(to.x()), QString::number(to.y())});
 }
 
 QProcessEnvironment CVirtualScreen::Environment() const {

@@ -34,6 +34,11 @@ public:
     const std::string& Error() const { return m_error; }
     // ":<number>"
     QString Display() const { return m_display; }
+    // A system tray on the screen (the screen has none of its own), for
+    // programs started after it; false when it did not come up.
+    bool StartTray();
+    // The tray's window while it holds icons (their row), or 0.
+    unsigned long Tray() const;
 
     // Runs `program` with the screen as its display; its standard output,
     // or nothing when it failed or ran out of `limit`.
@@ -51,6 +56,9 @@ public:
     unsigned long Window(const QString& title) const;
     // A window's place on the screen; empty when it is gone.
     QRect Geometry(unsigned long window) const;
+
+    // Moves a window's top-left corner to `to`, as a user's drag would.
+    bool Move(unsigned long window, QPoint to) const;
 
     // A left click (twice with `doubleClick`) or a right click at a point
     // of the screen; the pointer moves there first.
@@ -73,4 +81,5 @@ private:
     QString m_display;
     QProcess m_server;
     QProcess m_compositor;
+    QProcess m_tray;
 };

@@ -8,7 +8,7 @@ TONVIK_PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
   libcurl4-openssl-dev libxml2-dev libicu-dev libxcb1-dev libssl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  fonts-wqy-microhei xvfb xauth x11-utils imagemagick xcompmgr xdotool curl
+  fonts-wqy-microhei xvfb xauth x11-utils imagemagick xcompmgr xdotool wmdocker curl
   dbus libglib2.0-bin playerctl desktop-file-utils appstream file
 )
 
