@@ -2,6 +2,7 @@
 
 #include "albums/AboutTonvik.h"
 #include "albums/AddTipDlg.h"
+#include "albums/AlbumTexts.h"
 #include "albums/ListManage.h"
 #include "albums/PanelIds.h"
 #include "albums/PanelPlayer.h"
@@ -476,18 +477,41 @@ int CMainFrame::ShownListKind() const {
     return m_pListManage && m_pListManage->CurrentPage() == kPageAlbumTree ? kListAlbum : kListTemporary;
 }
 
+std::string CMainFrame::SelectedAlbumId() const {
+    if (!m_pListManage) return {};
+    CAlbumManager& albums = m_pListManage->Logic().Manager();
+    const int index = albums.AlbumIndexOf(m_pListManage->AlbumSelection().album);
+    return index >= 0 ? albums.Albums().GetAt(index).albumId : std::string();
+}
+
 bool CMainFrame::AlbumWorkerFree() { return m_pListManage && m_pListManage->IsThreadUse(0, "OnLibSong"); }
 
 int CMainFrame::PlayListCount() const {
     return m_pListManage ? m_pListManage->Logic().PlayList().List().GetCount() : 0;
 }
 
+int CMainFrame::PlayListIndexOf(const std::string& id) const {
+    return m_pListManage ? m_pListManage->Logic().PlayList().List().FindSong(id) : -1;
+}
+
 int CMainFrame::AddToPlayList(const CSongList& songs) {
     return m_pListManage ? m_pListManage->Logic().AddToPlayList(songs) : 0;
 }
 
-int CMainFrame::AddToAlbum(const CSongList& songs) {
-    return m_pListManage ? m_pListManage->Logic().Editor().AddSong(songs, kNoAlbumItem, false) : -1;
+int CMainFrame::AddToAlbum(const CSongList& songs, const std::string& albumId) {
+    if (!m_pListManage) return -1;
+    if (albumId.empty()) {
+        ShowMessage(Cp936(kNoAlbumSelectedText));
+        return -1;
+    }
+    // The album chosen may have gone meanwhile (deleted, signed out).
+    const int index = m_pListManage->Logic().Manager().Albums().FindById(albumId);
+    if (index < 0) {
+        Trace("OnLibSong===Album %s is gone.", albumId.c_str());
+        ShowTip(Cp936(CLibSongs::kAddFailedText));
+        return -1;
+    }
+    return m_pListManage->Logic().Editor().AddSong(songs, m_pListManage->AlbumItemAt(index), false);
 }
 
 void CMainFrame::PlayFromPlayList(int index) {

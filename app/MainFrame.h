@@ -168,10 +168,12 @@ private:
 
     // ILibSongPanel
     int ShownListKind() const override;
+    std::string SelectedAlbumId() const override;
     bool AlbumWorkerFree() override;
     int PlayListCount() const override;
+    int PlayListIndexOf(const std::string& id) const override;
     int AddToPlayList(const CSongList& songs) override;
-    int AddToAlbum(const CSongList& songs) override;
+    int AddToAlbum(const CSongList& songs, const std::string& albumId) override;
     void PlayFromPlayList(int index) override;
     void ShowTip(const std::string& text) override;
     void ShowAddedTip(int added, int dropped) override;
