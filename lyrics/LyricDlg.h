@@ -105,6 +105,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // The scroll logic's window.
@@ -154,9 +156,14 @@ private:
     CScrollPacer m_pacer;
     QElapsedTimer m_clock;
     bool m_bInTick = false;
+    // The scroll timer runs only while the window shows; since when (ms of
+    // m_clock) the lyric's position has not moved on.
+    bool m_bScrollHeld = true;
+    int64_t m_nHeldSince = 0;
     CCompanionShowing m_showing{*this, m_shadow, m_strSkinFolder, kLyricRestoreDelayMs};  // timer 3
     LyricFontChoice m_fontChoice = LyricFontChoice::Default;
     bool m_bAlwaysOnTop = false;
+    bool m_bFrameTopMost = false;
 
     // The mouse: the search link, dragging the text, moving or sizing the
     // window by hand where the desktop does not do it.
