@@ -719,6 +719,11 @@ void CPlayMainDlg::CloseApp() {
     m_bClosing = true;
     TRACE_SCOPE("CloseApp...");
     try {
+        // The music ends the moment the user asks to leave, not after the
+        // waits below (seconds with a hung worker): muted, and paused so
+        // nothing the output still holds plays on.
+        m_engine->put_mute(true);
+        m_engine->pause();
         // Nothing of the program stays on the screen while the close waits
         // for the album worker.
         hide();
