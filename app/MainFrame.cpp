@@ -35,9 +35,11 @@
 
 namespace {
 
-// Step 6's message when the player cannot be made (the program's own text).
+// Step 6's message when the player cannot be made, naming what plays the
+// music on this system: GStreamer's player and audio output come with its
+// base and good plugins (the trace says which one is missing).
 constexpr const char* kEngineFailure =
-    "程序创建Windwos Media Player组件发生错误，请安装Windwos Media Player最新版本";
+    "程序创建GStreamer播放组件发生错误，请安装GStreamer插件(gstreamer1.0-plugins-base、gstreamer1.0-plugins-good)最新版本";
 
 // The commands the frame hands to the player's command table, so that the
 // tray menu and the player's buttons and menus take one path.
