@@ -2,6 +2,7 @@
 
 #include "common/MessageIds.h"
 #include "common/Text.h"
+#include "common/TopLevelWindow.h"
 #include "common/Trace.h"
 #include "common/WellKnownPaths.h"
 #include "lyrics/LyricWindowIds.h"
@@ -244,7 +245,7 @@ void CLyricDlg::SetSkin(const std::string& skinFolder) {
     ApplySkinShadowLook(m_shadow, skinFolder);
 
     setMinimumSize(m_background.isNull() ? QSize(kCaptionBand * 4, kCaptionBand * 4) : m_background.size());
-    setGeometry(QRect(window.topLeft(), size));
+    setGeometry(QRect(PlaceInsideScreen(QRect(window.topLeft(), size)), size));
     // A hidden window hears of its new size only when shown: lay it out now.
     Layout();
     RebuildBackground();

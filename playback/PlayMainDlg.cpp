@@ -3,6 +3,7 @@
 #include "common/Bitmap.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
+#include "common/TopLevelWindow.h"
 #include "common/Trace.h"
 #include "common/WellKnownPaths.h"
 #include "notify/WndShadow.h"
@@ -193,7 +194,7 @@ void CPlayMainDlg::LoadSkin(const std::string& folder) {
     QSize size = place.size();
     if (size.isEmpty()) size = m_background.isNull() ? kFallbackSize : m_background.size();
     setFixedSize(size);
-    move(place.topLeft());
+    move(PlaceInsideScreen(QRect(place.topLeft(), size)));
     const QRegion region = background ? BitmapToRegion(*background, PlayerKeyColour(folder)) : QRegion();
     if (region.isEmpty()) {
         clearMask();
