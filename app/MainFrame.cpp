@@ -104,6 +104,7 @@ CMainFrame::~CMainFrame() {
     TRACE_SCOPE("~CMainFrame...");
     m_channel.Close();
     if (m_pPlayDlg) m_pPlayDlg->removeEventFilter(this);
+    if (m_pListManage) m_pListManage->removeEventFilter(this);
     // Nothing watches or reloads the windows any more, and songs still
     // coming from the service find nobody to take them.
     m_pNetworkWatch.reset();
@@ -188,6 +189,13 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         m_pPlayDlg->removeEventFilter(this);
         QMetaObject::invokeMethod(this, [this] { CreateCompanions(); }, Qt::QueuedConnection);
     }
+    // The panel shown or hidden by itself (its own close button, the
+    // desktop): the player's list button follows once it has happened.
+    if (watched == m_pListManage.get() && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        QMetaObject::invokeMethod(this, [this] {
+            if (m_pPlayDlg) m_pPlayDlg->FollowPanel();
+        }, Qt::QueuedConnection);
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -250,6 +258,7 @@ void CMainFrame::CreatePanel() {
         std::make_unique<CListManage>(*this, Handle(), *m_pPanelPlayer, PlayerSkinFolder(), nullptr,
                                                   St_PanelOptions{m_bPanelPagePane});
     m_pListManage->setWindowTitle(QString::fromUtf8(CListManage::kWindowTitle));
+    m_pListManage->installEventFilter(this);
 }
 
 void CMainFrame::CreateMiniWeb() {

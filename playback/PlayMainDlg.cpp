@@ -328,6 +328,8 @@ void CPlayMainDlg::ApplyButtonState(int id) {
 
 void CPlayMainDlg::OnPlayModeChanged() { ApplyButtonState(IDC_REPEAT_ONE); }
 
+void CPlayMainDlg::FollowPanel() { ApplyButtonState(IDC_LIST); }
+
 // ---------------------------------------------------------------- IPlayWindow
 
 void CPlayMainDlg::SetTitle(const std::string& text) { m_pTitle->SetText(FromAnsi(text)); }

@@ -68,6 +68,8 @@ public:
     void SetStaysOnTop(bool onTop);
     // The panel's play mode changed: the repeat-one switch follows.
     void OnPlayModeChanged();
+    // The panel was shown or hidden: the list button follows.
+    void FollowPanel();
     // The volume (0 to kVolumeMax) and the place in the song (seconds), set
     // from outside the window the way its sliders set them.
     void SetVolume(int volume);
