@@ -11,6 +11,7 @@
 #include "app/StartupUpdate.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
+#include "common/TopLevelWindow.h"
 #include "common/Trace.h"
 #include "common/WellKnownPaths.h"
 #include "lyrics/LyricDlg.h"
@@ -214,6 +215,7 @@ void CMainFrame::CreateCompanions() {
 
     // The player shows its list: the panel appears docked under it.
     m_pPlayDlg->OnCommand(IDC_LIST);
+    if (m_bTopMost) ApplyTopMost();
 
     // The offline start, then the watch every 3000 ms; its first check
     // online loads the two service pages.
@@ -368,7 +370,16 @@ void CMainFrame::NavigateLibraryPage(const std::string& address) {
 // ------------------------------------------------------------------ the windows' requests
 
 void CMainFrame::SetTopMost(bool topMost) {
-    if (m_pPlayDlg) m_pPlayDlg->SetStaysOnTop(topMost);
+    m_bTopMost = topMost;
+    ApplyTopMost();
+}
+
+void CMainFrame::ApplyTopMost() {
+    // The windows beside the player first, the player in front of them.
+    if (m_pListManage) SetStaysOnTop(*m_pListManage, m_bTopMost);
+    if (m_pMiniWeb) SetStaysOnTop(*m_pMiniWeb, m_bTopMost);
+    if (m_pLyricDlg) m_pLyricDlg->SetFrameTopMost(m_bTopMost);
+    if (m_pPlayDlg) SetStaysOnTop(*m_pPlayDlg, m_bTopMost);
 }
 
 void CMainFrame::RestoreDragSetting() {

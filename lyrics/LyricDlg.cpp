@@ -458,10 +458,12 @@ void CLyricDlg::SetAlign(int align) {
 
 void CLyricDlg::ToggleTopMost() {
     m_bAlwaysOnTop = !m_bAlwaysOnTop;
-    // Changing the flag takes the window off the screen; put it back.
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, m_bAlwaysOnTop);
-    if (visible) show();
+    SetStaysOnTop(*this, m_bAlwaysOnTop || m_bFrameTopMost);
+}
+
+void CLyricDlg::SetFrameTopMost(bool topMost) {
+    m_bFrameTopMost = topMost;
+    SetStaysOnTop(*this, m_bAlwaysOnTop || m_bFrameTopMost);
 }
 
 void CLyricDlg::HideWindow() {

@@ -83,6 +83,9 @@ public:
     int Align() const { return m_options.Align(); }
     LyricFontChoice FontChoice() const { return m_fontChoice; }
     bool AlwaysOnTop() const { return m_bAlwaysOnTop; }
+    // The frame's always-on-top state: the window stays on top while either
+    // it or its own "总在前面" is on.
+    void SetFrameTopMost(bool topMost);
     const std::string& SkinFolder() const { return m_strSkinFolder; }
     // The background picture's own size: the smallest the window gets.
     QSize NaturalSize() const { return m_background.size(); }

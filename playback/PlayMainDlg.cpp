@@ -551,20 +551,7 @@ void CPlayMainDlg::OnLogOut() {
     m_controller->DoStop(0, "OnUnreg");
 }
 
-void CPlayMainDlg::OnTopMost() {
-    m_bTopMost = !m_bTopMost;
-    m_frame.SetTopMost(m_bTopMost);
-}
-
-void CPlayMainDlg::SetStaysOnTop(bool onTop) {
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
-    // Changing the flag takes the window off the screen; it comes back where it was.
-    const bool visible = isVisible();
-    const QPoint at = pos();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    move(at);
-    if (visible) show();
-}
+void CPlayMainDlg::OnTopMost() { m_frame.SetTopMost(!m_frame.IsTopMost()); }
 
 void CPlayMainDlg::PopupMenu(int menuId, int buttonId) {
     QMenu menu(this);
@@ -572,7 +559,7 @@ void CPlayMainDlg::PopupMenu(int menuId, int buttonId) {
         const IPanelWindow* panel = m_frame.Panel();
         PlayerMenuState state;
         state.muted = m_engine->get_mute();
-        state.topMost = m_bTopMost;
+        state.topMost = m_frame.IsTopMost();
         state.playMode = panel ? panel->PlayMode() : -1;
         state.hasPanel = panel != nullptr;
         state.hasBrowser = m_frame.Browser() != nullptr;

@@ -142,6 +142,7 @@ public:
         return answer;
     }
     void SetTopMost(bool value) override { topMost.push_back(value); }
+    bool IsTopMost() const override { return !topMost.empty() && topMost.back(); }
     void RestoreDragSetting() override { ++dragRestores; }
     void ShowAbout(QWidget*) override { ++abouts; }
     void EndProcessWith(unsigned exitCode) override { exitCodes.push_back(exitCode); }
