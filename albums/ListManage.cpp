@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -177,6 +178,7 @@ CListManage::CListManage(IPlayerFrame& frame, CMessageHandle frameTarget, IPanel
       m_frame(frame),
       m_frameTarget(std::move(frameTarget)),
       m_options(options),
+      m_player(player),
       m_treeItems(static_cast<IAlbumTreeControl&>(*this)),
       m_logic(static_cast<IPanelView&>(*this), static_cast<IAlbumView&>(*this), player) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -371,6 +373,9 @@ void CListManage::PlaceControls(const CSkinDescription& skin) {
     m_pPlayList->setGeometry(skin.Rect("List100"));
     m_pRecommend->SetSkin(skin, "List101");
     m_pRecommend->setGeometry(skin.Rect("List101"));
+    // The song views' separator stands before the details column.
+    for (CListCtrlEx* view : {m_pPlayList, m_pRecommend})
+        view->SetSeparatorX(view->header()->sectionViewportPosition(CSongListModel::kColumnIcon) - 1);
     m_pTree->SetSkin(skin, "List102");
     m_pTree->setGeometry(skin.Rect("List102"));
 
@@ -436,6 +441,13 @@ void CListManage::RefreshSongView(int kind) {
         view->SongModel()->Refresh();
         view->viewport()->update();
     }
+    MarkPlayingList();
+}
+
+void CListManage::MarkPlayingList() {
+    // The playing song's number is lit in the list the player plays from.
+    const int playing = m_player.PlayingListKind();
+    for (CListCtrlEx* view : {m_pPlayList, m_pRecommend}) view->SetListPlays(view->ListKind() == playing);
 }
 
 void CListManage::EnableSongView(int kind, bool enable) {

@@ -92,8 +92,12 @@ public:
     bool SelectRow(int kind, int index) override { return m_logic.SelectRow(kind, index); }
     void ShowPlayingRow(int kind, int index, const St_SongInfo& song) override {
         m_logic.ShowPlayingRow(kind, index, song);
+        MarkPlayingList();
     }
-    void RedrawList(int kind) override { m_logic.RedrawList(kind); }
+    void RedrawList(int kind) override {
+        m_logic.RedrawList(kind);
+        MarkPlayingList();
+    }
     int PlayMode() const override { return m_logic.PlayMode(); }
     // IPanelWindow
     void DockAt(const QRect& geometry) override;
@@ -210,6 +214,8 @@ private:
     // The view of the page shown (its scroll bar follows it), or nullptr.
     class CSkinnedItemView* ScrolledView() const;
     void FollowScroll();
+    // Tells the song views whether the player plays from them.
+    void MarkPlayingList();
     void OnScrollBarMoved();
     void CreatePagePane();
     void ShowAdvert();
@@ -217,6 +223,7 @@ private:
     IPlayerFrame& m_frame;
     CMessageHandle m_frameTarget;
     St_PanelOptions m_options;
+    IPanelPlayer& m_player;
     std::string m_strSkinFolder;
     QImage m_background;
     QRect m_rcPane;

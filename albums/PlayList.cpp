@@ -4,6 +4,7 @@
 #include "common/WellKnownPaths.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace {
 
@@ -52,8 +53,9 @@ CPlayList::CPlayList() { m_list.SetFileName(kFileName); }
 
 void CPlayList::Load() {
     // The program's folder as the program was told it at start.
-    m_list.SetFilePath(std::filesystem::path(g_strDataDir) / (std::string(kFileName) + ".xls"));
-    m_list.LoadFromFile();
+    const std::filesystem::path file = std::filesystem::path(g_strDataDir) / (std::string(kFileName) + ".xls");
+    m_list.SetFilePath(file);
+    const int read = m_list.LoadFromFile();
     // Lines another program or a damaged disk left behind are not songs.
     int unsound = 0;
     {
@@ -69,9 +71,32 @@ void CPlayList::Load() {
         if (unsound > 0) m_list.Compact();
     }
     Trace("LoadPlayList===%d songs, %d dropped.", m_list.GetCount(), unsound);
+    // A file that could not be opened, or held bytes but not one song, is
+    // the user's list all the same: it goes aside before a change is saved
+    // over it.
+    std::error_code ec;
+    if (read < 0 || (m_list.IsEmpty() && std::filesystem::file_size(file, ec) > 0 && !ec)) KeepAside(file);
+}
+
+void CPlayList::KeepAside(const std::filesystem::path& file) {
+    std::filesystem::path aside = file;
+    aside += kUnreadableSuffix;
+    std::error_code ec;
+    std::filesystem::rename(file, aside, ec);
+    if (ec) {
+        // It could not be moved: nothing is saved over it in this run.
+        m_bFileKept = true;
+        Trace("LoadPlayList===Can not read %s, nor keep it aside: %s", file.c_str(), ec.message().c_str());
+        return;
+    }
+    Trace("LoadPlayList===Can not read %s, kept as %s", file.c_str(), aside.c_str());
 }
 
 bool CPlayList::Save() {
+    if (m_bFileKept) {
+        Trace("SavePlayList===The unreadable play list stays; not saved.");
+        return false;
+    }
     const bool empty = m_list.IsEmpty();
     return m_list.SaveToFile() > 0 || empty;
 }

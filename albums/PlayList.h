@@ -7,6 +7,7 @@
 
 #include "model/SongList.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
     static constexpr const char* kFileName = "Playlist";
     static constexpr size_t kMaxIdLength = 64;
     static constexpr size_t kMaxTextLength = 1024;
+    // Appended to the name of a play-list file that could not be read.
+    static constexpr const char* kUnreadableSuffix = ".bad";
 
     CPlayList();
     CPlayList(const CPlayList&) = delete;
@@ -39,7 +42,9 @@ public:
     CSongList& List() { return m_list; }
     const CSongList& List() const { return m_list; }
 
-    // Reads the file; a missing one leaves the list empty.
+    // Reads the file; a missing one leaves the list empty. One that cannot
+    // be read is renamed "Playlist.xls.bad" (traced), so the next save does
+    // not replace it.
     void Load();
     // Writes the file (an empty list removes it); false when it could not
     // be written.
@@ -59,6 +64,9 @@ public:
     int Add(const CSongList& songs);
 
 private:
+    void KeepAside(const std::filesystem::path& file);
+
     CSongList m_list;
+    bool m_bFileKept = false;  // the unreadable file could not be moved aside
     int m_bSortAscending = 1;
 };

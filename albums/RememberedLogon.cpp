@@ -20,6 +20,13 @@ void Write(const char* key, const std::string& value) {
         Trace("RememberedLogon===Failed to write %s.", key);
 }
 
+// A password that is not wanted leaves no trace in the file, not even an
+// empty key.
+void RemovePassword() {
+    if (!DeletePrivateProfileKey(CRememberedLogon::kSection, kPass, g_strIniFile))
+        Trace("RememberedLogon===Failed to remove %s.", kPass);
+}
+
 // The Base64 text to store, or nullopt when the password must not be
 // stored: too long for its key, or the file cannot be made private.
 std::optional<std::string> StorablePassword(const std::string& password) {
@@ -58,7 +65,7 @@ void CRememberedLogon::Save(const std::string& user, const std::string& password
     } else {
         Write(kRememberPass, rememberPass ? "0" : "");
         Write(kUser, rememberPass ? user : "");
-        Write(kPass, "");
+        RemovePassword();
     }
     Write(kAutoLogon, autoLogon ? "1" : "0");
 }
@@ -67,10 +74,11 @@ void CRememberedLogon::Forget() {
     Write(kRememberPass, "0");
     Write(kAutoLogon, "0");
     Write(kUser, "");
-    Write(kPass, "");
+    RemovePassword();
 }
 
 void CRememberedLogon::StopRemembering() {
     Write(kRememberPass, "0");
     Write(kAutoLogon, "0");
+    RemovePassword();
 }

@@ -20,13 +20,15 @@ public:
     // Reads the section from the options file (g_strIniFile).
     static St_RememberedLogon Load();
     // After a successful sign-in: the name and the password when the
-    // remember-password box is checked (else all three emptied), and the
-    // automatic sign-in. A password that cannot be kept private, or whose
-    // Base64 text would be too long, is not remembered.
+    // remember-password box is checked (else the password's key is removed
+    // and the name emptied), and the automatic sign-in. A password that
+    // cannot be kept private, or whose Base64 text would be too long, is not
+    // remembered.
     static void Save(const std::string& user, const std::string& password, bool rememberPass, bool autoLogon);
-    // After a failed sign-in: nothing is remembered any more.
+    // After a failed sign-in: nothing is remembered any more (the password's
+    // key is removed).
     static void Forget();
-    // The remember-password box unchecked: neither the password nor the
-    // automatic sign-in are kept.
+    // The remember-password box unchecked: neither the password (its key
+    // is removed) nor the automatic sign-in are kept.
     static void StopRemembering();
 };

@@ -1,5 +1,7 @@
 #include "app/LibSongs.h"
 
+#include "albums/AlbumTexts.h"
+
 #include "common/MessageIds.h"
 #include "common/Text.h"
 #include "common/Trace.h"
@@ -62,11 +64,14 @@ void CLibSongs::OnLibSong(WPARAM play, const std::u16string& ids) {
     }
     // An album the worker is busy with takes no songs now; the user adds
     // them again later.
-    if (!request.play && m_panel.ShownListKind() == kListAlbum) {
-        const bool free = m_panel.AlbumWorkerFree();
-        if (!free) {
-            Trace("OnLibSong==BeforeAction : %d", 1);
-            return;
+    if (!request.play) {
+        request.kind = m_panel.ShownListKind();
+        if (request.kind == kListAlbum) {
+            if (!m_panel.AlbumWorkerFree()) {
+                Trace("OnLibSong==BeforeAction : %d", 1);
+                return;
+            }
+            request.albumId = m_panel.SelectedAlbumId();
         }
     }
     m_queue.push_back(std::move(request));
@@ -108,24 +113,40 @@ LRESULT CLibSongs::OnFetched(WPARAM id) {
 void CLibSongs::Play(const CSongList& songs) {
     const int before = m_panel.PlayListCount();
     const int added = m_panel.AddToPlayList(songs);
-    if (added <= 0) {
-        if (before < CSongList::kCapacity) Trace("获取歌曲信息失败！");
-        m_panel.ShowTip(Cp936(kAddFailedText));
+    if (added > 0) {
+        // The first song added; on a full list the oldest songs made room,
+        // so it is that many rows from the end.
+        m_panel.PlayFromPlayList(m_panel.PlayListCount() - added);
+        m_panel.ShowTip(Cp936(kAddedText));
         return;
     }
-    // The first song added; on a full list the oldest songs made room, so
-    // it is that many rows from the end.
-    m_panel.PlayFromPlayList(m_panel.PlayListCount() - added);
-    m_panel.ShowTip(Cp936(kAddedText));
+    // Nothing new: a song the service knows that the list holds already
+    // plays where it is.
+    for (const St_SongInfo& song : songs.Snapshot()) {
+        if (song.name.empty()) continue;
+        if (const int index = m_panel.PlayListIndexOf(song.id); index >= 0) {
+            m_panel.PlayFromPlayList(index);
+            m_panel.ShowTip(Cp936(kAddedText));
+            return;
+        }
+    }
+    if (before < CSongList::kCapacity) Trace("获取歌曲信息失败！");
+    m_panel.ShowTip(Cp936(kAddFailedText));
 }
 
 void CLibSongs::Add(const St_Request& request, const CSongList& songs) {
-    if (m_panel.ShownListKind() != kListAlbum) {
+    if (request.kind != kListAlbum) {
         const int added = m_panel.AddToPlayList(songs);
         m_panel.ShowTip(Cp936(added > 0 ? kAddedText : kAddFailedText));
         return;
     }
-    const int added = m_panel.AddToAlbum(songs);
+    // The worker may have taken other work while the songs were fetched.
+    if (!m_panel.AlbumWorkerFree()) {
+        Trace("OnLibSong==BeforeAction : %d", 1);
+        m_panel.ShowMessage(Cp936(kBusyText));
+        return;
+    }
+    const int added = m_panel.AddToAlbum(songs, request.albumId);
     if (added < 0) return;
     m_panel.ShowAddedTip(added, request.requested - added);
 }

@@ -24,17 +24,23 @@ public:
     // The list the panel shows: kListAlbum on its album page, else
     // kListTemporary.
     virtual int ShownListKind() const = 0;
+    // The identifier of the album selected in the album tree; empty for none.
+    virtual std::string SelectedAlbumId() const = 0;
     // The album worker is free now (not waited for).
     virtual bool AlbumWorkerFree() = 0;
     virtual int PlayListCount() const = 0;
+    // Where the play list holds the song `id`; -1 when it does not.
+    virtual int PlayListIndexOf(const std::string& id) const = 0;
     // Adds the songs not in the play list yet; the number added.
     virtual int AddToPlayList(const CSongList& songs) = 0;
-    // Adds the songs to the album shown; the number added, -1 when nothing
-    // could be added (the panel has said why).
-    virtual int AddToAlbum(const CSongList& songs) = 0;
+    // Adds the songs to the album `albumId`; the number added, -1 when
+    // nothing could be added (the panel has said why).
+    virtual int AddToAlbum(const CSongList& songs, const std::string& albumId) = 0;
     // Plays the play list's song at `index`.
     virtual void PlayFromPlayList(int index) = 0;
-    // The tip with a text, and the tip with the album counts.
+    // The frame's message window; the tip with a text, and the tip with the
+    // album counts.
+    virtual void ShowMessage(const std::string& text) = 0;
     virtual void ShowTip(const std::string& text) = 0;
     virtual void ShowAddedTip(int added, int dropped) = 0;
 };
@@ -64,10 +70,14 @@ public:
     int Pending() const { return static_cast<int>(m_queue.size()); }
 
 private:
+    // Where the songs go is decided when the user chose them: the list
+    // shown then and, for an album, the album selected then.
     struct St_Request {
         bool play = false;
         int requested = 0;
         CSongList songs;
+        int kind = kListTemporary;
+        std::string albumId;
     };
     struct St_Job;
 

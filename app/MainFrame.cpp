@@ -2,6 +2,7 @@
 
 #include "albums/AboutTonvik.h"
 #include "albums/AddTipDlg.h"
+#include "albums/AlbumTexts.h"
 #include "albums/ListManage.h"
 #include "albums/PanelIds.h"
 #include "albums/PanelPlayer.h"
@@ -10,6 +11,7 @@
 #include "app/StartupUpdate.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
+#include "common/TopLevelWindow.h"
 #include "common/Trace.h"
 #include "common/WellKnownPaths.h"
 #include "lyrics/LyricDlg.h"
@@ -34,9 +36,11 @@
 
 namespace {
 
-// Step 6's message when the player cannot be made (the program's own text).
+// Step 6's message when the player cannot be made, naming what plays the
+// music on this system: GStreamer's player and audio output come with its
+// base and good plugins (the trace says which one is missing).
 constexpr const char* kEngineFailure =
-    "程序创建Windwos Media Player组件发生错误，请安装Windwos Media Player最新版本";
+    "程序创建GStreamer播放组件发生错误，请安装GStreamer插件(gstreamer1.0-plugins-base、gstreamer1.0-plugins-good)最新版本";
 
 // The commands the frame hands to the player's command table, so that the
 // tray menu and the player's buttons and menus take one path.
@@ -101,6 +105,7 @@ CMainFrame::~CMainFrame() {
     TRACE_SCOPE("~CMainFrame...");
     m_channel.Close();
     if (m_pPlayDlg) m_pPlayDlg->removeEventFilter(this);
+    if (m_pListManage) m_pListManage->removeEventFilter(this);
     // Nothing watches or reloads the windows any more, and songs still
     // coming from the service find nobody to take them.
     m_pNetworkWatch.reset();
@@ -185,6 +190,13 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         m_pPlayDlg->removeEventFilter(this);
         QMetaObject::invokeMethod(this, [this] { CreateCompanions(); }, Qt::QueuedConnection);
     }
+    // The panel shown or hidden by itself (its own close button, the
+    // desktop): the player's list button follows once it has happened.
+    if (watched == m_pListManage.get() && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        QMetaObject::invokeMethod(this, [this] {
+            if (m_pPlayDlg) m_pPlayDlg->FollowPanel();
+        }, Qt::QueuedConnection);
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -203,6 +215,7 @@ void CMainFrame::CreateCompanions() {
 
     // The player shows its list: the panel appears docked under it.
     m_pPlayDlg->OnCommand(IDC_LIST);
+    if (m_bTopMost) ApplyTopMost();
 
     // The offline start, then the watch every 3000 ms; its first check
     // online loads the two service pages.
@@ -247,6 +260,7 @@ void CMainFrame::CreatePanel() {
         std::make_unique<CListManage>(*this, Handle(), *m_pPanelPlayer, PlayerSkinFolder(), nullptr,
                                                   St_PanelOptions{m_bPanelPagePane});
     m_pListManage->setWindowTitle(QString::fromUtf8(CListManage::kWindowTitle));
+    m_pListManage->installEventFilter(this);
 }
 
 void CMainFrame::CreateMiniWeb() {
@@ -356,7 +370,16 @@ void CMainFrame::NavigateLibraryPage(const std::string& address) {
 // ------------------------------------------------------------------ the windows' requests
 
 void CMainFrame::SetTopMost(bool topMost) {
-    if (m_pPlayDlg) m_pPlayDlg->SetStaysOnTop(topMost);
+    m_bTopMost = topMost;
+    ApplyTopMost();
+}
+
+void CMainFrame::ApplyTopMost() {
+    // The windows beside the player first, the player in front of them.
+    if (m_pListManage) SetStaysOnTop(*m_pListManage, m_bTopMost);
+    if (m_pMiniWeb) SetStaysOnTop(*m_pMiniWeb, m_bTopMost);
+    if (m_pLyricDlg) m_pLyricDlg->SetFrameTopMost(m_bTopMost);
+    if (m_pPlayDlg) SetStaysOnTop(*m_pPlayDlg, m_bTopMost);
 }
 
 void CMainFrame::RestoreDragSetting() {
@@ -476,18 +499,41 @@ int CMainFrame::ShownListKind() const {
     return m_pListManage && m_pListManage->CurrentPage() == kPageAlbumTree ? kListAlbum : kListTemporary;
 }
 
+std::string CMainFrame::SelectedAlbumId() const {
+    if (!m_pListManage) return {};
+    CAlbumManager& albums = m_pListManage->Logic().Manager();
+    const int index = albums.AlbumIndexOf(m_pListManage->AlbumSelection().album);
+    return index >= 0 ? albums.Albums().GetAt(index).albumId : std::string();
+}
+
 bool CMainFrame::AlbumWorkerFree() { return m_pListManage && m_pListManage->IsThreadUse(0, "OnLibSong"); }
 
 int CMainFrame::PlayListCount() const {
     return m_pListManage ? m_pListManage->Logic().PlayList().List().GetCount() : 0;
 }
 
+int CMainFrame::PlayListIndexOf(const std::string& id) const {
+    return m_pListManage ? m_pListManage->Logic().PlayList().List().FindSong(id) : -1;
+}
+
 int CMainFrame::AddToPlayList(const CSongList& songs) {
     return m_pListManage ? m_pListManage->Logic().AddToPlayList(songs) : 0;
 }
 
-int CMainFrame::AddToAlbum(const CSongList& songs) {
-    return m_pListManage ? m_pListManage->Logic().Editor().AddSong(songs, kNoAlbumItem, false) : -1;
+int CMainFrame::AddToAlbum(const CSongList& songs, const std::string& albumId) {
+    if (!m_pListManage) return -1;
+    if (albumId.empty()) {
+        ShowMessage(Cp936(kNoAlbumSelectedText));
+        return -1;
+    }
+    // The album chosen may have gone meanwhile (deleted, signed out).
+    const int index = m_pListManage->Logic().Manager().Albums().FindById(albumId);
+    if (index < 0) {
+        Trace("OnLibSong===Album %s is gone.", albumId.c_str());
+        ShowTip(Cp936(CLibSongs::kAddFailedText));
+        return -1;
+    }
+    return m_pListManage->Logic().Editor().AddSong(songs, m_pListManage->AlbumItemAt(index), false);
 }
 
 void CMainFrame::PlayFromPlayList(int index) {

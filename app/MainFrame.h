@@ -128,6 +128,7 @@ public:
     ILyricWindow* Lyric() override;
     int ShowMessageWindow(QWidget* owner, const std::string& text, unsigned flags = kMbOk) override;
     void SetTopMost(bool topMost) override;
+    bool IsTopMost() const override { return m_bTopMost; }
     void RestoreDragSetting() override;
     void ShowAbout(QWidget* owner) override;
     // Ends the process through the frame's end function.
@@ -146,6 +147,8 @@ private:
     void CreatePanel();
     void CreateMiniWeb();
     void CreateLyric();
+    // Gives every window the frame's always-on-top state.
+    void ApplyTopMost();
     void RegisterHandlers();
     void RegisterCommands();
     void PresentTip(QWidget* owner, const St_Tip& tip);
@@ -168,10 +171,12 @@ private:
 
     // ILibSongPanel
     int ShownListKind() const override;
+    std::string SelectedAlbumId() const override;
     bool AlbumWorkerFree() override;
     int PlayListCount() const override;
+    int PlayListIndexOf(const std::string& id) const override;
     int AddToPlayList(const CSongList& songs) override;
-    int AddToAlbum(const CSongList& songs) override;
+    int AddToAlbum(const CSongList& songs, const std::string& albumId) override;
     void PlayFromPlayList(int index) override;
     void ShowTip(const std::string& text) override;
     void ShowAddedTip(int added, int dropped) override;
@@ -198,6 +203,7 @@ private:
     std::unique_ptr<CNetworkWatch> m_pNetworkWatch;
     std::unique_ptr<CDesktopControls> m_pDesktop;  // media controls and song notes
 
+    bool m_bTopMost = false;  // the frame and every window it owns stay on top
     int m_bDragFullWindows = 1;
     int m_bTipShown = 0;
 };

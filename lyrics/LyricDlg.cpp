@@ -2,6 +2,7 @@
 
 #include "common/MessageIds.h"
 #include "common/Text.h"
+#include "common/TopLevelWindow.h"
 #include "common/Trace.h"
 #include "common/WellKnownPaths.h"
 #include "lyrics/LyricWindowIds.h"
@@ -19,10 +20,12 @@
 #include <QCloseEvent>
 #include <QFontDialog>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QSettings>
+#include <QShowEvent>
 #include <QWindow>
 
 #include <algorithm>
@@ -210,6 +213,8 @@ LRESULT CLyricDlg::OnSync(WPARAM code, LPARAM argument) {
     default:
         break;
     }
+    // A hidden window takes the position the message gave as of now.
+    if (m_bScrollHeld) m_nHeldSince = m_clock.elapsed();
     return 0;
 }
 
@@ -240,7 +245,7 @@ void CLyricDlg::SetSkin(const std::string& skinFolder) {
     ApplySkinShadowLook(m_shadow, skinFolder);
 
     setMinimumSize(m_background.isNull() ? QSize(kCaptionBand * 4, kCaptionBand * 4) : m_background.size());
-    setGeometry(QRect(window.topLeft(), size));
+    setGeometry(QRect(PlaceInsideScreen(QRect(window.topLeft(), size)), size));
     // A hidden window hears of its new size only when shown: lay it out now.
     Layout();
     RebuildBackground();
@@ -318,6 +323,7 @@ void CLyricDlg::paintEvent(QPaintEvent*) {
 
 void CLyricDlg::StartScrollTimer(uint32_t intervalMs) {
     m_nScrollInterval = intervalMs;
+    if (m_bScrollHeld) return;
     const int64_t wait = m_pacer.Schedule(m_clock.elapsed(), intervalMs, m_bInTick);
     m_scrollTimer.start(static_cast<int>(std::min<int64_t>(wait, std::numeric_limits<int>::max())));
 }
@@ -452,10 +458,12 @@ void CLyricDlg::SetAlign(int align) {
 
 void CLyricDlg::ToggleTopMost() {
     m_bAlwaysOnTop = !m_bAlwaysOnTop;
-    // Changing the flag takes the window off the screen; put it back.
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, m_bAlwaysOnTop);
-    if (visible) show();
+    SetStaysOnTop(*this, m_bAlwaysOnTop || m_bFrameTopMost);
+}
+
+void CLyricDlg::SetFrameTopMost(bool topMost) {
+    m_bFrameTopMost = topMost;
+    SetStaysOnTop(*this, m_bAlwaysOnTop || m_bFrameTopMost);
 }
 
 void CLyricDlg::HideWindow() {
@@ -470,6 +478,23 @@ void CLyricDlg::closeEvent(QCloseEvent* event) {
     // (when it ends) goes through.
     if (event->spontaneous()) event->ignore();
     else event->accept();
+}
+
+void CLyricDlg::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (event->spontaneous() || m_bScrollHeld) return;
+    // Nobody sees the lyric: no timer scrolls it meanwhile.
+    m_bScrollHeld = true;
+    m_nHeldSince = m_clock.elapsed();
+    m_scrollTimer.stop();
+}
+
+void CLyricDlg::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous() || !m_bScrollHeld) return;
+    m_bScrollHeld = false;
+    // Back in step with the song, which went on while the window was away.
+    m_scroller.CatchUp(static_cast<uint64_t>(std::max<int64_t>(0, m_clock.elapsed() - m_nHeldSince)));
 }
 
 void CLyricDlg::CopyLyric() {

@@ -83,6 +83,9 @@ public:
     int Align() const { return m_options.Align(); }
     LyricFontChoice FontChoice() const { return m_fontChoice; }
     bool AlwaysOnTop() const { return m_bAlwaysOnTop; }
+    // The frame's always-on-top state: the window stays on top while either
+    // it or its own "总在前面" is on.
+    void SetFrameTopMost(bool topMost);
     const std::string& SkinFolder() const { return m_strSkinFolder; }
     // The background picture's own size: the smallest the window gets.
     QSize NaturalSize() const { return m_background.size(); }
@@ -105,6 +108,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // The scroll logic's window.
@@ -154,9 +159,14 @@ private:
     CScrollPacer m_pacer;
     QElapsedTimer m_clock;
     bool m_bInTick = false;
+    // The scroll timer runs only while the window shows; since when (ms of
+    // m_clock) the lyric's position has not moved on.
+    bool m_bScrollHeld = true;
+    int64_t m_nHeldSince = 0;
     CCompanionShowing m_showing{*this, m_shadow, m_strSkinFolder, kLyricRestoreDelayMs};  // timer 3
     LyricFontChoice m_fontChoice = LyricFontChoice::Default;
     bool m_bAlwaysOnTop = false;
+    bool m_bFrameTopMost = false;
 
     // The mouse: the search link, dragging the text, moving or sizing the
     // window by hand where the desktop does not do it.

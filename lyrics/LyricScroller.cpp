@@ -136,6 +136,10 @@ void CLyricScroller::Tick() {
     }
 }
 
+void CLyricScroller::CatchUp(uint64_t elapsedMs) {
+    if (m_bPlaying) Play(AddSaturated(m_nLyricPos, elapsedMs));
+}
+
 void CLyricScroller::NextLine() {
     if (m_nCurrent < 0 || m_nCurrent >= m_model.displayCount() - 1 || m_nTickMs == 0) return;
     const uint32_t next = StartOf(m_nCurrent + 1);

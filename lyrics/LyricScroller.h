@@ -48,6 +48,9 @@ public:
     void Resume();
     // One tick of the scroll timer.
     void Tick();
+    // The scroll was held for `elapsedMs` (the window was hidden) while the
+    // song went on: a playing lyric moves on to where the song is now.
+    void CatchUp(uint64_t elapsedMs);
 
     // Manual timing: each moves the lyric and counts the move as a
     // correction that Restore takes back.

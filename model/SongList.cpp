@@ -137,13 +137,14 @@ int CSongList::AddList(const CSongList& other, bool allowDuplicates) {
     CMFAutoLock lock(*this);
     int added = 0;
     for (St_SongInfo song : incoming) {
+        song.playing.clear();
+        if (!IsValid(song)) continue;
+        if (!allowDuplicates && FindSong(song.id) >= 0) continue;
+        // A full list makes room only for a song it really takes.
         if (static_cast<int>(m_songs.size()) >= kCapacity) {
             if (m_bNoEvict) break;
             DropHeadLocked();
         }
-        song.playing.clear();
-        if (!IsValid(song)) continue;
-        if (!allowDuplicates && FindSong(song.id) >= 0) continue;
         m_songs.push_back(std::move(song));
         ++added;
     }
@@ -331,15 +332,15 @@ int CSongList::SaveToFile() const {
     return lines;
 }
 
-void CSongList::LoadFromFile() {
+int CSongList::LoadFromFile() {
     const CListChangeScope changed(m_changes);
     CMFAutoLock lock(*this);
     // Only a file is a play list: the path before SetFileName names the
     // program's folder, which must not empty the list.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(m_szFilePath, ec)) return;
+    if (!std::filesystem::is_regular_file(m_szFilePath, ec)) return 0;
     std::ifstream in(m_szFilePath, std::ios::binary);
-    if (!in) return;
+    if (!in) return -1;
     RemoveAll();
     // Lines end with LF (after CR or not). A file written with nothing but
     // CR between its lines has no LF at all: there CR ends the lines.
@@ -375,6 +376,7 @@ void CSongList::LoadFromFile() {
         line.clear();
         overlong = false;
     }
+    return 1;
 }
 
 int CSongList::GetPlayingIndex() const {

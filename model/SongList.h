@@ -34,8 +34,9 @@ public:
     // or with the no-eviction flag refuses the new one.
     void Add(const St_SongInfo& song);
     // Appends the valid songs of `other` with their playing mark cleared,
-    // skipping songs already present unless `allowDuplicates`. Returns the
-    // number appended.
+    // skipping songs already present unless `allowDuplicates`. A full list
+    // drops its first song for each song appended (none for a song skipped),
+    // or with the no-eviction flag stops. Returns the number appended.
     int AddList(const CSongList& other, bool allowDuplicates);
 
     int RemoveHead(St_SongInfo& out);
@@ -71,8 +72,9 @@ public:
     int SaveToFile() const;
     // Replaces the list with the valid songs of the file (at most
     // m_nMaxCount); a path that is missing or is no regular file (a folder)
-    // leaves the list as it is, and an overlong line is skipped.
-    void LoadFromFile();
+    // leaves the list as it is, and an overlong line is skipped. 1 when the
+    // file was read, 0 when there is no file, -1 when it could not be opened.
+    int LoadFromFile();
 
     // The playing index, -1 for none.
     int GetPlayingIndex() const;

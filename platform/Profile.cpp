@@ -211,3 +211,14 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
     profile.SetString(section, key, value);
     return profile.Save(path);
 }
+
+bool DeletePrivateProfileKey(std::string_view section, std::string_view key, const std::filesystem::path& path) {
+    std::lock_guard lock(g_writeMutex);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) return true;
+    CProfile profile;
+    if (!profile.Load(path)) return false;  // never clobber an unreadable file
+    if (!profile.Find(section, key)) return true;
+    profile.RemoveKey(section, key);
+    return profile.Save(path);
+}

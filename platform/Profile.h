@@ -67,3 +67,6 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
                          const std::filesystem::path& path);
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::filesystem::path& path);
+// Removes the key's line from the file (the Windows call with no value);
+// true when the file no longer holds the key.
+bool DeletePrivateProfileKey(std::string_view section, std::string_view key, const std::filesystem::path& path);

@@ -3,6 +3,7 @@
 #include "common/Bitmap.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
+#include "common/TopLevelWindow.h"
 #include "common/Trace.h"
 #include "common/WellKnownPaths.h"
 #include "notify/WndShadow.h"
@@ -193,7 +194,7 @@ void CPlayMainDlg::LoadSkin(const std::string& folder) {
     QSize size = place.size();
     if (size.isEmpty()) size = m_background.isNull() ? kFallbackSize : m_background.size();
     setFixedSize(size);
-    move(place.topLeft());
+    move(PlaceInsideScreen(QRect(place.topLeft(), size)));
     const QRegion region = background ? BitmapToRegion(*background, PlayerKeyColour(folder)) : QRegion();
     if (region.isEmpty()) {
         clearMask();
@@ -326,6 +327,8 @@ void CPlayMainDlg::ApplyButtonState(int id) {
 }
 
 void CPlayMainDlg::OnPlayModeChanged() { ApplyButtonState(IDC_REPEAT_ONE); }
+
+void CPlayMainDlg::FollowPanel() { ApplyButtonState(IDC_LIST); }
 
 // ---------------------------------------------------------------- IPlayWindow
 
@@ -548,20 +551,7 @@ void CPlayMainDlg::OnLogOut() {
     m_controller->DoStop(0, "OnUnreg");
 }
 
-void CPlayMainDlg::OnTopMost() {
-    m_bTopMost = !m_bTopMost;
-    m_frame.SetTopMost(m_bTopMost);
-}
-
-void CPlayMainDlg::SetStaysOnTop(bool onTop) {
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
-    // Changing the flag takes the window off the screen; it comes back where it was.
-    const bool visible = isVisible();
-    const QPoint at = pos();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    move(at);
-    if (visible) show();
-}
+void CPlayMainDlg::OnTopMost() { m_frame.SetTopMost(!m_frame.IsTopMost()); }
 
 void CPlayMainDlg::PopupMenu(int menuId, int buttonId) {
     QMenu menu(this);
@@ -569,7 +559,7 @@ void CPlayMainDlg::PopupMenu(int menuId, int buttonId) {
         const IPanelWindow* panel = m_frame.Panel();
         PlayerMenuState state;
         state.muted = m_engine->get_mute();
-        state.topMost = m_bTopMost;
+        state.topMost = m_frame.IsTopMost();
         state.playMode = panel ? panel->PlayMode() : -1;
         state.hasPanel = panel != nullptr;
         state.hasBrowser = m_frame.Browser() != nullptr;
@@ -719,6 +709,11 @@ void CPlayMainDlg::CloseApp() {
     m_bClosing = true;
     TRACE_SCOPE("CloseApp...");
     try {
+        // The music ends the moment the user asks to leave, not after the
+        // waits below (seconds with a hung worker): muted, and paused so
+        // nothing the output still holds plays on.
+        m_engine->put_mute(true);
+        m_engine->pause();
         // Nothing of the program stays on the screen while the close waits
         // for the album worker.
         hide();

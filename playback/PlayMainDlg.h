@@ -64,10 +64,10 @@ public:
     void CloseApp();
     // Shown, restored and in front (a second start, the tray).
     void ShowAndRestore();
-    // Makes the window stay above others, or not, where it is.
-    void SetStaysOnTop(bool onTop);
     // The panel's play mode changed: the repeat-one switch follows.
     void OnPlayModeChanged();
+    // The panel was shown or hidden: the list button follows.
+    void FollowPanel();
     // The volume (0 to kVolumeMax) and the place in the song (seconds), set
     // from outside the window the way its sliders set them.
     void SetVolume(int volume);
@@ -76,7 +76,7 @@ public:
     CPlayController& Controller() { return *m_controller; }
     CMediaEngine& Engine() { return *m_engine; }
     const CPlayerLooks& Looks() const { return m_looks; }
-    bool IsTopMost() const { return m_bTopMost; }
+    bool IsTopMost() const { return m_frame.IsTopMost(); }
     // The background in use; null when the skin's could not be loaded.
     const QImage& Background() const { return m_background; }
 
@@ -165,7 +165,6 @@ private:
     CPlayerSession m_session;
     CShownCompanions m_miniShown;       // hidden on entering mini mode
     CShownCompanions m_minimizedShown;  // minimised with the player
-    bool m_bTopMost = false;
     bool m_bClosing = false;
     bool m_bPauseImage = false;
     bool m_bTitleRolling = false;  // the controller wants the title to roll

@@ -89,8 +89,10 @@ public:
     virtual IBrowserWindow* Browser() = 0;
     virtual ILyricWindow* Lyric() = 0;
 
-    // Makes the frame, and with it every window it owns, topmost or not.
+    // Makes the frame, and with it every window it owns, topmost or not;
+    // the one always-on-top state of the program, read back by IsTopMost.
     virtual void SetTopMost(bool topMost) = 0;
+    virtual bool IsTopMost() const = 0;
     // Writes back the system's drag setting saved at creation.
     virtual void RestoreDragSetting() = 0;
     // The about box ("关于"), owned by `owner`.

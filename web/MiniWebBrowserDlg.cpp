@@ -1,6 +1,7 @@
 #include "web/MiniWebBrowserDlg.h"
 
 #include "common/Text.h"
+#include "common/TopLevelWindow.h"
 #include "common/Trace.h"
 #include "skin/SkinChoice.h"
 #include "skin/SkinDescription.h"
@@ -113,7 +114,7 @@ void CMiniWebBrowserDlg::SetSkin(const std::string& skinFolder) {
         m_bmpBack = QImage();
         clearMask();
     }
-    move(window.topLeft());
+    move(PlaceInsideScreen(window));
     setFixedSize(window.size());
 
     m_rcClient = skin.Rect("Wnd_Lib_Client");

@@ -4,6 +4,7 @@
 #include "PanelFakes.h"
 
 #include "albums/ListManage.h"
+#include "platform/Profile.h"
 #include "skin/SkinDescription.h"
 #include "skin/controls/BitmapSlider.h"
 #include "skin/controls/ListCtrlEx.h"
@@ -12,6 +13,7 @@
 #include "tools/standin/ProgramFolder.h"
 #include "tools/support/QuietPlayerPorts.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
 
@@ -126,4 +128,27 @@ TEST_F(ListManageTest, SigningInThroughTheFormShowsTheAlbumTree) {
     ASSERT_TRUE(QTest::qWaitFor([this] { return !window->Tree()->IsEditingLabel(); }, kWaitMs));
     ASSERT_TRUE(standIn.WaitForRequests(1, std::chrono::milliseconds(kWaitMs), "/shequ/port/tonvik/edituseralbum.php"));
     EXPECT_EQ(window->Logic().Manager().Albums().GetAt(0).albumName, "renamed");
+}
+
+TEST_F(ListManageTest, UncheckingRememberPasswordTakesThePasswordOutOfTheSettingsFile) {
+    const std::filesystem::path ini = program / "TonvikMusic.ini";
+    program.Write("TonvikMusic.ini", TempDir::Read(ini) + "[Logon]\r\nUser=tester\r\nPass=c2VjcmV0MTIz\r\nRemberPass=1\r\n");
+    Open("Skin2");
+    Click(ID_TAB_ALBUMS);
+    ASSERT_EQ(window->PasswordText(), "secret123");
+    ASSERT_TRUE(window->RememberPassChecked());
+
+    // The box where the skin puts it, clicked as the user does.
+    QCheckBox* remember = nullptr;
+    for (QCheckBox* box : window->findChildren<QCheckBox*>())
+        if (box->geometry() == CSkinDescription("Skin2").Rect("Check100")) remember = box;
+    ASSERT_NE(remember, nullptr);
+    QTest::mouseClick(remember, Qt::LeftButton, {}, QPoint(4, remember->height() / 2));
+    EXPECT_FALSE(window->RememberPassChecked());
+    EXPECT_EQ(window->PasswordText(), "");
+    const std::string settings = TempDir::Read(ini);
+    EXPECT_EQ(settings.find("\nPass="), std::string::npos) << settings;
+    EXPECT_EQ(GetPrivateProfileString("Logon", "Pass", "<none>", ini), "<none>");
+    EXPECT_NE(settings.find("RemberPass=0"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("User=tester"), std::string::npos) << "the name may stay";
 }

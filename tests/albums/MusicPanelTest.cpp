@@ -213,6 +213,28 @@ TEST_F(MusicPanelTest, PlayListCommandsKeepTheFileAndTheSelection) {
     EXPECT_TRUE(FindMenuEntry(window.menus.back(), ID_MODE_FIRST + kModeRandom)->checked);
 }
 
+TEST_F(MusicPanelTest, APlayListThatCannotBeReadIsKeptAsideAndNotSavedOver) {
+    // The list saved again by a spreadsheet program, as UTF-16 text.
+    std::string utf16 = "\xFF\xFE";
+    for (char ch : std::string("1\tone\tsinger\t\t\r\n2\ttwo\tsinger\t\t\r\n")) utf16 += {ch, '\0'};
+    program.Write("Playlist.xls", utf16);
+    TraceCapture capture;
+    panel.Initialise();
+    EXPECT_TRUE(panel.PlayList().List().IsEmpty());
+    EXPECT_EQ(capture.CountContaining("LoadPlayList===Can not read "), 1);
+    EXPECT_EQ(capture.CountContaining("Playlist.xls.bad"), 1);
+
+    // The next change writes a list of its own; the user's file stays whole.
+    St_SongInfo song;
+    song.id = "20001";
+    song.name = "song";
+    CSongList one;
+    one.Add(song);
+    ASSERT_EQ(panel.AddToPlayList(one), 1);
+    EXPECT_EQ(TempDir::Read(program / "Playlist.xls.bad"), utf16);
+    EXPECT_EQ(TempDir::Read(program / "Playlist.xls").substr(0, 6), "20001\t");
+}
+
 // What another program, a full disk or a crash may leave in the play-list
 // file: the panel starts with what is sound in it.
 TEST_F(MusicPanelTest, BadPlayListFilesStartWithWhatIsSound) {

@@ -323,11 +323,9 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn11")));
     ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLibraryTitle) != 0; }, 30s)) << "the library pane did not show";
     const unsigned long library = m_screen.Window(kLibraryTitle);
-    // Its place reaches past the screen's right edge: a user drags it in.
-    if (const QRect pane = m_screen.Geometry(library); pane.right() >= 1024) {
-        ASSERT_TRUE(m_screen.Move(library, {1024 - pane.width(), pane.top()}));
-        ASSERT_TRUE(WaitUntil([&] { return m_screen.Geometry(library).right() < 1024; }, 30s));
-    }
+    // Its place is inside the screen (it used to reach past the edges, and
+    // the road dragged it in).
+    EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(m_screen.Geometry(library))) << "the library pane is off the screen";
     QPoint link;
     ASSERT_TRUE(WaitUntil([&] {
         const QRect page = OnScreen(m_screen.Geometry(library), Skin(m_skin), "Wnd_Lib_Client");
@@ -339,6 +337,53 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     ASSERT_TRUE(m_screen.Click(link));
     ASSERT_NO_FATAL_FAILURE(TipComesAndGoes("06-library-song"));
     EXPECT_TRUE(m_standIn.WaitForRequests(1, 30s, "/songhall/audio/" + m_libSong + ".wav")) << "the linked song plays";
+
+    // ---- Always on top: another program's window over the lower part of
+    // the screen covers the four windows; "总在最前" (the main menu's
+    // seventh entry from the bottom) puts all four above it, and off again.
+    ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn12")));
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLyricTitle) != 0; }, 30s)) << "the lyric window did not show";
+    const QRect cover(0, 150, 1024, 618);
+    const QRgb coverColour = qRgb(0x13, 0xF2, 0xA7);
+    QProcess other;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_screen.Display());
+    other.setProcessEnvironment(environment);
+    other.start(QStringLiteral("display"), {QStringLiteral("-title"), QStringLiteral("Cover"), QStringLiteral("-geometry"),
+                                            QStringLiteral("+0+150"), QStringLiteral("-size"), QStringLiteral("1024x618"),
+                                            QStringLiteral("xc:#13F2A7")});
+    // The share of each window's part under the other window that shows the other window.
+    const auto covered = [&] {
+        std::vector<double> shares;
+        for (const QRect& place : Shown()) {
+            const QImage part = m_screen.Grab(place.intersected(cover));
+            int same = 0;
+            for (int y = 0; y < part.height(); ++y)
+                for (int x = 0; x < part.width(); ++x) same += (part.pixel(x, y) & 0xFFFFFF) == (coverColour & 0xFFFFFF);
+            shares.push_back(part.isNull() ? 1.0 : double(same) / (part.width() * part.height()));
+        }
+        return shares;
+    };
+    const auto all = [](const std::vector<double>& shares, auto test) { return std::all_of(shares.begin(), shares.end(), test); };
+    ASSERT_EQ(Shown().size(), 4u);
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(QStringLiteral("Cover")) && all(covered(), [](double share) { return share > 0.9; }); }, 30s))
+        << "the other window does not cover the four";
+    const auto chooseTopMost = [&] {
+        ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn5")));
+        ASSERT_NO_FATAL_FAILURE(WaitForMenu());
+        ASSERT_TRUE(m_screen.Keys(QStringList(7, QStringLiteral("Up")) << QStringLiteral("Return")));
+        ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+    };
+    ASSERT_NO_FATAL_FAILURE(chooseTopMost());
+    EXPECT_TRUE(WaitUntil([&] { return all(covered(), [](double share) { return share < 0.2; }); }, 30s))
+        << "the four windows are not above the other one";
+    Shot("06b-always-on-top", true);
+    ASSERT_NO_FATAL_FAILURE(chooseTopMost());
+    other.kill();
+    other.waitForFinished(10000);
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(QStringLiteral("Cover")) == 0; }, 30s));
+    ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn12")));
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLyricTitle) == 0; }, 30s)) << "the lyric window hides again";
     ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn11")));
     EXPECT_TRUE(WaitUntil([&] { return m_screen.Window(kLibraryTitle) == 0; }, 30s)) << "the library pane hides again";
     // The play list went down to the new song: back to its top.

@@ -96,6 +96,7 @@ const std::string kTwoLines = Lrc({Tag(0) + "first", Tag(10000) + "second"});
 
 TEST_F(LyricDlgTest, PlayMessagesSetTheLineTheOffsetsAndTheTimer) {
     auto window = MakeWindow();
+    window->show();  // the scroll timer runs only while the window shows
     window->SetLyric("20001", "song", kTwoLines, true);
 
     Sync(*window, ILyricSink::kJump, 0);
@@ -131,6 +132,36 @@ TEST_F(LyricDlgTest, PlayMessagesSetTheLineTheOffsetsAndTheTimer) {
     // A negative position from a confused sender counts as the start.
     Sync(*window, ILyricSink::kJump, -5000);
     EXPECT_EQ(window->Scroller().LyricPos(), 0u);
+}
+
+TEST_F(LyricDlgTest, AHiddenWindowHoldsItsTimerAndComesBackInStep) {
+    auto window = MakeWindow();
+    window->SetLyric("20001", "song", kTwoLines, true);
+    // Played while hidden (as the program starts it): no timer.
+    Sync(*window, ILyricSink::kJump, 1000);
+    EXPECT_FALSE(window->ScrollTimerActive());
+    QTest::qWait(300);
+    window->ShowWindow(true);
+    ASSERT_TRUE(window->ScrollTimerActive());
+    EXPECT_GE(window->Scroller().LyricPos(), 1300u) << "shown where the song is now";
+
+    window->ShowWindow(false);
+    EXPECT_FALSE(window->ScrollTimerActive());
+    const uint32_t hiddenAt = window->Scroller().LyricPos();
+    QTest::qWait(300);
+    EXPECT_EQ(window->Scroller().LyricPos(), hiddenAt) << "nothing ticks while hidden";
+    window->ShowWindow(true);
+    EXPECT_TRUE(window->ScrollTimerActive());
+    EXPECT_GE(window->Scroller().LyricPos(), hiddenAt + 300);
+    EXPECT_LT(window->Scroller().LyricPos(), hiddenAt + 5000);
+
+    // Paused while hidden: it stays where the pause left it.
+    window->ShowWindow(false);
+    Sync(*window, ILyricSink::kPause);
+    const uint32_t pausedAt = window->Scroller().LyricPos();
+    window->ShowWindow(true);
+    EXPECT_EQ(window->Scroller().LyricPos(), pausedAt);
+    EXPECT_FALSE(window->ScrollTimerActive());
 }
 
 TEST_F(LyricDlgTest, MenuCorrectionsAndTheirRestore) {

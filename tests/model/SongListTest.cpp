@@ -131,6 +131,14 @@ TEST(SongList, AddListOnAFullList) {
     EXPECT_EQ(full.AddList(extra, false), 2);
     EXPECT_EQ(full.GetCount(), 50);
     EXPECT_EQ(full.FindSong("2"), 0);
+    // A song the list skips (one it holds, one without a name) makes no room.
+    St_SongInfo nameless;
+    nameless.id = "unknown";
+    CSongList skipped = ListOf({"x"});
+    skipped.Add(nameless);
+    EXPECT_EQ(full.AddList(skipped, false), 0);
+    EXPECT_EQ(full.GetCount(), 50);
+    EXPECT_EQ(full.FindSong("2"), 0) << "the oldest song stays";
 
     CSongList album;
     album.SetNoEvict(true);

@@ -13,6 +13,7 @@
 #include "platform/Shell.h"
 #include "playback/PlayerIds.h"
 #include "playback/PlayerMenus.h"
+#include "playback/WMPPlayer4.h"
 #include "skin/controls/BitmapSlider.h"
 #include "skin/controls/EditTrans.h"
 #include "skin/controls/RollTextStatic.h"
@@ -20,8 +21,10 @@
 #include "skin/picture/PictureEx.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
+#include "tests/support/WavFile.h"
 
 #include <QMenu>
+#include <QUrl>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -399,6 +402,39 @@ TEST_F(PlayMainDlgTest, CloseAppSavesTheListAndEndsWithZeroWhenTheWorkerHangs) {
     // A second request while closing does nothing more.
     window->CloseApp();
     EXPECT_EQ(frame.exitCodes.size(), 1u);
+}
+
+TEST_F(PlayMainDlgTest, QuittingSilencesTheMusicBeforeTheWaits) {
+    // The real engine playing ten seconds of tone into a sink that keeps time.
+    std::string reason;
+    CWMPPlayer4Options options;
+    options.audioSink = "fakesink";
+    std::unique_ptr<CWMPPlayer4> made = CWMPPlayer4::Create(options, &reason);
+    ASSERT_TRUE(made) << reason;
+    CWMPPlayer4& real = *made;
+    window = std::make_unique<CPlayMainDlg>(frame, std::move(made), CPlayMainDlg::Places{kDataDir, Settings()});
+    window->show();
+    real.put_URL(QUrl::fromLocalFile(QString::fromStdString(WriteToneWav(folder / "tone.wav", 10).string()))
+                     .toString()
+                     .toStdString());
+    real.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return real.state() == wmppsPlaying && real.get_currentPosition() > 0.2; }, 20000));
+
+    // A hung album worker holds the close for its full bound.
+    panel.SetBusy(true);
+    double atFirstWait = -1;
+    bool mutedAtFirstWait = false;
+    panel.onWait = [&](const char*) {
+        if (atFirstWait >= 0) return;
+        atFirstWait = real.get_currentPosition();
+        mutedAtFirstWait = real.get_mute();
+    };
+    window->CloseApp();
+    ASSERT_EQ(frame.exitCodes, std::vector<unsigned>{0});
+    ASSERT_GT(atFirstWait, 0.0);
+    EXPECT_TRUE(mutedAtFirstWait);
+    EXPECT_LT(real.get_currentPosition() - atFirstWait, 0.5) << "the song went on through the close's waits";
+    window.reset();
 }
 
 TEST_F(PlayMainDlgTest, ASkinWithoutPicturesStillOpensWithPlainLabelledButtons) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -67,6 +68,7 @@ public:
     void SetPlayMode(int value) override { mode = value; }
     bool IsThreadUse(int timeoutMs, const char* caller) override {
         waits.emplace_back(timeoutMs, caller);
+        if (onWait) onWait(caller);
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !m_busy; });
     }
@@ -110,6 +112,7 @@ public:
     int selectedPlays = 0;
     int libraryAdds = 0;
     std::vector<std::pair<int, std::string>> waits;
+    std::function<void(const char* caller)> onWait;  // as each wait begins
     bool changedAlbums = false;
     bool logon = false;
     bool logoutHangs = false;
@@ -139,6 +142,7 @@ public:
         return answer;
     }
     void SetTopMost(bool value) override { topMost.push_back(value); }
+    bool IsTopMost() const override { return !topMost.empty() && topMost.back(); }
     void RestoreDragSetting() override { ++dragRestores; }
     void ShowAbout(QWidget*) override { ++abouts; }
     void EndProcessWith(unsigned exitCode) override { exitCodes.push_back(exitCode); }

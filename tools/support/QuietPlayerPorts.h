@@ -47,6 +47,7 @@ public:
     IBrowserWindow* Browser() override { return nullptr; }
     ILyricWindow* Lyric() override { return nullptr; }
     void SetTopMost(bool) override {}
+    bool IsTopMost() const override { return false; }
     void RestoreDragSetting() override {}
     void ShowAbout(QWidget*) override {}
     void EndProcessWith(unsigned) override {}

@@ -21,11 +21,14 @@ constexpr int kWaitMs = 10000;
 class CFakeLibSongPanel final : public ILibSongPanel {
 public:
     int ShownListKind() const override { return shownKind; }
+    std::string SelectedAlbumId() const override { return selectedAlbum; }
     bool AlbumWorkerFree() override { return workerFree; }
     int PlayListCount() const override { return playList.GetCount(); }
+    int PlayListIndexOf(const std::string& id) const override { return playList.FindSong(id); }
     int AddToPlayList(const CSongList& songs) override { return playList.AddList(songs, false); }
-    int AddToAlbum(const CSongList& songs) override {
+    int AddToAlbum(const CSongList& songs, const std::string& albumId) override {
         albumAdds.push_back(songs.GetCount());
+        albumIds.push_back(albumId);
         return albumResult >= 0 ? album.AddList(songs, false) : -1;
     }
     void PlayFromPlayList(int index) override {
@@ -33,15 +36,19 @@ public:
         playList.GetAt(index, song);
         played.push_back(song.id);
     }
+    void ShowMessage(const std::string& text) override { messages.push_back(FromAnsi(text).toStdString()); }
     void ShowTip(const std::string& text) override { tips.push_back(FromAnsi(text).toStdString()); }
     void ShowAddedTip(int added, int dropped) override { counts.emplace_back(added, dropped); }
 
     int shownKind = kListTemporary;
+    std::string selectedAlbum = "7";
     bool workerFree = true;
     int albumResult = 0;
     CSongList playList;
     CSongList album;
     std::vector<int> albumAdds;
+    std::vector<std::string> albumIds;
+    std::vector<std::string> messages;
     std::vector<std::string> played;
     std::vector<std::string> tips;
     std::vector<std::pair<int, int>> counts;
@@ -119,11 +126,13 @@ TEST_F(LibSongsTest, PlayAddsTheSongsAndPlaysTheFirstOfThemWithTheAddedTip) {
     EXPECT_EQ(panel.tips, (std::vector<std::string>{kAdded}));
     EXPECT_TRUE(traces.Has(std::string("OnLibSong...") + std::string(kTraceEnterSuffix)));
 
-    // Songs already in the list are not added again, and nothing plays.
-    Choose(1, u"12_");
-    EXPECT_EQ(panel.played.size(), 1u);
-    EXPECT_EQ(panel.tips.back(), kFailed);
-    EXPECT_EQ(traces.CountContaining("获取歌曲信息失败！"), 1);
+    // A song already in the list is not added again: it plays where it is
+    // (it used to play nothing and say the adding failed).
+    Choose(1, u"34_");
+    EXPECT_EQ(panel.playList.GetCount(), 5);
+    EXPECT_EQ(panel.played, (std::vector<std::string>{"12", "34"}));
+    EXPECT_EQ(panel.tips.back(), kAdded);
+    EXPECT_EQ(traces.CountContaining("获取歌曲信息失败！"), 0);
 }
 
 TEST_F(LibSongsTest, WithoutTheServicesAnswerNothingIsAddedOrPlayed) {
@@ -169,6 +178,7 @@ TEST_F(LibSongsTest, AnAlbumGetsTheSongsWithTheCountsOfAddedAndDropped) {
     Choose(0, u"12_34_99_");
     EXPECT_EQ(panel.album.GetCount(), 2);
     EXPECT_EQ(panel.counts, (std::vector<std::pair<int, int>>{{1, 2}}));
+    EXPECT_EQ(panel.albumIds, std::vector<std::string>{"7"});
     EXPECT_EQ(panel.playList.GetCount(), 0);
     EXPECT_TRUE(panel.tips.empty());
 
@@ -191,6 +201,32 @@ TEST_F(LibSongsTest, ABusyAlbumWorkerTakesNoSongsAndNothingIsFetched) {
     // Playing does not touch the album: it goes on.
     Choose(1, u"12_");
     EXPECT_EQ(panel.played, (std::vector<std::string>{"12"}));
+}
+
+TEST_F(LibSongsTest, TheSongsGoWhereTheUserChoseThemAndABusyWorkerAtTheEndTakesNone) {
+    // Chosen on the album page with album 7 selected; by the time the
+    // service answered the user looked at the play list and album 8.
+    panel.shownKind = kListAlbum;
+    songs.OnLibSong(0, u"12_");
+    panel.shownKind = kListTemporary;
+    panel.selectedAlbum = "8";
+    ASSERT_TRUE(QTest::qWaitFor([this] { return songs.Pending() == 0; }, kWaitMs));
+    EXPECT_EQ(panel.albumIds, std::vector<std::string>{"7"});
+    EXPECT_EQ(panel.playList.GetCount(), 0);
+
+    // Chosen on the play list, answered while the album page shows.
+    songs.OnLibSong(0, u"34_");
+    panel.shownKind = kListAlbum;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return songs.Pending() == 0; }, kWaitMs));
+    EXPECT_EQ(panel.playList.GetCount(), 1);
+    EXPECT_EQ(panel.albumIds.size(), 1u);
+
+    // The worker took other work while the songs came: they wait for the user.
+    songs.OnLibSong(0, u"56_");
+    panel.workerFree = false;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return songs.Pending() == 0; }, kWaitMs));
+    EXPECT_EQ(panel.albumIds.size(), 1u);
+    EXPECT_EQ(panel.messages, std::vector<std::string>{"缓存中...请稍候！"});
 }
 
 TEST_F(LibSongsTest, RequestsFollowEachOtherInTheOrderTheyCame) {

@@ -13,10 +13,14 @@
 #include "common/Trace.h"
 #include "common/WellKnownPaths.h"
 #include "lyrics/LyricDlg.h"
+#include "lyrics/LyricWindowIds.h"
 #include "notify/TaskbarNotifier.h"
 #include "platform/Network.h"
+#include "service/ServiceXml.h"
 #include "platform/Shell.h"
 #include "playback/PlayMainDlg.h"
+#include "playback/PlayerIds.h"
+#include "skin/controls/SkinButtonEx.h"
 #include "notify/NotifyIds.h"
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/notify/TrayIconTestSupport.h"
@@ -25,14 +29,24 @@
 #include "tests/support/TraceCapture.h"
 #include "tools/standin/ProgramFolder.h"
 #include "tools/standin/StandIn.h"
+#include "skin/controls/ListCtrlEx.h"
 #include "web/MiniWebBrowserDlg.h"
 
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
 #include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 
 namespace {
 
@@ -66,6 +80,13 @@ protected:
             tips.push_back(tip);
             lockedWhileShown.push_back(AllLocked());
         });
+        // The service's own answer, held back while a test keeps the gate shut.
+        frame->SetSongInfoFetch([this](CSongList& songs) {
+            std::unique_lock lock(fetchMutex);
+            fetchOpened.wait_for(lock, std::chrono::milliseconds(kWaitMs), [this] { return fetchOpen; });
+            lock.unlock();
+            return GetSongInfoWithoutPlayUrl(songs);
+        });
         auto host = std::make_unique<FakeTrayHost>();
         tray = host.get();
         frame->SetTrayHost(std::move(host));
@@ -75,6 +96,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([this] { return frame->CompanionsReady(); }, kWaitMs));
     }
     void TearDown() override {
+        OpenFetch(true);
         frame.reset();
         tonvik::platform::SetShellRecorder({});
         tonvik::platform::SetNetworkStateOverride(std::nullopt);
@@ -90,6 +112,67 @@ protected:
                frame->LyricDlg()->isEnabled();
     }
     void Command(int command) { SendMessage(frame.get(), WM_COMMAND, static_cast<WPARAM>(command), 0); }
+    void OpenFetch(bool open) {
+        {
+            std::lock_guard lock(fetchMutex);
+            fetchOpen = open;
+        }
+        fetchOpened.notify_all();
+    }
+    void ClickPanel(int control) {
+        QTest::mouseClick(frame->ListManage()->Control(control), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents();
+    }
+    void SignIn() {
+        CListManage& panel = *frame->ListManage();
+        ClickPanel(ID_TAB_ALBUMS);
+        panel.SetUserNameText("tester");
+        panel.SetPasswordText("secret123");
+        ClickPanel(ID_SIGN_IN);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return panel.Logic().Page() == kPageAlbumTree; }, kWaitMs));
+    }
+    // Opens the player's main menu with a click on its button, as the user
+    // does, and looks at the entry `text` (choosing it with `choose`);
+    // whether it was checked, nothing when the menu did not show it.
+    std::optional<bool> MainMenuEntry(const QString& text, bool choose) {
+        std::optional<bool> checked;
+        int tries = 0;
+        std::function<void()> look = [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) {
+                if (++tries < 500) QTimer::singleShot(10, look);
+                return;
+            }
+            for (QAction* action : menu->actions()) {
+                if (action->text() != text) continue;
+                checked = action->isChecked();
+                if (choose) {
+                    menu->setActiveAction(action);
+                    QTest::keyClick(menu, Qt::Key_Return);
+                    return;
+                }
+            }
+            menu->close();
+        };
+        QTimer::singleShot(0, look);
+        QTest::mouseClick(frame->Player()->Button(IDC_MAIN_MENU), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents();  // the button's command: the menu, until it closes
+        return checked;
+    }
+    std::vector<QWidget*> FourWindows() const {
+        return {frame->Player(), frame->ListManage(), frame->MiniWeb(), frame->LyricDlg()};
+    }
+    int OnTop() const {
+        const std::vector<QWidget*> windows = FourWindows();
+        return static_cast<int>(std::count_if(windows.begin(), windows.end(), [](QWidget* window) {
+            return window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        }));
+    }
+    std::vector<std::string> SongsOfAlbum(const std::string& albumId) const {
+        for (const auto& album : standIn.AlbumsOf("100001"))
+            if (album.albumId == albumId) return album.songIds;
+        return {};
+    }
     std::vector<std::string> PlayListIds() const {
         std::vector<std::string> ids;
         for (const St_SongInfo& song : frame->ListManage()->Logic().PlayList().List().Snapshot()) ids.push_back(song.id);
@@ -106,6 +189,9 @@ protected:
     std::vector<QString> boxes;
     std::vector<CMainFrame::St_Tip> tips;
     std::vector<bool> lockedWhileShown;
+    std::mutex fetchMutex;
+    std::condition_variable fetchOpened;
+    bool fetchOpen = true;
     bool updateCheckPasses = true;
     bool online = true;
     CScriptedEngine* engine = nullptr;
@@ -240,6 +326,114 @@ TEST_F(MainFrameWindowsTest, SongsChosenOnAPageArePlayedOrAddedThroughThePlayLis
     EXPECT_TRUE(traces.Has("OnLibSong===No song text."));
 }
 
+TEST_F(MainFrameWindowsTest, AFullPlayListLosesNoSongToALinkThatAddsNothing) {
+    // A full list of 50: a song of the service in row 10, the rest the user's.
+    CSongList& list = frame->ListManage()->Logic().PlayList().List();
+    for (int i = 0; i < CSongList::kCapacity; ++i) {
+        St_SongInfo song;
+        song.id = i == 10 ? "20003" : std::to_string(90000 + i);
+        song.name = "song" + song.id;
+        list.Add(song);
+    }
+    // The linked song is in the list already: it plays from its row.
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 1, u"20003_"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return tips.size() == 1; }, kWaitMs));
+    EXPECT_EQ(FromAnsi(tips[0].text), QStringLiteral("歌曲已经添加到播放列表！"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return !engine->urls.empty() && engine->urls.back().find("20003") != std::string::npos; }, kWaitMs));
+    EXPECT_EQ(frame->Player()->Controller().ListKind(), kListTemporary);
+    // A song the service does not know, played or added: nothing comes in.
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 1, u"99999_"));
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 0, u"99999_"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return tips.size() == 3; }, kWaitMs));
+    EXPECT_EQ(FromAnsi(tips[2].text), QStringLiteral("     添加歌曲失败！"));
+
+    // None of the three cost the list its oldest song.
+    const std::vector<std::string> ids = PlayListIds();
+    ASSERT_EQ(ids.size(), 50u);
+    EXPECT_EQ(ids.front(), "90000");
+    EXPECT_EQ(ids.at(10), "20003");
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), "99999"), 0);
+}
+
+TEST_F(MainFrameWindowsTest, ALinksSongsGoWhereTheUserWasWhenHeClickedIt) {
+    ASSERT_NO_FATAL_FAILURE(SignIn());
+    CListManage& panel = *frame->ListManage();
+    const CAlbumList& albums = panel.Logic().Manager().Albums();
+    ASSERT_GE(albums.GetCount(), 2);
+    const std::string chosen = albums.GetAt(0).albumId;
+    const std::string other = albums.GetAt(1).albumId;
+    const std::vector<std::string> otherBefore = SongsOfAlbum(other);
+
+    // "添加" on the album page with the first album selected; before the
+    // service answers the user turns to the play list and selects another album.
+    panel.SelectItem(panel.AlbumItemAt(0));
+    OpenFetch(false);
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 0, u"20004_"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->LibSongs()->Pending() == 1; }, kWaitMs));
+    panel.SelectItem(panel.AlbumItemAt(1));
+    ClickPanel(ID_TAB_PLAYLIST);
+    ASSERT_NE(panel.Logic().Page(), kPageAlbumTree);
+    OpenFetch(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->LibSongs()->Pending() == 0; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const std::vector<std::string> songs = SongsOfAlbum(chosen);
+        return std::find(songs.begin(), songs.end(), "20004") != songs.end();
+    }, kWaitMs)) << "the songs reach the album chosen at the click";
+    EXPECT_EQ(SongsOfAlbum(other), otherBefore);
+    EXPECT_TRUE(PlayListIds().empty());
+
+    // "添加" on the play list; the album page shows when the answer comes.
+    std::vector<std::vector<std::string>> before;
+    for (const auto& album : standIn.AlbumsOf("100001")) before.push_back(album.songIds);
+    OpenFetch(false);
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 0, u"20005_"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->LibSongs()->Pending() == 1; }, kWaitMs));
+    ClickPanel(ID_TAB_ALBUMS);
+    ASSERT_EQ(panel.Logic().Page(), kPageAlbumTree);
+    OpenFetch(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->LibSongs()->Pending() == 0; }, kWaitMs));
+    EXPECT_EQ(PlayListIds(), std::vector<std::string>{"20005"});
+    EXPECT_EQ(FromAnsi(tips.back().text), QStringLiteral("歌曲已经添加到播放列表！"));
+    std::vector<std::vector<std::string>> after;
+    for (const auto& album : standIn.AlbumsOf("100001")) after.push_back(album.songIds);
+    EXPECT_EQ(after, before) << "no album changed";
+}
+
+TEST_F(MainFrameWindowsTest, ThePanelsPlayListLightsThePlayingNumberAndDrawsItsSeparator) {
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 0, u"20001_20002_20003_"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return PlayListIds().size() == 3; }, kWaitMs));
+    CListCtrlEx& view = *frame->ListManage()->SongView(kListTemporary);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.isVisible(); }, kWaitMs));
+    // The second song played by a double click, then the third selected.
+    const auto cell = [&](int row, int column) { return view.visualRect(view.model()->index(row, column)); };
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, cell(1, 1).center());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return !engine->urls.empty() && engine->urls.back().find("20002") != std::string::npos; }, kWaitMs));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cell(2, 1).center());
+
+    // What the panel draws: the playing row's number in the lit colour, the
+    // separator line before the details column.
+    const auto litPixels = [&] {
+        const QImage image = view.viewport()->grab().toImage();
+        int lit = 0;
+        const QRect number = cell(1, 0).intersected(image.rect());
+        for (int y = number.top(); y <= number.bottom(); ++y)
+            for (int x = number.left(); x <= number.right(); ++x) {
+                const QColor colour = image.pixelColor(x, y);
+                // 0x4CFFBA is a COLORREF (blue in the high byte): a yellow green.
+                lit += colour.green() > 200 && colour.red() > 150 && colour.blue() < 120 ? 1 : 0;
+            }
+        return lit;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return litPixels() > 4; }, kWaitMs)) << "the playing number is lit";
+    const QImage image = view.viewport()->grab().toImage();
+    const int separatorX = view.header()->sectionViewportPosition(3) - 1;
+    int separator = 0;
+    for (int y = 0; y < std::min(image.height(), 180); ++y) separator += image.pixel(separatorX, y) == 0xFF616161u ? 1 : 0;
+    EXPECT_GE(separator, std::min(image.height(), 180) - 2) << "the separator at x " << separatorX;
+}
+
 TEST_F(MainFrameWindowsTest, ASongsPageShowsInTheLibraryPane) {
     SendMessage(frame.get(), WM_FRAME_SONGINFO, 20001, 0);
     EXPECT_TRUE(frame->MiniWeb()->IsShown());
@@ -273,6 +467,47 @@ TEST_F(MainFrameWindowsTest, AnAlbumsPageOpensSignedInInTheSystemBrowserOverATop
     EXPECT_EQ(opened, (std::vector<std::string>{expected}));
     EXPECT_TRUE(frame->Player()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(traces.Has("URl:" + expected));
+}
+
+TEST_F(MainFrameWindowsTest, AlwaysOnTopIsOneStateOfAllFourWindowsThatTheMenuShows) {
+    Command(ID_LYRIC);
+    ASSERT_TRUE(frame->LyricDlg()->IsShown());
+    ASSERT_EQ(MainMenuEntry(QStringLiteral("总在最前"), false), std::optional<bool>(false));
+
+    // An album's page switches it on: every window, and the menu knows.
+    tonvik::platform::SetShellRecorder([](const tonvik::platform::ShellRequest&) { return true; });
+    SendMessage(frame.get(), WM_FRAME_ALBUMINFO, 77, 0);
+    EXPECT_EQ(OnTop(), 4);
+    EXPECT_TRUE(frame->LyricDlg()->IsShown() && frame->ListManage()->IsShown() && frame->Player()->isVisible())
+        << "the windows stay on the screen";
+    EXPECT_EQ(MainMenuEntry(QStringLiteral("总在最前"), true), std::optional<bool>(true));
+    // The menu's entry switched it off again, for all four.
+    EXPECT_EQ(OnTop(), 0);
+    EXPECT_FALSE(frame->IsTopMost());
+    ASSERT_EQ(MainMenuEntry(QStringLiteral("总在最前"), true), std::optional<bool>(false));
+    EXPECT_EQ(OnTop(), 4);
+
+    // The lyric window's own "总在前面" keeps it on top when the frame's goes.
+    ASSERT_TRUE(PostCommand(frame->LyricDlg(), ID_LYRIC_TOPMOST));
+    QCoreApplication::sendPostedEvents(frame->LyricDlg());
+    frame->SetTopMost(false);
+    EXPECT_EQ(OnTop(), 1);
+    EXPECT_TRUE(frame->LyricDlg()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(MainFrameWindowsTest, WindowsStartOnTheScreenAndTheListButtonFollowsThePanel) {
+    // Each window's first place is inside the screen's available area.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (QWidget* window : {static_cast<QWidget*>(frame->Player()), static_cast<QWidget*>(frame->MiniWeb()),
+                            static_cast<QWidget*>(frame->LyricDlg())})
+        EXPECT_TRUE(area.contains(window->geometry())) << window->windowTitle().toStdString();
+
+    // The panel closed with its own button: the player's list button says so.
+    ASSERT_TRUE(frame->Player()->ShowsStateFace(IDC_LIST));
+    ClickPanel(ID_CLOSE_PANEL);
+    ASSERT_FALSE(frame->ListManage()->IsShown());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !frame->Player()->ShowsStateFace(IDC_LIST); }, kWaitMs));
+    EXPECT_EQ(frame->Player()->Button(IDC_LIST)->toolTip(), QStringLiteral("展开列表"));
 }
 
 TEST_F(MainFrameWindowsTest, GoingOfflineStopsLocksAndTellsAndComingBackUnlocks) {

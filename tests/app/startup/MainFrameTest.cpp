@@ -10,6 +10,7 @@
 #include "common/WellKnownPaths.h"
 #include "common/WindowChannel.h"
 #include "playback/PlayMainDlg.h"
+#include "playback/WMPPlayer4.h"
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/playback/PlayFakes.h"
 #include "tests/support/TempDir.h"
@@ -106,17 +107,20 @@ TEST_F(MainFrameTest, WithoutAPlayerTheOrderlyCloseEndsAtOnce) {
 }
 
 TEST_F(MainFrameTest, AMediaEngineThatCannotBeMadeFailsTheCreationWithItsMessage) {
-    m_frame.SetEngineFactory([](std::string* reason) {
-        *reason = "the playbin element is missing";
-        return std::unique_ptr<CMediaEngine>();
+    // The real engine, asked for an audio output this system does not have.
+    m_frame.SetEngineFactory([](std::string* reason) -> std::unique_ptr<CMediaEngine> {
+        CWMPPlayer4Options options;
+        options.audioSink = "nosuchaudiosink";
+        return CWMPPlayer4::Create(options, reason);
     });
     EXPECT_FALSE(m_frame.Create());
     EXPECT_EQ(m_frame.Player(), nullptr);
     EXPECT_TRUE(m_traces.Has("Failed to Create CPlayDlg. -1"));
-    EXPECT_TRUE(m_traces.Has("CreatePlayer===the playbin element is missing"));
+    EXPECT_TRUE(m_traces.Has("CreatePlayer===the audio output \"nosuchaudiosink\" is missing"));
     ASSERT_EQ(m_boxes.size(), 1u);
     EXPECT_EQ(m_boxes[0].first,
-              QStringLiteral("程序创建Windwos Media Player组件发生错误，请安装Windwos Media Player最新版本"));
+              // It names what this system lacks, no longer a Windows component.
+              QStringLiteral("程序创建GStreamer播放组件发生错误，请安装GStreamer插件(gstreamer1.0-plugins-base、gstreamer1.0-plugins-good)最新版本"));
     EXPECT_FALSE(FindWindowByTitle(kMainFrameTitle, 200ms));
 }
 
