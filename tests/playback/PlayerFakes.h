@@ -71,6 +71,7 @@ public:
         return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !m_busy; });
     }
     bool SaveChangedAlbums() override { return changedAlbums; }
+    void SetClosing() override { closing = true; }
     bool IsLogon() const override { return logon; }
     bool OnLogoutAlbum() override {
         std::lock_guard lock(m_mutex);
@@ -111,6 +112,7 @@ public:
     int libraryAdds = 0;
     std::vector<std::pair<int, std::string>> waits;
     bool changedAlbums = false;
+    bool closing = false;  // the orderly close has told the panel
     bool logon = false;
     bool logoutHangs = false;
     int logouts = 0;
