@@ -42,7 +42,7 @@ CAlbumEditor::CAlbumEditor(CAlbumManager& manager, IAlbumView& view, IAlbumPlaye
 
 CAlbumEditor::~CAlbumEditor() { m_manager.SetListener(nullptr); }
 
-void CAlbumEditor::ShowBusy() { m_view.ShowMessage(Cp936(kBusyText)); }
+void CAlbumEditor::ShowBusy() { m_manager.ShowMessage(Cp936(kBusyText)); }
 
 bool CAlbumEditor::ReadyFor(const char* command) {
     // A new order is sent first; the command goes on once that save ended.
