@@ -32,7 +32,9 @@ void CreateAlbumImpl(St_AlbumRun& run, GenericHTTPClient& client) {
 }
 
 void EditAlbumImpl(St_AlbumRun& run, GenericHTTPClient& client) {
-    if (!run.album.albumId.empty()) EditAlbum(run.album, client);
+    if (run.album.albumId.empty()) return;
+    run.result = kResultEditFailed;
+    if (EditAlbum(run.album, client) > 0) run.result = kResultNone;
 }
 
 void DelAlbumImpl(St_AlbumRun& run, GenericHTTPClient& client) {
@@ -42,7 +44,8 @@ void DelAlbumImpl(St_AlbumRun& run, GenericHTTPClient& client) {
     }
     St_Album album;
     album.albumId = run.albumId;
-    DelAlbum(album, client);
+    run.result = kResultDeleteFailed;
+    if (DelAlbum(album, client) > 0) run.result = kResultNone;
 }
 
 void LogoutImpl(St_AlbumRun& run, GenericHTTPClient& client) {

@@ -28,6 +28,8 @@ enum AlbumResult {
     kResultLogonFailed = 10000,
     kResultAlbumListFailed = 10001,
     kResultCreateFailed = 10002,
+    kResultEditFailed = 10003,    // the service did not take the album's name and songs
+    kResultDeleteFailed = 10004,  // the service did not delete the album
 };
 
 // The trace legend of the action codes, written by every guard check.

@@ -16,8 +16,10 @@ bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == st
 
 // Saving songs to an album goes in steps, each waiting for the worker's run
 // of the step before: the new album created, the songs added, the moved
-// songs removed from their old album. The window stays live in between; a
-// step whose run did not end within its bound is not continued.
+// songs removed from their old album, and then the tip with the counts. The
+// window stays live in between; a step whose run did not end within its
+// bound is not continued, and moved songs leave their old album only when
+// the service took them into the new one.
 struct CAlbumEditor::SaveTo {
     enum Step { kAwaitCreate, kAwaitAdd, kAwaitRemove };
 
@@ -26,6 +28,8 @@ struct CAlbumEditor::SaveTo {
     std::chrono::steady_clock::time_point deadline;
     bool move = false;  // from another album, which loses the songs
     CSongList songs;
+    int added = 0;
+    St_Album targetBefore;  // the album as it was before the songs were added
     std::string sourceAlbumId;
     std::string targetAlbumId;
     AlbumItem newItem = kNoAlbumItem;
@@ -38,13 +42,38 @@ CAlbumEditor::CAlbumEditor(CAlbumManager& manager, IAlbumView& view, IAlbumPlaye
 
 CAlbumEditor::~CAlbumEditor() { m_manager.SetListener(nullptr); }
 
-void CAlbumEditor::ShowBusy() { m_view.ShowMessage(Cp936(kBusyText)); }
+void CAlbumEditor::ShowBusy() { m_manager.ShowMessage(Cp936(kBusyText)); }
 
 bool CAlbumEditor::ReadyFor(const char* command) {
-    if (CheckAndSave(command, true)) return false;
+    // A new order is sent first; the command goes on once that save ended.
+    CheckAndSave(command, true);
     if (m_manager.IsThreadUse(kCommandGuardMs, command)) return true;
     ShowBusy();
     return false;
+}
+
+CAlbumEditor::St_AlbumTarget CAlbumEditor::SelectedTarget() const {
+    St_AlbumTarget target;
+    const St_AlbumSelection selection = m_view.AlbumSelection();
+    const int index = m_manager.AlbumIndexOf(selection.album);
+    if (index < 0) return target;
+    const St_Album album = m_manager.Albums().GetAt(index);
+    target.albumId = album.albumId;
+    target.albumName = album.albumName;
+    target.albumItem = selection.position == 0;
+    std::vector<int> positions = selection.positions;
+    if (positions.empty() && selection.position > 0) positions.push_back(selection.position);
+    for (int position : positions) {
+        St_SongInfo song;
+        if (album.songs.GetAt(position - 1, song)) target.songIds.push_back(song.id);
+    }
+    return target;
+}
+
+int CAlbumEditor::IndexOfTarget(const St_AlbumTarget& target, const char* command) const {
+    const int index = target.albumId.empty() ? -1 : m_manager.Albums().FindById(target.albumId);
+    if (index < 0) Trace("%s===The album is gone.", command);
+    return index;
 }
 
 // ---- sending an album ----
@@ -105,26 +134,29 @@ void CAlbumEditor::OnRenameAlbum(AlbumItem item) {
     m_view.SetAlbumItemText(item, oldName, songCount);
 }
 
-// The album commands check the worker before they look at the selection:
-// the check may apply a run that had just ended, and a fetched album list
-// rebuilds the tree.
+// The album commands take their album from the selection before they wait
+// for the worker: the wait may apply runs that had just ended, and their
+// completions may select a new album or rebuild the tree. After the wait the
+// album is found again by its identifier.
 
-void CAlbumEditor::OnDelalum() {
+void CAlbumEditor::OnDelalum() { OnDelalum(SelectedTarget()); }
+
+void CAlbumEditor::OnDelalum(const St_AlbumTarget& target) {
+    if (target.albumId.empty() || !target.albumItem) return;
     if (!ReadyFor("OnDelalum")) return;
-    const St_AlbumSelection selection = m_view.AlbumSelection();
-    const int index = m_manager.AlbumIndexOf(selection.album);
-    if (selection.position != 0 || index < 0) return;
-    const std::string albumId = m_manager.Albums().GetAt(index).albumId;
-    m_view.DeleteItem(selection.album);
+    const int index = IndexOfTarget(target, "OnDelalum");
+    if (index < 0) return;
+    const AlbumItem item = m_view.AlbumItemAt(index);
+    m_view.DeleteItem(item);
     m_manager.Albums().RemoveAt(index);
-    if (albumId == m_order.AlbumId()) m_order.Clear();
-    if (selection.album == m_manager.PlayingAlbumItem()) {
+    if (target.albumId == m_order.AlbumId()) m_order.Clear();
+    if (item == m_manager.PlayingAlbumItem()) {
         // The album is gone whether or not it plays now.
         const bool playing = m_player.PlayingListKind() == kListAlbum;
         m_manager.ClearPlayingAlbum();
         if (playing) m_player.StopPlayer("OnDelalum");
     }
-    m_manager.StartDelAlbum(albumId);
+    m_manager.StartDelAlbum(target.albumId);
 }
 
 // ---- songs ----
@@ -159,38 +191,39 @@ bool CAlbumEditor::RemoveSongs(int index, AlbumItem item,
 }
 
 void CAlbumEditor::OnDelalumsong() {
+    const St_AlbumTarget target = SelectedTarget();
+    if (target.albumId.empty() || target.albumItem || target.songIds.empty()) return;
     if (!ReadyFor("OnDelalumsong")) return;
-    const St_AlbumSelection selection = m_view.AlbumSelection();
-    const int index = m_manager.AlbumIndexOf(selection.album);
-    if (index < 0 || selection.position < 1 || m_manager.Albums().GetAt(index).songs.IsEmpty()) return;
-    std::vector<int> positions = selection.positions;
-    if (positions.empty()) positions.push_back(selection.position);
-    RemoveSongs(index, selection.album, [&positions](int position, const St_SongInfo&) {
-        return std::find(positions.begin(), positions.end(), position) != positions.end();
-    });
+    const int index = IndexOfTarget(target, "OnDelalumsong");
+    if (index < 0) return;
+    const std::set<std::string> ids(target.songIds.begin(), target.songIds.end());
+    RemoveSongs(index, m_view.AlbumItemAt(index), [&ids](int, const St_SongInfo& song) { return ids.count(song.id) > 0; });
 }
 
-void CAlbumEditor::OnCleanAlbum() {
-    if (!ReadyFor("OnClean")) return;
-    const St_AlbumSelection selection = m_view.AlbumSelection();
-    const int index = m_manager.AlbumIndexOf(selection.album);
-    if (index < 0) {
+void CAlbumEditor::OnCleanAlbum(const St_AlbumTarget& target) {
+    if (target.albumId.empty()) {
         m_view.ShowMessage(Cp936(kNoAlbumSelectedText));
         return;
     }
-    RemoveSongs(index, selection.album, [](int, const St_SongInfo&) { return true; });
+    if (!ReadyFor("OnClean")) return;
+    const int index = IndexOfTarget(target, "OnClean");
+    if (index < 0) return;
+    RemoveSongs(index, m_view.AlbumItemAt(index), [](int, const St_SongInfo&) { return true; });
 }
 
 int CAlbumEditor::AddSong(const CSongList& songs, AlbumItem album, bool keepSelection) {
     Trace("AddSong Page %d SongNum %d...", static_cast<int>(kPageAlbumTree), songs.GetCount());
     try {
+        // The album is known by its identifier across the wait (see above).
+        const int chosen = m_manager.AlbumIndexOf(album != kNoAlbumItem ? album : m_view.AlbumSelection().album);
+        const std::string albumId = chosen < 0 ? std::string() : m_manager.Albums().GetAt(chosen).albumId;
         if (!m_manager.IsThreadUse(kCommandGuardMs, "AddSong")) {
             ShowBusy();
             return -1;
         }
-        const AlbumItem item = album != kNoAlbumItem ? album : m_view.AlbumSelection().album;
-        const int index = m_manager.AlbumIndexOf(item);
-        if (index < 0) {
+        const int index = albumId.empty() ? -1 : m_manager.Albums().FindById(albumId);
+        const AlbumItem item = index < 0 ? kNoAlbumItem : m_view.AlbumItemAt(index);
+        if (item == kNoAlbumItem) {
             m_view.ShowMessage(Cp936(kNoAlbumSelectedText));
             return -1;
         }
@@ -293,15 +326,17 @@ void CAlbumEditor::SaveToAlbum(SaveTo job) {
         return;
     }
     if (!job.move) m_view.SelectItem(item);
+    job.targetBefore = m_manager.Albums().GetAt(index);
     const int added = AddSong(job.songs, item, job.move);
     if (added == -1) {
         Trace("OnNewMenuItem,add song failed!");
         return;
     }
-    m_view.ShowAddedTip(added, job.songs.GetCount() - added);
-    if (!job.move) return;
+    job.added = added;
+    // The run is taken before anything else can run the event loop.
     if (added > 0) Await(std::move(job), SaveTo::kAwaitAdd, kAddWait);
-    else RemoveFromSource(std::move(job));
+    else if (job.move) RemoveFromSource(std::move(job));
+    else ShowAdded(job);
 }
 
 void CAlbumEditor::RemoveFromSource(SaveTo job) {
@@ -318,6 +353,7 @@ void CAlbumEditor::RemoveFromSource(SaveTo job) {
         }
     }
     ShowTarget(job);
+    ShowAdded(job);
 }
 
 void CAlbumEditor::ShowTarget(const SaveTo& job) {
@@ -328,7 +364,25 @@ void CAlbumEditor::ShowTarget(const SaveTo& job) {
     m_view.SelectItem(item);
 }
 
-void CAlbumEditor::OnAlbumActionDone(int, WPARAM run) {
+void CAlbumEditor::UndoAdd(const SaveTo& job) {
+    const int index = m_manager.Albums().FindById(job.targetAlbumId);
+    if (index < 0) return;
+    const AlbumItem item = m_view.AlbumItemAt(index);
+    m_manager.Albums().SetAt(index, job.targetBefore);
+    m_view.RebuildSongItems(item, job.targetBefore);
+    m_view.SetAlbumItemText(item, job.targetBefore.albumName, job.targetBefore.songs.GetCount());
+}
+
+void CAlbumEditor::ShowAdded(const SaveTo& job) {
+    const int skipped = job.songs.GetCount() - job.added;
+    if (m_manager.IsClosing()) {
+        Trace("OnNewMenuItem===Closing, added %d skipped %d.", job.added, skipped);
+        return;
+    }
+    m_view.ShowAddedTip(job.added, skipped);
+}
+
+void CAlbumEditor::OnAlbumActionDone(int, WPARAM run, bool done) {
     if (!m_saveTo || m_saveTo->run != run) return;
     SaveTo job = std::move(*m_saveTo);
     m_saveTo.reset();
@@ -349,10 +403,23 @@ void CAlbumEditor::OnAlbumActionDone(int, WPARAM run) {
         return;
     }
     case SaveTo::kAwaitAdd:
-        if (inTime) RemoveFromSource(std::move(job));
+        if (!done) {
+            // The songs stay where they are, and the album shows again what
+            // the service holds.
+            Trace("OnNewMenuItem,add song failed!");
+            UndoAdd(job);
+            return;
+        }
+        if (job.move && inTime) {
+            RemoveFromSource(std::move(job));
+            return;
+        }
+        ShowAdded(job);
         return;
     case SaveTo::kAwaitRemove:
+        if (!done) Trace("OnNewMenuItem===Remove song failed!");
         ShowTarget(job);
+        ShowAdded(job);
         return;
     default: return;
     }

@@ -33,6 +33,17 @@ public:
     // a busy worker, in milliseconds.
     static constexpr int kCommandGuardMs = 1000;
 
+    // What an album command is for, taken from the tree's selection when
+    // the command is given: completions applied while the command waits for
+    // the worker may rebuild the tree or select another item, so the
+    // command finds its album again by identifier afterwards.
+    struct St_AlbumTarget {
+        std::string albumId;  // empty: no album is selected
+        std::string albumName;
+        bool albumItem = false;            // the album item itself is selected
+        std::vector<std::string> songIds;  // the selected songs of the album
+    };
+
     // One entry of the save-to menu.
     struct St_SaveMenuEntry {
         int command = 0;
@@ -55,12 +66,16 @@ public:
     int OnMyCreateAlbum(AlbumItem item);
     // An album item was renamed (WM_PANEL_ALBUMRENAMED).
     void OnRenameAlbum(AlbumItem item);
-    // Deletes the selected album (command 32799).
+    // What the tree's selection names now.
+    St_AlbumTarget SelectedTarget() const;
+    // Deletes the selected album (command 32799), or the album taken from
+    // the selection before (an album item).
     void OnDelalum();
+    void OnDelalum(const St_AlbumTarget& target);
     // Removes the selected songs from their album (command 32846).
     void OnDelalumsong();
-    // Removes every song of the selected album ("清空列表" on the album page).
-    void OnCleanAlbum();
+    // Removes every song of the album ("清空列表" on the album page).
+    void OnCleanAlbum(const St_AlbumTarget& target);
     // Adds songs to the album of `album` (or the selected one): the number
     // added (songs already there are skipped), or -1.
     int AddSong(const CSongList& songs, AlbumItem album, bool keepSelection);
@@ -90,7 +105,7 @@ public:
 private:
     struct SaveTo;
 
-    void OnAlbumActionDone(int action, WPARAM run) override;
+    void OnAlbumActionDone(int action, WPARAM run, bool done) override;
     void OnAlbumsReplaced() override;
 
     // Removes the marked songs from the album at `index` and sends it.
@@ -98,13 +113,21 @@ private:
     void SaveToAlbum(SaveTo job);
     void RemoveFromSource(SaveTo job);
     void ShowTarget(const SaveTo& job);
+    // The tip with the counts of a save that is over.
+    void ShowAdded(const SaveTo& job);
+    // The service did not take the songs: the album is put back as it was.
+    void UndoAdd(const SaveTo& job);
     void Await(SaveTo job, int step, std::chrono::milliseconds bound);
     void MoveSong(const St_AlbumSelection& selection, int index, bool up);
     void ShowBusy();
-    // Before a command that changes an album: a new song order is sent
-    // first (and the command dropped), and the worker must be free within
-    // kCommandGuardMs.
+    // Before a command that changes an album: a new song order (of another
+    // album) is sent first, and the worker must be free within
+    // kCommandGuardMs, which lets that save end before the command's own
+    // change is sent.
     bool ReadyFor(const char* command);
+    // The album list's index of the command's album after the wait for the
+    // worker; -1 (traced) when it is gone.
+    int IndexOfTarget(const St_AlbumTarget& target, const char* command) const;
 
     CAlbumManager& m_manager;
     IAlbumView& m_view;

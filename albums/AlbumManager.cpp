@@ -88,21 +88,29 @@ void CAlbumManager::OnButtonLongo() {
 // ---- the worker ----
 
 bool CAlbumManager::IsThreadUse(int timeoutMs, const char* caller) {
-    bool usable = m_worker.WaitIdle(std::chrono::milliseconds(std::max(timeoutMs, 0)));
-    if (usable && m_pendingRun) {
+    using namespace std::chrono;
+    const milliseconds bound(std::max(timeoutMs, 0));
+    const steady_clock::time_point end = steady_clock::now() + bound;
+    bool usable = m_worker.WaitIdle(bound);
+    while (usable && m_pendingRun) {
         // Its completion message is still queued: the next run starts from
         // what this one found.
         ApplyCompletion();
-        usable = m_worker.WaitIdle(std::chrono::milliseconds(0));
+        usable = m_worker.WaitIdle(std::max(duration_cast<milliseconds>(end - steady_clock::now()), milliseconds(0)));
     }
     Trace("%s", kAlbumActionLegend);
     Trace("IsThreadUse Usable:%d  Flag:%d  Caller:%s\r\n", usable ? 1 : 0, m_nAlbumAction, caller ? caller : "");
     return usable;
 }
 
+void CAlbumManager::ShowMessage(const std::string& text) {
+    if (m_bClosing) Trace("OnAlbulComplete===Closing, not shown : %.256s", text.c_str());
+    else m_view.ShowMessage(text);
+}
+
 int CAlbumManager::StartAction(St_AlbumRun run, int guardMs, const char* caller) {
     if (!IsThreadUse(guardMs, caller)) {
-        m_view.ShowMessage(Cp936(kBusyText));
+        ShowMessage(Cp936(kBusyText));
         return 0;
     }
     return Launch(std::move(run)) ? 1 : 0;
@@ -200,9 +208,14 @@ void CAlbumManager::ApplyCompletion() {
     case kActionLogon: CompleteLogon(*run); break;
     case kActionGetAlbum: CompleteAlbumList(*run); break;
     case kActionCreate: CompleteCreate(*run); break;
-    case kActionEdit: m_bAlbumsChanged = 1; break;
+    case kActionEdit:
+        // A failed edit is undone by the next fetch of the album list.
+        m_bAlbumsChanged = 1;
+        if (run->result != kResultNone) Trace("OnAlbulComplete===Edit album failed! %s", run->album.albumId.c_str());
+        break;
     case kActionDelete:
         m_bAlbumsChanged = 1;
+        if (run->result != kResultNone) Trace("OnAlbulComplete===Delete album failed! %s", run->albumId.c_str());
         m_bNoAlbum = m_albums.IsEmpty() ? 1 : 0;
         if (m_bNoAlbum && m_view.CurrentPage() == kPageAlbumTree) m_view.ShowPage(kPageNoAlbum);
         break;
@@ -212,7 +225,7 @@ void CAlbumManager::ApplyCompletion() {
         break;
     default: break;
     }
-    if (m_listener) m_listener->OnAlbumActionDone(run->action, number);
+    if (m_listener) m_listener->OnAlbumActionDone(run->action, number, run->result == kResultNone);
 }
 
 void CAlbumManager::CompleteLogon(const St_AlbumRun& run) {
@@ -221,8 +234,7 @@ void CAlbumManager::CompleteLogon(const St_AlbumRun& run) {
     if (run.result != kResultNone) {
         m_strLogonMsg = run.logon.status;
         ForgetRememberedLogon();
-        m_view.ShowMessage(!m_strLogonMsg.empty() && m_strLogonMsg != "1" ? m_strLogonMsg
-                                                                         : g_strServiceErrors[kErrLogonFailed]);
+        ShowMessage(!m_strLogonMsg.empty() && m_strLogonMsg != "1" ? m_strLogonMsg : g_strServiceErrors[kErrLogonFailed]);
         m_view.EnableSignIn(true);
         return;
     }
@@ -231,6 +243,10 @@ void CAlbumManager::CompleteLogon(const St_AlbumRun& run) {
     m_bRememberPass = m_view.RememberPassChecked() ? 1 : 0;
     m_bAutoLogon = m_view.AutoLogonChecked() ? 1 : 0;
     CRememberedLogon::Save(m_strUser, m_strPass, m_bRememberPass != 0, m_bAutoLogon != 0);
+    if (m_bClosing) {
+        m_view.EnableSignIn(true);
+        return;
+    }
     if (HasAulum() != 0) m_view.EnableSignIn(true);
 }
 
@@ -252,7 +268,7 @@ void CAlbumManager::CompleteAlbumList(St_AlbumRun& run) {
         m_albums.RemoveAll();
         RebuildAlbumTree();
         if (m_listener) m_listener->OnAlbumsReplaced();
-        m_view.ShowMessage(g_strServiceErrors[kErrGetAlbumList]);
+        ShowMessage(g_strServiceErrors[kErrGetAlbumList]);
         m_bAlbumsShown = 0;
         m_bNoAlbum = 1;
         m_view.OpenAlbumTab();
@@ -283,7 +299,7 @@ void CAlbumManager::CompleteCreate(const St_AlbumRun& run) {
     m_hNewAlbumItem = kNoAlbumItem;
     if (run.result != kResultNone) {
         m_view.DeleteItem(item);
-        m_view.ShowMessage(g_strServiceErrors[kErrCreateAlbum]);
+        ShowMessage(g_strServiceErrors[kErrCreateAlbum]);
         return;
     }
     m_newAlbum = run.album;

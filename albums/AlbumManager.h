@@ -29,12 +29,13 @@ public:
     static constexpr int kEditGuardMs = 0;
     static constexpr int kLogoutGuardMs = 0;
 
-    // Told when a run's completion has been applied, and when the album
-    // list was replaced by a fetched one or forgotten.
+    // Told when a run's completion has been applied (`done`: the service
+    // did what the run asked), and when the album list was replaced by a
+    // fetched one or forgotten.
     class IListener {
     public:
         virtual ~IListener() = default;
-        virtual void OnAlbumActionDone(int action, WPARAM run) = 0;
+        virtual void OnAlbumActionDone(int action, WPARAM run, bool done) = 0;
         virtual void OnAlbumsReplaced() = 0;
     };
 
@@ -62,7 +63,9 @@ public:
     // ---- the worker ----
     // True when the worker is free, waiting at most `timeoutMs` for it. A
     // run that ended before its completion message was handled has its
-    // completion applied first.
+    // completion applied here; when that starts the next run (the next step
+    // of saving songs to an album), the wait goes on for it within the same
+    // bound.
     bool IsThreadUse(int timeoutMs, const char* caller);
     // The starters: 1 when the action was started; 0 (and "缓存中...请稍候！"
     // shown) when the worker is busy.
@@ -84,6 +87,15 @@ public:
     int AlbumAction() const { return m_nAlbumAction; }
     // The completion (WM_PANEL_ALBUMDONE, wParam: the run's number).
     void OnAlbulComplete(WPARAM run);
+
+    // ---- the orderly close ----
+    // The program closes: nobody is left to click a message away, so what
+    // the completions would show is traced instead, and a sign-in that
+    // completes fetches no albums.
+    void SetClosing() { m_bClosing = true; }
+    bool IsClosing() const { return m_bClosing; }
+    // Shows `text` in the message window, or traces it while closing.
+    void ShowMessage(const std::string& text);
 
     // ---- the session ----
     bool IsLogon() const { return m_bLogon != 0; }
@@ -141,6 +153,7 @@ private:
     int m_bAutoLogon = 0;
     int m_bRememberPass = 0;
     int m_bAutoLogonPending = 1;
+    bool m_bClosing = false;
     std::string m_strUser;
     std::string m_strPass;
     std::string m_strUid;

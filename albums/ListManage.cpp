@@ -644,7 +644,7 @@ void CListManage::OnItemDoubleClicked(const TreeItemRef& item) {
 
 bool CListManage::OnTreeKey(const TreeItemRef& item, int key, Qt::KeyboardModifiers) {
     if (key == Qt::Key_Delete && item.album >= 0) {
-        m_logic.OnCommand(item.song >= 0 ? ID_DELETE_ALBUM_SONGS : ID_DELETE_ALBUM);
+        m_logic.OnTreeDeleteKey();
         return true;
     }
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && item.song >= 0) {
@@ -782,6 +782,8 @@ bool CListManage::IsThreadUse(int timeoutMs, const char* caller) {
 }
 
 bool CListManage::SaveChangedAlbums() { return m_logic.Editor().SaveChangedAlbums(); }
+
+void CListManage::SetClosing() { m_logic.Manager().SetClosing(); }
 
 bool CListManage::IsLogon() const { return m_logic.Manager().IsLogon(); }
 

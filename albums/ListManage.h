@@ -107,6 +107,7 @@ public:
     void SetPlayMode(int mode) override { m_logic.SetPlayMode(mode); }
     bool IsThreadUse(int timeoutMs, const char* caller) override;
     bool SaveChangedAlbums() override;
+    void SetClosing() override;
     bool IsLogon() const override;
     bool OnLogoutAlbum() override;
     void TerminateAlbumWorker(std::uint32_t exitCode) override;

@@ -131,8 +131,9 @@ void CMusicPanel::ShowRecommendTab() {
 void CMusicPanel::OpenAlbumTab() {
     const int page = m_manager.AlbumTabPage();
     if (page == kPageAlbumTree && m_manager.AlbumsChanged()) {
-        // The albums are fetched afresh, unless a new song order is sent first.
-        if (m_editor.HasSaveAlbum(false) == 1) {
+        // The albums are fetched afresh, unless a new song order is sent
+        // first: whichever album is selected, for the fetch would forget it.
+        if (m_editor.HasSaveAlbum(true) == 1) {
             m_editor.SaveSortAlbum();
             Trace("\xE2\x98\x85ShowMusicPage===Beforeaction : TRUE");
         } else if (m_manager.IsThreadUse(0, "ShowMusicPage")) {
@@ -257,6 +258,22 @@ void CMusicPanel::OnContextMenu(int kind, int row) {
         RunMenu(SongItemMenu({selection.position - 1, album.songs.GetCount()}, AlbumChoices()));
     else
         RunMenu(AlbumItemMenu({index, m_manager.Albums().GetCount()}, album.songs.GetCount()));
+}
+
+std::string CMusicPanel::DeleteAlbumQuestion(const std::string& albumName) {
+    return Cp936("确认删除专辑“") + albumName + Cp936("”？");
+}
+
+void CMusicPanel::OnTreeDeleteKey() {
+    const CAlbumEditor::St_AlbumTarget target = m_editor.SelectedTarget();
+    if (target.albumId.empty()) return;
+    if (!target.albumItem) {
+        m_editor.OnDelalumsong();
+        return;
+    }
+    // The album asked about is the one deleted, whatever the question's
+    // wait brings.
+    if (m_view.Ask(DeleteAlbumQuestion(target.albumName))) m_editor.OnDelalum(target);
 }
 
 std::vector<St_AlbumChoice> CMusicPanel::AlbumChoices() {
@@ -458,11 +475,13 @@ void CMusicPanel::OnRemoveDuplicates() {
 
 void CMusicPanel::OnClear() {
     if (m_nPage != kPagePlayList && m_nPage != kPageAlbumTree) return;
-    if (!m_view.Ask(Cp936(kClearQuestion))) return;
     if (m_nPage == kPageAlbumTree) {
-        m_editor.OnCleanAlbum();
+        // The album is the one selected when the user was asked.
+        const CAlbumEditor::St_AlbumTarget target = m_editor.SelectedTarget();
+        if (m_view.Ask(Cp936(kClearQuestion))) m_editor.OnCleanAlbum(target);
         return;
     }
+    if (!m_view.Ask(Cp936(kClearQuestion))) return;
     const bool current = m_playList.Clear(CurrentIdOf(kListTemporary));
     m_view.RefreshSongView(kListTemporary);
     if (current) m_player.SongRemoved(kListTemporary, -1);

@@ -30,6 +30,9 @@ class CMusicPanel : public QObject,
 public:
     // The question before the play list or an album is emptied.
     static constexpr const char* kClearQuestion = "确认清空当前歌曲列表？";
+    // The question before the Delete key deletes an album (CP936, like the
+    // album's name): "确认删除专辑“%s”？".
+    static std::string DeleteAlbumQuestion(const std::string& albumName);
 
     CMusicPanel(IPanelView& view, IAlbumView& albumView, IPanelPlayer& player, QObject* parent = nullptr);
     ~CMusicPanel() override;
@@ -61,6 +64,9 @@ public:
     void OnAlbumItemDoubleClicked();
     // A right click in a view at `row` (the tree: its current item).
     void OnContextMenu(int kind, int row);
+    // The Delete key on the album tree: the selected songs leave their
+    // album; the selected album is deleted only when the user says so.
+    void OnTreeDeleteKey();
     // The details button of a song, the manage and play buttons of an album.
     void OnSongDetails(const St_SongInfo& song);
     void OnManageAlbum(AlbumItem album);

@@ -53,6 +53,9 @@ public:
     // The check-and-save step: sends changed albums (song order kept) on
     // the worker; true when a save was started.
     virtual bool SaveChangedAlbums() = 0;
+    // The orderly close has begun: from now on the panel shows nobody a
+    // message that waits for a click (it traces them).
+    virtual void SetClosing() = 0;
     virtual bool IsLogon() const = 0;
     // Starts the sign-out on the worker; false (and "缓存中...请稍候！"
     // shown) when the worker is busy.

@@ -42,6 +42,7 @@ void CPlayerSession::SaveAndSignOff() {
     m_frame.RestoreDragSetting();
     IPanelWindow* panel = m_frame.Panel();
     if (panel == nullptr) return;
+    panel->SetClosing();
     if (!panel->SavePlayList()) Trace("CloseApp===Play list not saved.");
     if (panel->IsThreadUse(kCloseWorkerWaitMs, "CloseApp1")) {
         if (panel->SaveChangedAlbums()) {

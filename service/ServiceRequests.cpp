@@ -42,6 +42,22 @@ void SendUnread(const std::string& address, GenericHTTPClient& client) {
     client.RequestOfURI(address, kHttpGet, kServiceAgent);
 }
 
+// Sends a request whose answer only says whether the service took it
+// (`name` opens the traces).
+int SendForStatus(const char* name, const std::string& address, GenericHTTPClient& client) {
+    if (!client.RequestOfURI(address, kHttpGet, kServiceAgent)) {
+        Trace("%s===Request failed!", name);
+        return -2;
+    }
+    std::string status;
+    CStatusXml parser;
+    if (!parser.LoadStatus(client.GetBody(), status)) {
+        Trace("%s===Refused : %.256s", name, status.c_str());
+        return -3;
+    }
+    return 1;
+}
+
 }  // namespace
 
 // ---- song information ----
@@ -266,26 +282,26 @@ std::string EditAlbumAddress(const St_Album& album) {
            "&intro=1&sign=0&song_list=" + songList;
 }
 
-void EditAlbum(const St_Album& album) {
+int EditAlbum(const St_Album& album) {
     GenericHTTPClient client;
-    EditAlbum(album, client);
+    return EditAlbum(album, client);
 }
 
-void EditAlbum(const St_Album& album, GenericHTTPClient& client) {
+int EditAlbum(const St_Album& album, GenericHTTPClient& client) {
     TRACE_SCOPE("EditAlbum...");
     const std::string address = EditAlbumAddress(album);
     Trace("Edit:%s", address.c_str());
-    SendUnread(address, client);
+    return SendForStatus("EditAlbum", address, client);
 }
 
-void DelAlbum(const St_Album& album) {
+int DelAlbum(const St_Album& album) {
     GenericHTTPClient client;
-    DelAlbum(album, client);
+    return DelAlbum(album, client);
 }
 
-void DelAlbum(const St_Album& album, GenericHTTPClient& client) {
+int DelAlbum(const St_Album& album, GenericHTTPClient& client) {
     TRACE_SCOPE("DelAlbum...");
-    SendUnread(ServiceAddress(kDelAlbumPath) + "id=" + album.albumId, client);
+    return SendForStatus("DelAlbum", ServiceAddress(kDelAlbumPath) + "id=" + album.albumId, client);
 }
 
 void Logout() {

@@ -145,6 +145,19 @@ bool CLogonXml::LoadLogon(LogonResult& result) {
     return LeadingNumber(result.status) == 1 && !result.uid.empty();
 }
 
+// ---- answers that only say yes or no ----
+
+bool CStatusXml::LoadStatus(std::string_view answer, std::string& status) {
+    status.clear();
+    if (!LoadDocument(answer)) return false;
+    if (!FindSibling(kResultElement)) {
+        Trace("The xml file is incorret!");
+        return false;
+    }
+    ReadChild("item", status);
+    return LeadingNumber(status) == 1;
+}
+
 // ---- albums ----
 
 void CAlbumXml::ReadAlbum(St_Album& album) {

@@ -125,12 +125,23 @@ public:
     int CheckUpdate(UpdateCheckResult& result, GenericHTTPClient& client);
 };
 
-// The requests whose answers are not read; their outcome is taken as
-// success. Each can go through the caller's client.
-void EditAlbum(const St_Album& album);
-void EditAlbum(const St_Album& album, GenericHTTPClient& client);
-void DelAlbum(const St_Album& album);
-void DelAlbum(const St_Album& album, GenericHTTPClient& client);
+// The answers that only say whether the service did what it was asked
+// ("item" 1). They are read from memory; no answer file is kept.
+class CStatusXml : public CAnswerXml {
+public:
+    // True when `answer` is a "Result" whose "item" reads as 1; `status`
+    // gets the text of "item" (empty when there is none).
+    bool LoadStatus(std::string_view answer, std::string& status);
+};
+
+// Sending an album's name and songs, and deleting an album: 1 when the
+// service took it; -2 when the request failed; -3 when the answer refused
+// it or could not be read. Each can go through the caller's client.
+int EditAlbum(const St_Album& album);
+int EditAlbum(const St_Album& album, GenericHTTPClient& client);
+int DelAlbum(const St_Album& album);
+int DelAlbum(const St_Album& album, GenericHTTPClient& client);
+// The sign-out, whose answer is not read.
 void Logout();
 void Logout(GenericHTTPClient& client);
 std::string EditAlbumAddress(const St_Album& album);

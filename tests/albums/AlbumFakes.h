@@ -3,6 +3,7 @@
 // sign-in form, album tree and message window) and the player; and a
 // fixture that runs the logic against the service stand-in.
 
+#include "albums/AddTipDlg.h"
 #include "albums/AlbumEditor.h"
 #include "albums/AlbumManager.h"
 #include "albums/AlbumPorts.h"
@@ -61,8 +62,25 @@ public:
     void EnableSignIn(bool enable) override { signInEnabled = enable; }
 
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void ShowTip(const std::string& text) override { tips.push_back(text); }
-    void ShowAddedTip(int added, int skipped) override { addedTips.emplace_back(added, skipped); }
+    // The tips are the real ones: modal, closing by themselves after 2 s, so
+    // that whatever arrives meanwhile is handled inside their event loop, as
+    // in the program.
+    void ShowTip(const std::string& text) override {
+        tips.push_back(text);
+        CAddTipDlg tip;
+        tip.SetResourceRoot(TONVIK_DATA_DIR);
+        tip.SetText(text);
+        tip.exec();
+    }
+    void ShowAddedTip(int added, int skipped) override {
+        addedTips.emplace_back(added, skipped);
+        CAddTipDlg tip;
+        tip.SetResourceRoot(TONVIK_DATA_DIR);
+        tip.m_bCounts = 1;
+        tip.m_nAdded = added;
+        tip.m_nDropped = skipped;
+        tip.exec();
+    }
 
     int CurrentPage() const override { return page; }
     void OpenAlbumTab() override {

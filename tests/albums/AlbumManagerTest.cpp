@@ -172,6 +172,30 @@ TEST_F(AlbumLogicTest, ClosingDuringAHungSignInEndsInBoundedTime) {
     EXPECT_TRUE(view.messages.empty());
 }
 
+// Once the program closes nobody is left to click a message away: a failed
+// album list that completes inside the close's wait is traced, not shown,
+// and a sign-in that completes there fetches no albums.
+TEST_F(AlbumLogicTest, WhileClosingFailuresAreTracedAndNoAlbumsAreFetched) {
+    const std::string listPath = "/shequ/port/tonvik/get_useralbumlist.php";
+    standIn.SetFault(listPath, standin::MakeFault(standin::FaultKind::MalformedXml, 300));
+    view.user = "tester";
+    view.password = "secret123";
+    manager.OnButtonLongo();
+    ASSERT_TRUE(WaitUntil([&] { return !standIn.RequestsFor(listPath).empty(); }));
+    manager.SetClosing();
+    EXPECT_TRUE(manager.IsThreadUse(3000, "CloseApp1"));
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_TRUE(traces.Has("OnAlbulComplete===Closing, not shown : " + Cp936("获取专辑列表失败！")));
+
+    standIn.ClearLogs();
+    standIn.SetFault("/shequ/port/tonvik/login.php", standin::MakeFault(standin::FaultKind::None, 300));
+    EXPECT_EQ(manager.StartLogon(), 1);
+    EXPECT_TRUE(manager.IsThreadUse(3000, "CloseApp1"));
+    EXPECT_TRUE(manager.IsLogon());
+    EXPECT_TRUE(Sent("get_useralbumlist.php").empty());
+    EXPECT_TRUE(view.messages.empty());
+}
+
 TEST_F(AlbumLogicTest, SignOutAndForgettingTheSession) {
     view.rememberPass = false;
     SignIn();

@@ -15,16 +15,28 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
-// The frame: messages are recorded and questions answered.
+// The frame: messages are recorded; a question is a real modal box over
+// its owner, answered by a click on the button of `answer`.
 class CFakeFrame final : public CQuietFrame {
 public:
-    int ShowMessageWindow(QWidget*, const std::string& text, unsigned flags) override {
-        (flags == kMbOkCancel ? questions : messages).push_back(text);
-        return answer;
+    int ShowMessageWindow(QWidget* owner, const std::string& text, unsigned flags) override {
+        if (flags != kMbOkCancel) {
+            messages.push_back(text);
+            return kIdOk;
+        }
+        questions.push_back(text);
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Tonvik Player"), FromAnsi(text),
+                        QMessageBox::Ok | QMessageBox::Cancel, owner);
+        const QMessageBox::StandardButton button = answer == kIdOk ? QMessageBox::Ok : QMessageBox::Cancel;
+        QTimer::singleShot(200, &box, [&box, button] { QTest::mouseClick(box.button(button), Qt::LeftButton); });
+        return box.exec() == QMessageBox::Ok ? kIdOk : kIdCancel;
     }
 
     std::vector<std::string> messages;
@@ -53,6 +65,17 @@ protected:
     void Click(int control) {
         QTest::mouseClick(window->Control(control), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(window.get());
+    }
+    // Signs in through the form; the album tree shows the albums.
+    void SignIn() {
+        Click(ID_TAB_ALBUMS);
+        window->SetUserNameText("tester");
+        window->SetPasswordText("secret123");
+        Click(ID_SIGN_IN);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return window->Logic().Page() == kPageAlbumTree; }, kWaitMs));
+        ASSERT_TRUE(window->Tree()->isVisible());
+        const int albums = window->Logic().Manager().Albums().GetCount();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->Tree()->model()->rowCount() == albums; }, kWaitMs));
     }
 
     TempDir state;
@@ -107,14 +130,8 @@ TEST_F(ListManageTest, ADoubleClickOnARowPlaysItsSongAndTheScrollBarFollowsTheVi
 
 TEST_F(ListManageTest, SigningInThroughTheFormShowsTheAlbumTree) {
     Open("Skin");
-    Click(ID_TAB_ALBUMS);
-    window->SetUserNameText("tester");
-    window->SetPasswordText("secret123");
-    Click(ID_SIGN_IN);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return window->Logic().Page() == kPageAlbumTree; }, kWaitMs));
-    EXPECT_TRUE(window->Tree()->isVisible());
+    ASSERT_NO_FATAL_FAILURE(SignIn());
     const int albums = window->Logic().Manager().Albums().GetCount();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->Tree()->model()->rowCount() == albums; }, kWaitMs));
 
     // Renaming an album in place reaches the service.
     ASSERT_GT(albums, 0);
@@ -151,4 +168,38 @@ TEST_F(ListManageTest, UncheckingRememberPasswordTakesThePasswordOutOfTheSetting
     EXPECT_EQ(GetPrivateProfileString("Logon", "Pass", "<none>", ini), "<none>");
     EXPECT_NE(settings.find("RemberPass=0"), std::string::npos) << settings;
     EXPECT_NE(settings.find("User=tester"), std::string::npos) << "the name may stay";
+}
+
+// The Delete key on an album of the tree deletes it at the service only when
+// the user says so to the question; on a song it removes the song.
+TEST_F(ListManageTest, TheDeleteKeyOnAnAlbumAsksBeforeTheAlbumIsDeleted) {
+    Open("Skin2");
+    ASSERT_NO_FATAL_FAILURE(SignIn());
+    const std::string deletePath = "/shequ/port/tonvik/deluseralbum.php";
+    const St_Album first = window->Logic().Manager().Albums().GetAt(0);
+    const auto stored = [&] {
+        const auto albums = standIn.AlbumsOf("100001");
+        return std::any_of(albums.begin(), albums.end(), [&](const auto& album) { return album.albumId == first.albumId; });
+    };
+    window->SelectItem(window->AlbumItemAt(0));
+    frame.answer = kIdCancel;
+    QTest::keyClick(window->Tree(), Qt::Key_Delete);
+    EXPECT_EQ(frame.questions, std::vector<std::string>{CMusicPanel::DeleteAlbumQuestion(first.albumName)});
+    EXPECT_EQ(window->Logic().Manager().Albums().FindById(first.albumId), 0);
+    EXPECT_TRUE(standIn.RequestsFor(deletePath).empty());
+
+    frame.answer = kIdOk;
+    QTest::keyClick(window->Tree(), Qt::Key_Delete);
+    EXPECT_EQ(frame.questions.size(), 2u);
+    EXPECT_EQ(window->Logic().Manager().Albums().FindById(first.albumId), -1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !stored(); }, kWaitMs));
+
+    // A song goes without a question.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->IsThreadUse(0, "Test"); }, kWaitMs));
+    const St_Album album = window->Logic().Manager().Albums().GetAt(0);
+    ASSERT_GE(album.songs.GetCount(), 2);
+    window->SelectSongItem(window->AlbumItemAt(0), 1);
+    QTest::keyClick(window->Tree(), Qt::Key_Delete);
+    EXPECT_EQ(frame.questions.size(), 2u);
+    EXPECT_EQ(window->Logic().Manager().Albums().GetAt(0).songs.GetCount(), album.songs.GetCount() - 1);
 }

@@ -110,6 +110,42 @@ TEST_F(MusicPanelTest, DoubleClicksPlayWithTheListKindAndIndexOfTheirView) {
     EXPECT_EQ(player.removed, (std::vector<std::pair<int, int>>{{kListAlbum, next}}));
 }
 
+// A new song order survives opening the album tab again after another album
+// change: it is sent first, whichever album is selected, instead of being
+// lost to the album list fetched afresh.
+TEST_F(MusicPanelTest, ANewSongOrderIsKeptWhenTheAlbumTabIsOpenedAgain) {
+    panel.Initialise();
+    SignIn("tester", "secret123");
+    panel.OnCommand(ID_TAB_ALBUMS);
+    ASSERT_EQ(panel.Page(), kPageAlbumTree);
+    window.Select(window.AlbumItemAt(0), 1);
+    panel.OnCommand(ID_DELETE_ALBUM_SONGS);
+    ASSERT_TRUE(SettleAlbums());
+    ASSERT_TRUE(panel.Manager().AlbumsChanged());  // the next opening of the tab fetches the albums
+
+    const auto idsOf = [](const std::vector<St_SongInfo>& songs) {
+        std::vector<std::string> ids;
+        for (const St_SongInfo& song : songs) ids.push_back(song.id);
+        return ids;
+    };
+    const std::string albumId = panel.Manager().Albums().GetAt(1).albumId;
+    window.Select(window.AlbumItemAt(1), 1);
+    panel.OnCommand(ID_MOVE_DOWN);
+    const std::vector<std::string> reordered = idsOf(panel.Manager().Albums().GetAt(1).songs.Snapshot());
+    for (int round = 0; round < 2; ++round) {
+        panel.OnCommand(ID_TAB_PLAYLIST);
+        panel.OnCommand(ID_TAB_ALBUMS);
+        ASSERT_TRUE(SettleAlbums());
+        const int index = panel.Manager().Albums().FindById(albumId);
+        ASSERT_GE(index, 0);
+        EXPECT_EQ(idsOf(panel.Manager().Albums().GetAt(index).songs.Snapshot()), reordered) << round;
+    }
+    const auto stored = standIn.AlbumsOf("100001");
+    const auto album = std::find_if(stored.begin(), stored.end(), [&](const auto& one) { return one.albumId == albumId; });
+    ASSERT_NE(album, stored.end());
+    EXPECT_EQ(album->songIds, reordered);
+}
+
 TEST_F(MusicPanelTest, FirstVisitOfTheRecommendationsUsesTheKeptAnswerAndRefreshAlwaysAsks) {
     program.Write("recommend.xml", RecommendAnswer("901"));
     panel.Initialise();

@@ -389,6 +389,7 @@ TEST_F(PlayMainDlgTest, CloseAppSavesTheListAndEndsWithZeroWhenTheWorkerHangs) {
     window->CloseApp();
 
     EXPECT_EQ(panel.saves, 1);
+    EXPECT_TRUE(panel.closing) << "the panel shows no message box from here on";
     EXPECT_EQ(panel.waits.front(), (std::pair<int, std::string>{3000, "CloseApp1"}));
     EXPECT_TRUE(traces.Has("CloseApp===Terminate thread1."));
     EXPECT_EQ(panel.terminated.front(), 0xFFFFFFFEu);

@@ -73,6 +73,7 @@ public:
         return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !m_busy; });
     }
     bool SaveChangedAlbums() override { return changedAlbums; }
+    void SetClosing() override { closing = true; }
     bool IsLogon() const override { return logon; }
     bool OnLogoutAlbum() override {
         std::lock_guard lock(m_mutex);
@@ -114,6 +115,7 @@ public:
     std::vector<std::pair<int, std::string>> waits;
     std::function<void(const char* caller)> onWait;  // as each wait begins
     bool changedAlbums = false;
+    bool closing = false;  // the orderly close has told the panel
     bool logon = false;
     bool logoutHangs = false;
     int logouts = 0;

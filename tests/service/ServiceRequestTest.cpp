@@ -408,11 +408,13 @@ TEST_F(ServiceRequest, AlbumRequestsSendTheirAddresses) {
     album.songs.Add(song);
     song.id = "6";
     album.songs.Add(song);
-    EditAlbum(album);
+    service.Set("/shequ/port/tonvik/edituseralbum.php", RawReply::Ok("<Result><item>1</item></Result>"));
+    EXPECT_EQ(EditAlbum(album), 1);
     EXPECT_EQ(Target(2), "/shequ/port/tonvik/edituseralbum.php?id=88&ua_name=%E6%88%91%E7%9A%84+%E6%AD%8C"
                          "&intro=1&sign=0&song_list=5|6");
     EXPECT_TRUE(traces.Has("Edit:" + service.server.Url(Target(2))));
-    DelAlbum(album);
+    service.Set("/shequ/port/tonvik/deluseralbum.php", RawReply::Ok("<Result><item>1</item></Result>"));
+    EXPECT_EQ(DelAlbum(album), 1);
     EXPECT_EQ(Target(3), "/shequ/port/tonvik/deluseralbum.php?id=88");
     Logout();
     EXPECT_EQ(Target(4), "/shequ/port/tonvik/logout.php");
@@ -431,6 +433,18 @@ TEST_F(ServiceRequest, AlbumRequestFailures) {
     service.Set("/shequ/port/tonvik/createuseralbum.php", RawReply::Ok(""));
     EXPECT_EQ(createParser.CreateAlbum(album), -2);
     EXPECT_TRUE(traces.Has("Get createalbum.xml failed!"));
+
+    // An edit or a delete the service refuses, or whose answer is a page or
+    // nothing at all, did not happen.
+    album.albumId = "88";
+    EXPECT_EQ(EditAlbum(album), -3);  // the 404 page
+    EXPECT_EQ(DelAlbum(album), -3);
+    service.Set("/shequ/port/tonvik/edituseralbum.php", RawReply::Ok("<Result><item>0</item></Result>"));
+    EXPECT_EQ(EditAlbum(album), -3);
+    EXPECT_TRUE(traces.Has("EditAlbum===Refused : 0"));
+    service.Set("/shequ/port/tonvik/deluseralbum.php", RawReply::Ok(""));
+    EXPECT_EQ(DelAlbum(album), -2);
+    EXPECT_TRUE(traces.Has("DelAlbum===Request failed!"));
 }
 
 // ---- update check ----

@@ -36,10 +36,11 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
-#include <QTimer>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -305,6 +306,45 @@ TEST_F(MainFrameWindowsTest, AMessageLocksAllFourWindowsWhileItShows) {
     EXPECT_EQ(lockedWhileShown, (std::vector<bool>{true, true, true}));
     EXPECT_TRUE(AllUnlocked());
     EXPECT_TRUE(frame->TipShown());
+}
+
+// The orderly close asked for by another process (the close tool, the
+// installer) while a sign-in is about to fail: the failure comes inside the
+// close's wait for the album worker and is traced; no message box holds the
+// close until somebody clicks it.
+TEST_F(MainFrameWindowsTest, AnOrderlyCloseDuringAFailingSignInLeavesNoBoxWaitingForAClick) {
+    frame->SetBoxPresenter([](QWidget* owner, const QString& text, unsigned) {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Tonvik Player"), text, QMessageBox::Ok, owner);
+        return box.exec() == QMessageBox::Ok ? kIdOk : kIdCancel;
+    });
+    // A box that shows is taken down (and recorded), so the test ends.
+    std::vector<QString> waiting;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            waiting.push_back(box->text());
+            box->reject();
+        }
+    });
+    watch.start(50);
+
+    const std::string loginPath = "/shequ/port/tonvik/login.php";
+    standIn.SetFault(loginPath, standin::MakeFault(standin::FaultKind::None, 1000));
+    CListManage& panel = *frame->ListManage();
+    panel.Logic().OnCommand(ID_TAB_ALBUMS);
+    panel.SetUserNameText("tester");
+    panel.SetPasswordText("wrong");
+    panel.Logic().OnCommand(ID_SIGN_IN);
+    ASSERT_TRUE(standIn.WaitForRequests(1, std::chrono::milliseconds(kWaitMs), loginPath));
+    const auto closing = std::chrono::steady_clock::now();
+    SendMessage(frame.get(), WM_FRAME_CLOSEAPP, 0, 0);
+    const auto took = std::chrono::steady_clock::now() - closing;
+
+    EXPECT_EQ(exitCodes, (std::vector<unsigned>{0}));
+    EXPECT_TRUE(waiting.empty()) << waiting.front().toStdString();
+    EXPECT_TRUE(traces.Has("OnAlbulComplete===Closing, not shown : " + Cp936("用户名或密码错误")));
+    // Its waits: the album worker 3 s, the sign-out 0.5 s, the settling 1 s.
+    EXPECT_LT(took, std::chrono::milliseconds(4500 + 2000));
 }
 
 TEST_F(MainFrameWindowsTest, SongsChosenOnAPageArePlayedOrAddedThroughThePlayList) {
