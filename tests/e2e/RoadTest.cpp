@@ -413,6 +413,13 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(tree)) > 8; }, 30s)) << "the album tree shows";
     Shot("09-albums");
 
+    // ---- The music stopped with the player's stop button: from here on no
+    // next song moves the play list's selection to itself (as a new song
+    // does) between a row's click and the save button.
+    const int stops = TraceCount("OnButtonStop...");
+    ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn1")));
+    ASSERT_TRUE(WaitForTrace("OnButtonStop...", stops + 1)) << "the music did not stop";
+
     // ---- A new album from the play list: the first song selected, the
     // save button's menu, its last entry ("新建专辑").
     ASSERT_TRUE(m_screen.Click(PanelControl("Btn100")));
