@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -17,13 +18,19 @@ QPoint PlaceInsideScreen(const QRect& wanted) {
 }
 
 void SetStaysOnTop(QWidget& window, bool onTop) {
-    if (window.windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
-        // Changing the flag takes the window off the screen; it comes back where it was.
-        const bool visible = window.isVisible();
-        const QPoint at = window.pos();
-        window.setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-        window.move(at);
-        if (visible) window.show();
+    const Qt::WindowFlags flags = window.windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) != onTop) {
+        const Qt::WindowFlags wanted = onTop ? flags | Qt::WindowStaysOnTopHint : flags & ~Qt::WindowStaysOnTopHint;
+        if (QWindow* native = window.windowHandle()) {
+            // The window system is told in place: the window stays on the
+            // screen with the native window it has, so a click meant for it
+            // right after the change still reaches it.
+            window.overrideWindowFlags(wanted);
+            native->setFlags(wanted);
+        } else {
+            // Not made yet: the flag is taken when it is.
+            window.setWindowFlags(wanted);
+        }
     }
     // Above the others from now on, also where no window manager keeps it there.
     if (onTop && window.isVisible()) window.raise();

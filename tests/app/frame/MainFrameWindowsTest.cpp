@@ -514,6 +514,16 @@ TEST_F(MainFrameWindowsTest, AlwaysOnTopIsOneStateOfAllFourWindowsThatTheMenuSho
     ASSERT_TRUE(frame->LyricDlg()->IsShown());
     ASSERT_EQ(MainMenuEntry(QStringLiteral("总在最前"), false), std::optional<bool>(false));
 
+    // Switching never takes a window off the screen: a click meant for it
+    // right after would be lost.
+    struct HideCounter : QObject {
+        int hides = 0;
+        bool eventFilter(QObject*, QEvent* event) override { hides += event->type() == QEvent::Hide; return false; }
+    } counter;
+    for (QWidget* window : {static_cast<QWidget*>(frame->Player()), static_cast<QWidget*>(frame->ListManage()),
+                            static_cast<QWidget*>(frame->LyricDlg())})
+        window->installEventFilter(&counter);
+
     // An album's page switches it on: every window, and the menu knows.
     tonvik::platform::SetShellRecorder([](const tonvik::platform::ShellRequest&) { return true; });
     SendMessage(frame.get(), WM_FRAME_ALBUMINFO, 77, 0);
@@ -526,6 +536,7 @@ TEST_F(MainFrameWindowsTest, AlwaysOnTopIsOneStateOfAllFourWindowsThatTheMenuSho
     EXPECT_FALSE(frame->IsTopMost());
     ASSERT_EQ(MainMenuEntry(QStringLiteral("总在最前"), true), std::optional<bool>(false));
     EXPECT_EQ(OnTop(), 4);
+    EXPECT_EQ(counter.hides, 0);
 
     // The lyric window's own "总在前面" keeps it on top when the frame's goes.
     ASSERT_TRUE(PostCommand(frame->LyricDlg(), ID_LYRIC_TOPMOST));
