@@ -132,6 +132,9 @@ public:
     void ShowAbout(QWidget* owner) override;
     // Ends the process through the frame's end function.
     void EndProcessWith(unsigned exitCode) override;
+    // The pages of the library pane and the panel go, then the web profile
+    // (its stores written out).
+    void ReleaseWebPages();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

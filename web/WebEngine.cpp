@@ -2,6 +2,7 @@
 
 #include "common/System.h"
 #include "common/Trace.h"
+#include "platform/PrivateFile.h"
 #include "platform/Privileges.h"
 
 #include <QCoreApplication>
@@ -51,6 +52,7 @@ void ApplyPaneSettings(QWebEngineSettings* settings) {
 // application's end, and routines added later run first.
 void DeleteSharedProfile() { delete g_pProfile.data(); }
 
+
 }  // namespace
 
 void PrepareWebEngine() {
@@ -68,11 +70,13 @@ QWebEngineProfile* SharedWebProfile() {
     if (g_pProfile) return g_pProfile;
     QWebEngineProfile* profile = nullptr;
     const std::filesystem::path folder = g_bProfileInMemory ? std::filesystem::path() : GetDataFolder("TonvikMusic");
-    if (folder.empty()) {
-        if (!g_bProfileInMemory) Trace("SharedWebProfile===No data folder, pages are kept in memory.");
+    // Cookies and the pages' storage are the user's alone.
+    const bool privateFolder = !folder.empty() && tonvik::platform::MakePrivateFolder(folder / kWebProfileFolder);
+    if (!privateFolder) {
+        if (!g_bProfileInMemory) Trace("SharedWebProfile===No private data folder, pages are kept in memory.");
         profile = new QWebEngineProfile(QCoreApplication::instance());
     } else {
-        const QString storage = QDir(QString::fromStdString((folder / "WebEngine").string())).absolutePath();
+        const QString storage = QDir(QString::fromStdString((folder / kWebProfileFolder).string())).absolutePath();
         profile = new QWebEngineProfile(QStringLiteral("TonvikMusic"), QCoreApplication::instance());
         profile->setPersistentStoragePath(storage);
         profile->setCachePath(storage + QStringLiteral("/Cache"));
@@ -99,4 +103,9 @@ void PrepareWebSurface(QWidget* window) {
     keeper->setFocusPolicy(Qt::NoFocus);
     keeper->setGeometry(0, 0, 0, 0);
     keeper->hide();
+}
+
+void ReleaseSharedWebProfile() {
+    if (!g_pProfile) return;
+    DeleteSharedProfile();
 }

@@ -23,6 +23,14 @@ void KeepWebProfileInMemory();
 // programs for unknown link schemes). It lives until the application ends.
 QWebEngineProfile* SharedWebProfile();
 
+// Where the profile is kept, in the user's data folder for the program.
+inline constexpr const char* kWebProfileFolder = "WebEngine";
+
+// The program is ending in order: the profile goes now, and with it its
+// cookies and the pages' storage are written out. Every page on it must
+// have gone before. Nothing is left to do for a profile never made.
+void ReleaseSharedWebProfile();
+
 // For a window that gets a page view only after it is shown: makes it draw
 // through the kind of surface the view needs from its first show on. Without
 // this, adding the view to the shown window makes the system destroy and
