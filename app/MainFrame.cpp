@@ -24,7 +24,6 @@
 #include "service/ServiceHosts.h"
 #include "skin/ProgramResources.h"
 #include "web/MiniWebBrowserDlg.h"
-#include "web/WebEngine.h"
 
 #include <QCloseEvent>
 #include <QTimer>
@@ -442,8 +441,9 @@ void CMainFrame::OnSysClose() {
 void CMainFrame::EndProcessWith(unsigned exitCode) {
     // Nobody may find the frame once it is going.
     m_channel.Close();
-    // An orderly end writes out what the pages stored (the service's
-    // cookies among it); the system menu's close ends at once.
+    // An orderly end lets the pages go, so that the end function can write
+    // out what they stored (the service's cookies among it); the system
+    // menu's close ends at once.
     if (exitCode == 0) ReleaseWebPages();
     if (m_endProcess) m_endProcess(exitCode);
 }
@@ -451,7 +451,6 @@ void CMainFrame::EndProcessWith(unsigned exitCode) {
 void CMainFrame::ReleaseWebPages() {
     if (m_pMiniWeb) m_pMiniWeb->ReleasePageView();
     if (m_pListManage) m_pListManage->ReleasePagePane();
-    ReleaseSharedWebProfile();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

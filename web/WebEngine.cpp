@@ -13,6 +13,10 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
+// Qt's own: runs the routines of the application's end (declared by the
+// framework where it calls it, exported by its core library).
+Q_CORE_EXPORT void qt_call_post_routines();
+
 namespace {
 
 // Software rendering (the machines it runs on may have no GPU), and none of
@@ -105,7 +109,13 @@ void PrepareWebSurface(QWidget* window) {
     keeper->hide();
 }
 
-void ReleaseSharedWebProfile() {
+void ShutDownWebEngine() {
+    // Without a profile the engine never started.
     if (!g_pProfile) return;
-    DeleteSharedProfile();
+    // The engine writes its stores out as it shuts down, which it does in a
+    // routine of the application's end (it has no call of its own for it);
+    // the profile's deletion comes first among them. The process ends right
+    // after this without returning through the application's end, so it runs
+    // those routines itself, as the application's end would.
+    qt_call_post_routines();
 }

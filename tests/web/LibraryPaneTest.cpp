@@ -9,6 +9,7 @@
 #include "web/MiniWebBrowserDlg.h"
 #include "web/WebIds.h"
 
+#include <QProcess>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -375,4 +376,29 @@ TEST_F(LibraryPaneTest, SongLinksOnAPageElsewhereChooseNothing) {
     EXPECT_TRUE(RunUntil([&] { return traces.CountContaining("Refused song link (page not of the service)") == 1; }, kLoadMs))
         << Dump();
     EXPECT_TRUE(frame.received.empty());
+}
+
+TEST_F(LibraryPaneTest, ARendererKilledIsReplacedOnceThenTheOfflinePageShows) {
+    const std::string start = "/songhall/tonvik/newrecommand.shtml";
+    // Ends the process that draws the page as the system would: at once.
+    auto killRenderer = [&] {
+        const qint64 pid = Page()->renderProcessPid();
+        ASSERT_GT(pid, 0);
+        ASSERT_EQ(QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-KILL"), QString::number(pid)}), 0);
+    };
+    const size_t asked = standIn.RequestsFor(start).size();
+    killRenderer();
+    ASSERT_TRUE(RunUntil([&] { return standIn.RequestsFor(start).size() > asked; }, kLoadMs)) << Dump();
+    ASSERT_TRUE(RunUntil([&] { return PageText().contains(QString::fromUtf8("新歌推荐")); }, kLoadMs));
+    EXPECT_EQ(traces.CountContaining("OnRendererGone===The page's process ended, loading the page again."), 1);
+
+    killRenderer();
+    const std::string offline = "file://" + program->Folder().Path().string() + "/html/disconnected.htm";
+    ASSERT_TRUE(RunUntil([&] { return dialog->Browser().CurrentUrl() == offline; }, kLoadMs)) << Dump();
+    EXPECT_TRUE(dialog->Browser().IsLocalPage());
+    EXPECT_EQ(traces.CountContaining("OnRendererGone===The page's process ended again, the offline page shows."), 1);
+
+    // Refresh brings the service's page back.
+    ClickButton(IDC_LIB_REFRESH);
+    ASSERT_TRUE(Shows(start));
 }
