@@ -61,10 +61,18 @@ std::string MaskPasswordValues(std::string_view text) {
         size_t keyStart = equals;
         while (keyStart > 0 && IsKeyCharacter(text[keyStart - 1])) --keyStart;
         if (keyStart == equals || keyStart < copied || !NamesAPassword(text.substr(keyStart, equals - keyStart))) continue;
-        size_t valueEnd = text.find_first_of(kValueEnds, equals + 1);
+        size_t valueStart = equals + 1;
+        size_t valueEnd = std::string_view::npos;
+        if (valueStart < text.size() && (text[valueStart] == '"' || text[valueStart] == '\'')) {
+            // A quoted value: up to its closing quote.
+            const char quote = text[valueStart++];
+            valueEnd = text.find(quote, valueStart);
+        } else {
+            valueEnd = text.find_first_of(kValueEnds, valueStart);
+        }
         if (valueEnd == std::string_view::npos) valueEnd = text.size();
-        if (valueEnd == equals + 1) continue;
-        out.append(text.substr(copied, equals + 1 - copied));
+        if (valueEnd == valueStart) continue;
+        out.append(text.substr(copied, valueStart - copied));
         out += kTraceMask;
         copied = valueEnd;
         equals = valueEnd - 1;

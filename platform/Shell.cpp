@@ -42,15 +42,16 @@ bool OpenWithDesktop(const QString& target) {
     return StartDetached(opener, {target});
 }
 
+void Remove(const std::filesystem::path& file) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+}
+
 void RemoveLater(const std::filesystem::path& file, std::chrono::milliseconds lifetime) {
-    auto remove = [file] {
-        std::error_code ec;
-        std::filesystem::remove(file, ec);
-    };
     if (QCoreApplication::instance()) {
-        QTimer::singleShot(lifetime, QCoreApplication::instance(), remove);
+        QTimer::singleShot(lifetime, QCoreApplication::instance(), [file] { Remove(file); });
     } else {
-        remove();
+        Remove(file);
     }
 }
 
@@ -132,7 +133,7 @@ bool OpenUrlPrivately(const std::string& url, std::chrono::milliseconds lifetime
     const std::filesystem::path page = WritePrivateFile(folder, "tonvik-page-", ".html", LeadingPage(url));
     if (page.empty()) return false;
     if (!OpenWithDesktop(QString::fromStdString(page.string()))) {
-        RemoveLater(page, std::chrono::milliseconds(0));
+        Remove(page);
         return false;
     }
     RemoveLater(page, lifetime);
