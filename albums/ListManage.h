@@ -150,6 +150,8 @@ public:
     // Lets the page pane go for good (the program is ending), so that the
     // web profile can be released.
     void ReleasePagePane();
+    // The page pane once made, else nullptr.
+    QWebEngineView* PagePane() const { return m_pPane; }
 
 signals:
     // The page pane has loaded its page.

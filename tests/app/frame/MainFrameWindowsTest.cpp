@@ -34,6 +34,7 @@
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -74,8 +75,9 @@ protected:
         auto host = std::make_unique<FakeTrayHost>();
         tray = host.get();
         frame->SetTrayHost(std::move(host));
-        // No page pane in the panel: the library pane is the only page here.
-        frame->SetPanelPagePane(false);
+        // No page pane in the panel unless a test asks for it: the library
+        // pane is the only page here.
+        frame->SetPanelPagePane(PanelPagePane());
         ASSERT_TRUE(frame->Create());
         ASSERT_TRUE(QTest::qWaitFor([this] { return frame->CompanionsReady(); }, kWaitMs));
     }
@@ -85,6 +87,8 @@ protected:
         tonvik::platform::SetNetworkStateOverride(std::nullopt);
         standIn.Stop();
     }
+
+    virtual bool PanelPagePane() const { return false; }
 
     bool AllLocked() const {
         return !frame->Player()->isEnabled() && !frame->ListManage()->isEnabled() && !frame->MiniWeb()->isEnabled() &&
@@ -375,4 +379,58 @@ TEST_F(MainFrameWindowsTest, AnUpdateCheckThatEndsTheStartMakesNoWindow) {
     EXPECT_EQ(second.Player(), nullptr);
     EXPECT_EQ(second.TrayIcon(), nullptr);
     EXPECT_EQ(second.Notifier(), nullptr);
+}
+
+namespace {
+
+// The panel with its strip of a page (the service's advertisement).
+class MainFrameStripTest : public MainFrameWindowsTest {
+protected:
+    bool PanelPagePane() const override { return true; }
+};
+
+}  // namespace
+
+// The strip follows the rules of the library pane: its page's scripts
+// choose no song; the user's click on its song link does.
+TEST_F(MainFrameStripTest, OnlyTheUsersClickInTheStripChoosesASong) {
+    CListManage& panel = *frame->ListManage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel.PagePane() != nullptr; }, kWaitMs));
+    auto shows = [&](const std::string& path) {
+        return QTest::qWaitFor([&] { return panel.PagePane()->url().toString().toStdString() == standIn.Url(path); }, kWaitMs);
+    };
+    ASSERT_TRUE(shows("/iframe/songhall/tonvik/ad.html"));
+    // Once the strip has its page, the watch asks for it no more.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->NetworkWatch()->IsTimerActive(CNetworkWatch::kAdvertTimer); }, kWaitMs));
+    traces.Clear();
+    panel.NavigatePane(standIn.Url("/testpages/timer.html"));
+    ASSERT_TRUE(shows("/testpages/timer.html"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return traces.CountContaining("OnBeforeNavigate===Refused song link") == 4; }, kWaitMs));
+
+    panel.NavigatePane(standIn.Url("/iframe/songhall/tonvik/ad.html"));
+    ASSERT_TRUE(shows("/iframe/songhall/tonvik/ad.html"));
+    // The advertisement's song link, clicked with the mouse (until the page,
+    // just drawn, takes the press).
+    QWebEnginePage* page = panel.PagePane()->page();
+    QPoint middle;
+    bool found = false;
+    page->runJavaScript(QStringLiteral("(() => { const a = document.querySelector('a.play'); a.scrollIntoView({block: 'center'});"
+                                       "const r = a.getBoundingClientRect();"
+                                       "return [r.left + r.width / 2, r.top + r.height / 2]; })()"),
+                        [&](const QVariant& value) {
+                            const QVariantList xy = value.toList();
+                            if (xy.size() == 2) middle = QPoint(qRound(xy[0].toDouble()), qRound(xy[1].toDouble()));
+                            found = true;
+                        });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return found; }, kWaitMs));
+    ASSERT_FALSE(middle.isNull());
+    for (int attempt = 0; attempt < 10 && tips.empty(); ++attempt) {
+        QTest::mouseClick(panel.PagePane()->focusProxy(), Qt::LeftButton, {}, middle);
+        if (QTest::qWaitFor([&] { return !tips.empty(); }, 3000)) break;
+    }
+    ASSERT_FALSE(tips.empty()) << middle.x() << "," << middle.y() << " in " << panel.PagePane()->width() << "x"
+                               << panel.PagePane()->height() << "\n"
+                               << [&] { std::string all; for (auto& l : traces.Lines()) all += l + "\n"; return all; }();
+    EXPECT_EQ(PlayListIds(), (std::vector<std::string>{"20001"}));
+    EXPECT_EQ(traces.CountContaining("OnBeforeNavigate===Refused"), 4);
 }
