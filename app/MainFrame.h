@@ -133,6 +133,8 @@ public:
     void ShowAbout(QWidget* owner) override;
     // Ends the process through the frame's end function.
     void EndProcessWith(unsigned exitCode) override;
+    // The pages of the library pane and the panel go for good.
+    void ReleaseWebPages();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

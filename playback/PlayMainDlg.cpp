@@ -542,7 +542,9 @@ void CPlayMainDlg::OnMyPage() {
     const IPanelWindow* panel = m_frame.Panel();
     const std::string user = panel ? panel->UserName() : std::string();
     const std::string password = panel ? panel->Password() : std::string();
-    tonvik::platform::OpenUrl(MyPageAddress(ReadServiceHosts(), user, password));
+    // The address holds the password: no program's arguments may.
+    if (!tonvik::platform::OpenUrlPrivately(MyPageAddress(ReadServiceHosts(), user, password)))
+        Trace("OnMyPage===The browser could not be started.");
 }
 
 void CPlayMainDlg::OnLogOut() {

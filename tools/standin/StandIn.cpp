@@ -50,6 +50,7 @@ bool CStandIn::LoadData() {
         !m_pages->LoadTemplate(dir / "page.html", m_error)) {
         return false;
     }
+    m_pages->SetTestPagesFolder(dir / "testpages");
     m_albums.Open(m_options.stateDir, SeedAlbums());
     return true;
 }
