@@ -99,6 +99,7 @@ public:
     CXTTrayIcon* TrayIcon() const { return m_pTrayIcon.get(); }
     CTaskbarNotifier* Notifier() const { return m_pNotifier.get(); }
     const CLibSongs* LibSongs() const { return m_pLibSongs.get(); }
+    CLibSongs* LibSongs() { return m_pLibSongs.get(); }
     CNetworkWatch* NetworkWatch() const { return m_pNetworkWatch.get(); }
     bool DragFullWindows() const { return m_bDragFullWindows != 0; }
 

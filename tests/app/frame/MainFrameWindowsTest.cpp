@@ -384,6 +384,10 @@ TEST_F(MainFrameWindowsTest, AFullPlayListLosesNoSongToALinkThatAddsNothing) {
         song.name = "song" + song.id;
         list.Add(song);
     }
+    // The requests to play come a second apart, as a user's clicks would
+    // (the admission takes one a second).
+    auto now = std::chrono::steady_clock::now();
+    frame->LibSongs()->Admission().SetClock([&now] { return now += std::chrono::seconds(2); });
     // The linked song is in the list already: it plays from its row.
     ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 1, u"20003_"));
     ASSERT_TRUE(QTest::qWaitFor([this] { return tips.size() == 1; }, kWaitMs));
