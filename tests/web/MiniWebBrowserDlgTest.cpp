@@ -7,10 +7,8 @@
 #include "web/MiniWebBrowserDlg.h"
 #include "web/WebIds.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -94,16 +92,4 @@ TEST_F(MiniWebBrowserDlgTest, DraggingOutsideThePageMovesTheWindow) {
     QCoreApplication::sendEvent(&dialog, &move);
     QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(330, 35));
     EXPECT_EQ(dialog.pos(), start + QPoint(30, 15));
-}
-
-TEST(FollowActionEnabledTest, TheButtonFollowsItsAction) {
-    QAction action(nullptr);
-    QPushButton button;
-    action.setEnabled(false);
-    FollowActionEnabled(&action, &button);
-    EXPECT_FALSE(button.isEnabled());
-    action.setEnabled(true);
-    EXPECT_TRUE(button.isEnabled());
-    action.setEnabled(false);
-    EXPECT_FALSE(button.isEnabled());
 }
