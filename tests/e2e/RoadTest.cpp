@@ -574,4 +574,27 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     EXPECT_EQ(PlayListIds(Folder() / "Playlist.xls"), listed) << "the play list is kept across starts";
 }
 
+// On an X server without GL (the X11 GL integration switched off, as on
+// some remote desktops and forwarded displays) every window shows and the
+// pages render: the panel's strip loads its page, the library pane from the
+// player's button shows its songs, and the program closes in order.
+TEST_F(RoadTest, WithoutGLTheWindowsShowAndThePagesRender) {
+    m_folder.SetEnvironment(QStringLiteral("QT_XCB_GL_INTEGRATION"), QStringLiteral("none"));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(WaitUntil([&] { return Docked(); }, 30s)) << "the panel is docked under the player";
+    ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(OnScreen(Panel(), Skin(m_skin), "List100"))) > 8; }, 30s))
+        << "the play list shows its songs";
+    ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn11")));
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLibraryTitle) != 0; }, 30s)) << "the library pane did not show";
+    const unsigned long library = m_screen.Window(kLibraryTitle);
+    EXPECT_TRUE(WaitUntil([&] {
+        const QRect page = OnScreen(m_screen.Geometry(library), Skin(m_skin), "Wnd_Lib_Client");
+        return !FirstPlayLink(m_screen.Grab(page)).isNull();
+    }, 60s)) << "the library's page shows no song:\n" << m_folder.Trace();
+    Shot("nogl-library");
+    EXPECT_EQ(TraceCount("page view"), 0) << m_folder.Trace();
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
+}
+
 }  // namespace
