@@ -366,7 +366,8 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
         return shares;
     };
     const auto all = [](const std::vector<double>& shares, auto test) { return std::all_of(shares.begin(), shares.end(), test); };
-    ASSERT_EQ(Shown().size(), 4u);
+    // (A window search may come back empty once under load: waited for.)
+    ASSERT_TRUE(WaitUntil([&] { return Shown().size() == 4u; }, 10s)) << "the four windows do not show";
     ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(QStringLiteral("Cover")) && all(covered(), [](double share) { return share > 0.9; }); }, 30s))
         << "the other window does not cover the four";
     const auto chooseTopMost = [&] {
