@@ -13,6 +13,7 @@
 
 #include <exception>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -26,6 +27,7 @@ constexpr const char* kEngineSwitches =
     "--process-per-site --renderer-process-limit=1";
 
 bool g_bProfileInMemory = false;
+bool g_bGlSwitchedOff = false;
 std::optional<std::filesystem::path> g_library;
 bool g_bOpened = false;
 IWebEngine* g_pEngine = nullptr;
@@ -51,6 +53,18 @@ void PrepareWebEngine() {
     if (!given.isEmpty()) switches += ' ' + given;
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", switches);
     if (tonvik::platform::RunsWithAdministratorRights()) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Nothing of the program draws through OpenGL (the pages neither, see
+    // above): without the X11 GL integration neither the program nor the
+    // engine loads a GL driver (some 35 MB of a software one). A value the
+    // user gave stands.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) {
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+        g_bGlSwitchedOff = true;
+    }
+}
+
+void ForgetPlatformSwitches() {
+    if (std::exchange(g_bGlSwitchedOff, false)) qunsetenv("QT_XCB_GL_INTEGRATION");
 }
 
 void KeepWebProfileInMemory() { g_bProfileInMemory = true; }

@@ -12,11 +12,17 @@
 
 class QWidget;
 
-// Call before the QApplication is created: software rendering, no
-// background traffic of the engine's own, one process to draw the
-// service's pages, and, only when the program runs as the system
-// administrator, the engine's sandbox off (it refuses to start otherwise).
+// Call before the QApplication is created: software rendering, no OpenGL
+// on X11 (unless QT_XCB_GL_INTEGRATION says otherwise), no background
+// traffic of the engine's own, one process to draw the service's pages,
+// and, only when the program runs as the system administrator, the
+// engine's sandbox off (it refuses to start otherwise).
 void PrepareWebEngine();
+
+// Call once the QApplication exists: the platform has read its switch, and
+// the programs the user opens from ours start with the user's own
+// environment.
+void ForgetPlatformSwitches();
 
 // Before the first page view: keep nothing on disk (tests).
 void KeepWebProfileInMemory();

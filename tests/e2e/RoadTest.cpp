@@ -598,4 +598,28 @@ TEST_F(RoadTest, WithoutGLTheWindowsShowAndThePagesRender) {
     EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
 }
 
+// Without the web engine's library the program still runs: the panel's strip
+// stays empty and the library pane shows its offline page, both traced, and
+// the program closes in order.
+TEST_F(RoadTest, WithoutTheWebEngineThePaneShowsItsOfflinePage) {
+    std::filesystem::remove(Folder() / "libTonvikWebEngine.so");
+    m_player = m_folder.StartPlayer();
+    ASSERT_TRUE(m_player) << "the program did not start";
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kPlayerTitle) && m_screen.Window(kPanelTitle); }, 60s))
+        << "the player and the panel did not show";
+    ASSERT_TRUE(WaitForTrace("CListManage::CreatePagePane===No web engine")) << m_folder.Trace();
+    EXPECT_EQ(TraceCount("OpenWebEngine===Can not load"), 1) << m_folder.Trace();
+    ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn11")));
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLibraryTitle) != 0; }, 30s)) << "the library pane did not show";
+    ASSERT_TRUE(WaitForTrace("CMiniWebBrowserDlg::CreatePageView===No web engine")) << m_folder.Trace();
+    const unsigned long library = m_screen.Window(kLibraryTitle);
+    // The offline page's text on the pane's white.
+    EXPECT_TRUE(WaitUntil([&] {
+        return Colours(m_screen.Grab(OnScreen(m_screen.Geometry(library), Skin(m_skin), "Wnd_Lib_Client"))) > 8;
+    }, 30s)) << "the library pane shows nothing";
+    Shot("noengine-library");
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include "skin/controls/SkinButtonEx.h"
 #include "tests/web/WebTestSupport.h"
 #include "web/MiniWebBrowserDlg.h"
+#include "web/WebEngine.h"
 #include "web/WebIds.h"
 
 #include <QCloseEvent>
@@ -92,4 +93,28 @@ TEST_F(MiniWebBrowserDlgTest, DraggingOutsideThePageMovesTheWindow) {
     QCoreApplication::sendEvent(&dialog, &move);
     QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(330, 35));
     EXPECT_EQ(dialog.pos(), start + QPoint(30, 15));
+}
+
+// The program draws nothing through OpenGL: X11's GL integration is off
+// while the application starts, unless the user chose one, and programs
+// opened from ours get the user's environment back.
+TEST(PrepareWebEngineTest, GlIsOffWhileTheApplicationStartsUnlessTheUserChoseIt) {
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    const bool hadGl = qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION");
+    const QByteArray gl = qgetenv("QT_XCB_GL_INTEGRATION");
+
+    qunsetenv("QT_XCB_GL_INTEGRATION");
+    PrepareWebEngine();
+    EXPECT_EQ(qgetenv("QT_XCB_GL_INTEGRATION"), "none");
+    ForgetPlatformSwitches();
+    EXPECT_FALSE(qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"));
+
+    qputenv("QT_XCB_GL_INTEGRATION", "xcb_glx");
+    PrepareWebEngine();
+    ForgetPlatformSwitches();
+    EXPECT_EQ(qgetenv("QT_XCB_GL_INTEGRATION"), "xcb_glx");
+
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    if (hadGl) qputenv("QT_XCB_GL_INTEGRATION", gl);
+    else qunsetenv("QT_XCB_GL_INTEGRATION");
 }
