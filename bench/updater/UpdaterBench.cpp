@@ -8,7 +8,7 @@
 
 #include "tests/updater/LoopbackServer.h"
 #include "updater/HttpDownloader.h"
-#include "updater/Md5.h"
+#include "updater/Digest.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
