@@ -34,6 +34,8 @@ struct ManifestSpec {
     std::string patchFile;  // request path
     std::string mainMd5;
     std::string patchMd5;
+    std::string mainSha256;   // the "sha256" attribute of mainfile; none when empty
+    std::string patchSha256;  // of patchfile
     std::string localFile;
     std::string downRetry = "0";
     std::string targetFile;  // request path; no element when empty

@@ -4,7 +4,7 @@
 
 #include "tests/updater/SessionFixture.h"
 #include "updater/Gbk.h"
-#include "updater/Md5.h"
+#include "updater/Digest.h"
 #include "updater/ProjectTable.h"
 
 #include <QThread>
@@ -212,6 +212,7 @@ TEST_F(UpdateSessionFlowTest, ANewerReleaseInTheSameProcessDownloadsItsOwnPackag
     spec.updateCode = "3";
     spec.mainFile = Product(5).folder + "TonvikMusicNext.exe";
     spec.mainMd5 = Md5Hex(body);
+    spec.mainSha256 = Sha256Hex(body);
     standIn.SetDocument(spec.mainFile, body, "application/octet-stream");
     ServeManifest(5, spec);
     Check(5, kOlderMain, 3);
