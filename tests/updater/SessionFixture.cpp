@@ -103,6 +103,8 @@ SessionEnvironment SessionFixture::Environment() {
     environment.manifestPollInterval = std::chrono::milliseconds(20);
     environment.packagePollInterval = std::chrono::milliseconds(20);
     environment.settleWait = settleWait;
+    if (trustedKeys) environment.trustedKeys = *trustedKeys;
+    environment.selfUpdate = selfUpdate;
     return environment;
 }
 

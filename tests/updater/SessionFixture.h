@@ -14,6 +14,7 @@
 #include <functional>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -99,6 +100,8 @@ protected:
     std::chrono::milliseconds settleWait{0};  // the library's pauses
     std::function<void(const PromptRequest&)> onPrompt;  // runs while the prompt would be shown
     CreationTimeQuery creationTime;
+    std::optional<std::vector<UpdateKey>> trustedKeys;  // the build's when unset
+    bool selfUpdate = true;
 
 private:
     mutable std::mutex m_lock;

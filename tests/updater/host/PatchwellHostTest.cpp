@@ -265,6 +265,34 @@ TEST_F(PatchwellHostTest, UnwritableLocalManifestIsReportedInAMessageBox) {
     EXPECT_FALSE(fs::exists(program / "installer-args.txt"));
 }
 
+TEST_F(PatchwellHostTest, TheLibraryRefusesAForgedManifestAndTakesOneSignedByTheNextKey) {
+    // An earlier download's part, which only a refused update clears away.
+    const fs::path stalePart = WorkFolder() / "Temp" / (Music().patchBase + "01-03.qud");
+    fs::create_directories(stalePart.parent_path());
+    std::ofstream(stalePart) << "an earlier part";
+    fs::create_directories(program / "Update");
+    const auto programBefore = TempDir::Snapshot(program);
+    standIn.SetFault(Music().manifestPath + ".sig", standin::MakeFault(standin::FaultKind::BadSignature));
+    const HostRun forged = Run({"prj", "5", "check", "2", "1.00.0100", "5", "wait-gone", Path(stalePart),
+                                QString::number(kWaitMs), "state"});
+    ASSERT_EQ(forged.exitCode, 0) << forged.output;
+    EXPECT_NE(forged.output.find("ManifestPoll : the manifest has a signature of no trusted key: update refused"),
+              std::string::npos)
+        << forged.output;
+    EXPECT_TRUE(forged.Has("CheckNewSetup 0"));
+    EXPECT_TRUE(forged.Starting("prompt ").empty());
+    EXPECT_EQ(TempDir::Snapshot(program), programBefore);
+
+    // The library was built trusting the stand-in's next key too.
+    standIn.Reset();
+    standIn.SetSigningKey(standin::SigningKey::Next);
+    const HostRun rotated = Run({"--answers", "now", "prj", "5", "check", "2", "1.00.0100", "5", "wait-file",
+                                 ArgsFile(), QString::number(kWaitMs)});
+    ASSERT_EQ(rotated.exitCode, 0) << rotated.output;
+    EXPECT_NE(rotated.output.find("ManifestPoll : the manifest is signed by update key 2"), std::string::npos);
+    EXPECT_EQ(InstallerArguments(), "install 5\n");
+}
+
 TEST_F(PatchwellHostTest, UpdateHostDownShowsNothingAndStartsNothing) {
     standIn.Stop();
     const HostRun run = Run({"prj", "5", "check", "2", "1.00.0100", "5", "wait-prompts", "1", "3000", "state"});
