@@ -2,6 +2,8 @@
 // command-line tool doing the same work in the same run:
 //   - a 200 MB package over loopback: HttpDownloader against `curl`;
 //   - its MD5: Md5FileHex against `md5sum`;
+//   - its verification: both digests (DigestPackage, one reading with
+//     SHA-256 beside MD5) against the MD5 check alone, and SHA-256 alone;
 //   - the engine's peak memory for a 20 MB and a 200 MB package.
 // The packages are generated in a temporary folder and removed afterwards.
 // Ratios of the medians are printed at the end.
@@ -146,6 +148,32 @@ void BM_Md5File(benchmark::State& state) {
 }
 BENCHMARK(BM_Md5File)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
 
+void BM_PackageDigests(benchmark::State& state) {
+    Bench& bench = Shared();
+    for (auto _ : state) {
+        const auto digests = patchwell::DigestPackage(bench.Package(200));
+        if (!digests) state.SkipWithError("no digests");
+        benchmark::DoNotOptimize(digests);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * 200 * kMegabyte));
+}
+BENCHMARK(BM_PackageDigests)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+
+void BM_Sha256File(benchmark::State& state) {
+    Bench& bench = Shared();
+    std::vector<char> block(kMegabyte);
+    for (auto _ : state) {
+        std::ifstream in(bench.Package(200), std::ios::binary);
+        patchwell::Sha256 sha256;
+        while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+            sha256.Update(block.data(), static_cast<size_t>(in.gcount()));
+        }
+        benchmark::DoNotOptimize(sha256.FinishHex());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * 200 * kMegabyte));
+}
+BENCHMARK(BM_Sha256File)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(5);
+
 void BM_Md5sumTool(benchmark::State& state) {
     Bench& bench = Shared();
     const std::string command = "md5sum '" + bench.Package(200).string() + "' > /dev/null";
@@ -176,6 +204,13 @@ public:
         std::printf("%s: throughput ratio %.2f (median %.0f ms against %.0f ms)\n", what, b->second / a->second,
                     a->second, b->second);
     }
+    void PrintCost(const char* what, const std::string& ours, const std::string& baseline) const {
+        const auto a = medians.find(ours);
+        const auto b = medians.find(baseline);
+        if (a == medians.end() || b == medians.end() || b->second <= 0) return;
+        std::printf("%s: cost %.2fx (median %.0f ms against %.0f ms)\n", what, a->second / b->second, a->second,
+                    b->second);
+    }
     std::map<std::string, double> medians;
 };
 
@@ -188,6 +223,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("download engine / curl", "BM_DownloadEngine", "BM_CurlTool");
     reporter.PrintRatio("Md5FileHex / md5sum", "BM_Md5File", "BM_Md5sumTool");
+    reporter.PrintCost("SHA-256 and MD5 (DigestPackage) against MD5 alone", "BM_PackageDigests", "BM_Md5File");
     benchmark::Shutdown();
     return 0;
 }
