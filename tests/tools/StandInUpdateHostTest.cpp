@@ -18,21 +18,15 @@
 
 namespace {
 
-std::string Md5(const std::string& bytes) {
-    return QCryptographicHash::hash(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                    QCryptographicHash::Md5)
+std::string Digest(const std::string& bytes, QCryptographicHash::Algorithm algorithm) {
+    return QCryptographicHash::hash(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), algorithm)
         .toHex()
         .toUpper()
         .toStdString();
 }
 
-std::string Sha256(const std::string& bytes) {
-    return QCryptographicHash::hash(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                    QCryptographicHash::Sha256)
-        .toHex()
-        .toUpper()
-        .toStdString();
-}
+std::string Md5(const std::string& bytes) { return Digest(bytes, QCryptographicHash::Md5); }
+std::string Sha256(const std::string& bytes) { return Digest(bytes, QCryptographicHash::Sha256); }
 
 // The "sha256" attribute of the manifest's element `name`.
 std::string Sha256Attribute(const std::string& manifest, const std::string& name) {
