@@ -52,6 +52,9 @@ TEST_F(UpdateSessionFlowTest, FullPackageIsFetchedVerifiedAndHandedToTheInstalle
     EXPECT_EQ(session.CheckNewSetup(), 1);
     EXPECT_EQ(session.LocalRecord().mstrType, "10");
     EXPECT_EQ(standIn.RequestsFor(product.folder + product.mainFile).size(), 1u);
+    // The manifest came with its signature, by the current key.
+    EXPECT_EQ(standIn.RequestsFor(product.manifestPath + ".sig").size(), 1u);
+    EXPECT_TRUE(HasTrace("ManifestPoll : the manifest is signed by update key 1"));
 
     // The next start: a verified package waits.
     UpdateSession& next = NewSession();
