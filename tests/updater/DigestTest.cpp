@@ -63,7 +63,7 @@ TEST(PackageDigests, OneReadingGivesBothDigestsWhateverTheSize) {
     constexpr size_t kBlock = 1024 * 1024;
     // Empty, short, exactly one block, one byte over, and more blocks than
     // are read ahead.
-    for (const size_t size : {size_t{0}, size_t{1}, kBlock, kBlock + 1, 6 * kBlock + 3}) {
+    for (const size_t size : {size_t{0}, size_t{1}, kBlock, kBlock + 1, 17 * kBlock + 3}) {
         std::string content(size, '\0');
         for (size_t i = 0; i < size; ++i) content[i] = static_cast<char>((i * 2654435761u) >> 13);
         const auto file = dir.Write("Setup.exe", content);
