@@ -59,6 +59,11 @@ void CServiceRouter::SetDocument(const std::string& path, std::string body, std:
     m_documents[path] = {std::move(body), std::move(contentType)};
 }
 
+bool CServiceRouter::HasDocument(const std::string& path) {
+    std::lock_guard lock(m_lock);
+    return m_documents.count(path) > 0;
+}
+
 void CServiceRouter::ClearDocuments() {
     std::lock_guard lock(m_lock);
     m_documents.clear();

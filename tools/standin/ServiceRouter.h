@@ -66,6 +66,7 @@ public:
     // A fixed answer for a path, served as given; "{HOST}" in it becomes the
     // client's host.
     void SetDocument(const std::string& path, std::string body, std::string contentType);
+    bool HasDocument(const std::string& path);
     void ClearDocuments();
     void SetUpdateCheck(std::string updateCode, std::string quit);
 
