@@ -14,6 +14,7 @@ int main(int, char* argv[]) {
     char* arguments[] = {argv[0], nullptr};
     PrepareWebEngine();
     QApplication application(argumentCount, arguments);
+    ForgetPlatformSwitches();
     RouteTraceBySettings(OptionsFileFor(tonvik::platform::ProgramFolder()));
 
     CTonvikMusicApp app;
