@@ -14,7 +14,6 @@ int main(int, char* argv[]) {
     char* arguments[] = {argv[0], nullptr};
     PrepareWebEngine();
     QApplication application(argumentCount, arguments);
-    ForgetPlatformSwitches();
     RouteTraceBySettings(OptionsFileFor(tonvik::platform::ProgramFolder()));
 
     CTonvikMusicApp app;

@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/PrivateFile.h"
 #include "platform/Privileges.h"
+#include "platform/Shell.h"
 
 #include <QCoreApplication>
 #include <QLibrary>
@@ -27,7 +28,6 @@ constexpr const char* kEngineSwitches =
     "--process-per-site --renderer-process-limit=1";
 
 bool g_bProfileInMemory = false;
-bool g_bGlSwitchedOff = false;
 std::optional<std::filesystem::path> g_library;
 bool g_bOpened = false;
 IWebEngine* g_pEngine = nullptr;
@@ -55,16 +55,15 @@ void PrepareWebEngine() {
     if (tonvik::platform::RunsWithAdministratorRights()) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // Nothing of the program draws through OpenGL (the pages neither, see
     // above): without the X11 GL integration neither the program nor the
-    // engine loads a GL driver (some 35 MB of a software one). A value the
-    // user gave stands.
+    // engine loads a GL driver (some 30 MB of a software one). The platform
+    // reads the switch when something first asks for OpenGL, which the
+    // engine does as it starts, so it stays for the process's life; the
+    // programs the user opens from ours do not get it. A value the user
+    // gave stands.
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) {
         qputenv("QT_XCB_GL_INTEGRATION", "none");
-        g_bGlSwitchedOff = true;
+        tonvik::platform::KeepFromChildren("QT_XCB_GL_INTEGRATION");
     }
-}
-
-void ForgetPlatformSwitches() {
-    if (std::exchange(g_bGlSwitchedOff, false)) qunsetenv("QT_XCB_GL_INTEGRATION");
 }
 
 void KeepWebProfileInMemory() { g_bProfileInMemory = true; }

@@ -19,10 +19,6 @@ class QWidget;
 // engine's sandbox off (it refuses to start otherwise).
 void PrepareWebEngine();
 
-// Call once the QApplication exists: the platform has read its switch, and
-// the programs the user opens from ours start with the user's own
-// environment.
-void ForgetPlatformSwitches();
 
 // Before the first page view: keep nothing on disk (tests).
 void KeepWebProfileInMemory();
