@@ -145,6 +145,33 @@ TEST_F(StandInFaultTest, StopEndsHungAnswers) {
     EXPECT_TRUE(answer.closed);
 }
 
+// A break in the middle of the body: a stall that the release ends with the
+// rest, a reset after the first bytes, and faults queued one after another.
+TEST_F(StandInFaultTest, MidwayFaultsAndQueuedFaults) {
+    standIn.SetFault(kRecommend, standin::MakeFault(FaultKind::Hang, 0, 100, 1));
+    standIn.AddFault(kRecommend, standin::MakeFault(FaultKind::Drop, 0, 50, 1));
+    auto pending = std::async(std::launch::async, [this] { return RawGet(standIn.Port(), kRecommend); });
+    ASSERT_TRUE(standIn.WaitForHung(1, 5s, kRecommend));
+    standIn.ReleaseHung(kRecommend);
+    ASSERT_EQ(pending.wait_for(10s), std::future_status::ready);
+    const RawAnswer stalled = pending.get();
+    EXPECT_EQ(stalled.Header("content-length"), std::to_string(normal.body.size()));
+    EXPECT_EQ(stalled.body, normal.body);
+
+    const RawAnswer dropped = Get();
+    EXPECT_EQ(dropped.Header("content-length"), std::to_string(normal.body.size()));
+    EXPECT_EQ(dropped.body, normal.body.substr(0, 50));
+    EXPECT_TRUE(dropped.closed);
+    // Both have worn off.
+    EXPECT_EQ(Get().body, normal.body);
+    // Queued over the control requests too.
+    EXPECT_EQ(Get(std::string("/_standin/fault?path=") + kRecommend + "&kind=empty&count=1").status, 200);
+    EXPECT_EQ(Get(std::string("/_standin/fault?path=") + kRecommend + "&kind=html404&count=1&queue=1").status, 200);
+    EXPECT_TRUE(Get().body.empty());
+    EXPECT_EQ(Get().status, 404);
+    EXPECT_EQ(Get().body, normal.body);
+}
+
 TEST_F(StandInFaultTest, ControlRequestSetsAndClearsFaults) {
     const std::string set = std::string("/_standin/fault?path=") + kRecommend + "&kind=empty&count=1";
     EXPECT_EQ(Get(set).status, 200);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class QTcpSocket;
 
@@ -40,6 +41,10 @@ private:
     void ProcessBuffer();
     void Answer(St_HttpReply reply, bool keepAlive, bool headOnly);
     void Deliver(const St_HttpReply& reply, bool keepAlive, bool headOnly);
+    void WriteHead(const St_HttpReply& reply, bool stays, bool withLength);
+    void WriteBody(std::string_view body);
+    // Resets the connection once what was written has gone out.
+    void ResetWhenSent();
     void SendError(int status);
     void Close();
     void EndHang();

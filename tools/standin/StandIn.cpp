@@ -94,6 +94,7 @@ std::string CStandIn::Host() const { return "127.0.0.1:" + std::to_string(m_port
 std::string CStandIn::Url(std::string_view pathAndQuery) const { return "http://" + Host() + std::string(pathAndQuery); }
 
 void CStandIn::SetFault(const std::string& path, const St_Fault& fault) { m_faults.Set(path, fault); }
+void CStandIn::AddFault(const std::string& path, const St_Fault& fault) { m_faults.Add(path, fault); }
 void CStandIn::ClearFault(const std::string& path) { m_faults.Clear(path); }
 void CStandIn::ClearFaults() { m_faults.ClearAll(); }
 
@@ -190,7 +191,7 @@ St_HttpReply CStandIn::Handle(const St_HttpRequest& request) {
 
 // Control requests, for tests in other processes and for trying faults by
 // hand:
-//   /_standin/fault?path=P&kind=K[&delay=MS][&cut=N][&count=C]
+//   /_standin/fault?path=P&kind=K[&delay=MS][&cut=N][&count=C][&queue=1]
 //   /_standin/clear[?path=P]      /_standin/release[?path=P]
 //   /_standin/ranges?on=0|1       /_standin/reset
 //   /_standin/updatecheck?code=C&quit=Q
@@ -209,7 +210,8 @@ St_HttpReply CStandIn::Control(const St_HttpRequest& request) {
         bool hasCount = false;
         const std::string count = UrlDecode(QueryValue(request.query, "count", &hasCount), true);
         fault.count = hasCount ? std::atoi(count.c_str()) : -1;
-        SetFault(path, fault);
+        if (param("queue") == "1") AddFault(path, fault);
+        else SetFault(path, fault);
         return Text("OK\n");
     }
     if (command == "clear") {

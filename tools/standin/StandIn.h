@@ -81,6 +81,9 @@ public:
 
     // Faults per request path (the path without the query).
     void SetFault(const std::string& path, const St_Fault& fault);
+    // Queues a fault behind the path's faults: it applies once they have
+    // run out (say, a song's audio dropped once and then not answered).
+    void AddFault(const std::string& path, const St_Fault& fault);
     void ClearFault(const std::string& path);
     void ClearFaults();
     // With ranges refused, a Range header is ignored: 200 and the whole body.
