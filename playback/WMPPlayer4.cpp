@@ -310,6 +310,8 @@ void CWMPPlayer4::HandleError(GstMessage* message) {
         // Audio came before the break: it still plays, and the stream is
         // taken up where it runs dry (or stalls).
         Trace("CWMPPlayer4::Resume===Stream failed (%s), playing what came.", failure.description.c_str());
+        // Paused to fill up, it would wait for data that cannot come.
+        if (std::exchange(m_buffering, false)) gst_element_set_state(m_pipeline->playbin, GST_STATE_PLAYING);
         return;
     }
     Broke("failed");

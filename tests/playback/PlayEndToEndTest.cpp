@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -170,13 +171,15 @@ protected:
 
     // Plays the song and follows its position until the engine reports the
     // end or an error: the furthest position, and the smallest one seen
-    // after the stream broke off.
-    bool PlayThrough() {
+    // after the stream broke off. `onPlaying` is called with each position
+    // seen while the song plays.
+    bool PlayThrough(const std::function<void(double)>& onPlaying = {}) {
         controller->Play(song, 0, kListTemporary, 0);
         const int bound = (length + 30) * 1000;
         return QTest::qWaitFor(
             [&] {
                 const double position = engine->get_currentPosition();
+                if (onPlaying && engine->state() == wmppsPlaying) onPlaying(position);
                 if (engine->state() == wmppsPlaying) furthest = std::max(furthest, position);
                 if (Reports(wmppsReconnecting) > 0 && engine->state() == wmppsPlaying)
                     lowestAfterBreak = std::min(lowestAfterBreak, position);
@@ -215,16 +218,25 @@ using standin::MakeFault;
 }  // namespace
 
 TEST_F(StreamBreak, ADroppedConnectionGoesOnFromWhereItBrokeOff) {
-    // Dropped after 3 s of audio, and the stream's own immediate reconnect
-    // dropped too: the engine takes it up.
-    standIn.SetFault(audioPath, MakeFault(FaultKind::Drop, 0, CAudioSynth::ByteAt(3), 1));
+    // 3 s of audio go out, then the connection is dropped while the song
+    // plays (dropped at once, the break would come before anything played),
+    // and the stream's own immediate reconnect is dropped too: the engine
+    // takes it up.
+    standIn.SetFault(audioPath, MakeFault(FaultKind::Hang, 0, CAudioSynth::ByteAt(3), 1));
     standIn.AddFault(audioPath, MakeFault(FaultKind::Drop, 0, 0, 1));
-    ASSERT_TRUE(PlayThrough());
+    bool dropped = false;
+    ASSERT_TRUE(PlayThrough([&](double position) {
+        if (dropped || position < 1.0) return;
+        dropped = true;
+        standIn.DropHung(audioPath);
+    }));
+    ASSERT_TRUE(dropped);
 
     ASSERT_EQ(Reports(wmppsStopped), 1) << engine->get_errorDescription();
     EXPECT_TRUE(errorCodes.empty());
     EXPECT_GE(Reports(wmppsReconnecting), 1);
     EXPECT_TRUE(Traced("Playing again from"));
+    EXPECT_FALSE(Traced("Stream stalled"));  // the break itself was seen, not a stall after it
     // On from about 3 s, not from the start, and on to the song's end.
     EXPECT_GE(ResumedAt(), static_cast<long long>(CAudioSynth::ByteAt(2)));
     EXPECT_LE(ResumedAt(), static_cast<long long>(CAudioSynth::ByteAt(3)));

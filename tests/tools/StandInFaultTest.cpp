@@ -146,7 +146,8 @@ TEST_F(StandInFaultTest, StopEndsHungAnswers) {
 }
 
 // A break in the middle of the body: a stall that the release ends with the
-// rest, a reset after the first bytes, and faults queued one after another.
+// rest, a stall ended by a reset, a reset after the first bytes, and faults
+// queued one after another.
 TEST_F(StandInFaultTest, MidwayFaultsAndQueuedFaults) {
     standIn.SetFault(kRecommend, standin::MakeFault(FaultKind::Hang, 0, 100, 1));
     standIn.AddFault(kRecommend, standin::MakeFault(FaultKind::Drop, 0, 50, 1));
@@ -164,6 +165,16 @@ TEST_F(StandInFaultTest, MidwayFaultsAndQueuedFaults) {
     EXPECT_TRUE(dropped.closed);
     // Both have worn off.
     EXPECT_EQ(Get().body, normal.body);
+    // A stall ended by a drop: the first bytes, then the connection breaks.
+    standIn.SetFault(kRecommend, standin::MakeFault(FaultKind::Hang, 0, 100, 1));
+    pending = std::async(std::launch::async, [this] { return RawGet(standIn.Port(), kRecommend); });
+    ASSERT_TRUE(standIn.WaitForHung(1, 5s, kRecommend));
+    standIn.DropHung(kRecommend);
+    ASSERT_EQ(pending.wait_for(10s), std::future_status::ready);
+    const RawAnswer cut = pending.get();
+    EXPECT_EQ(cut.body, normal.body.substr(0, 100));
+    EXPECT_TRUE(cut.closed);
+    EXPECT_EQ(standIn.HungCount(kRecommend), 0u);
     // Queued over the control requests too.
     EXPECT_EQ(Get(std::string("/_standin/fault?path=") + kRecommend + "&kind=empty&count=1").status, 200);
     EXPECT_EQ(Get(std::string("/_standin/fault?path=") + kRecommend + "&kind=html404&count=1&queue=1").status, 200);

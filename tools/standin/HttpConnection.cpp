@@ -111,6 +111,12 @@ void CHttpConnection::Release() {
     Deliver(reply, m_hungKeepAlive, m_hungHeadOnly);
 }
 
+void CHttpConnection::Drop() {
+    if (!m_hung) return;
+    EndHang();
+    ResetWhenSent();
+}
+
 void CHttpConnection::EndHang() {
     m_hangLimit.stop();
     if (!m_hung) return;

@@ -35,6 +35,9 @@ public:
     const std::string& HungPath() const { return m_hungPath; }
     // Sends the held-back answer now.
     void Release();
+    // Resets the connection of the held-back answer instead: the peer has
+    // what went out before the stall, then the connection breaks.
+    void Drop();
 
 private:
     void OnReadyRead();

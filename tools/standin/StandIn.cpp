@@ -129,7 +129,11 @@ bool CStandIn::RangesEnabled() const {
 }
 
 void CStandIn::ReleaseHung(const std::string& path) {
-    if (m_thread) m_thread->ReleaseHung(path);
+    if (m_thread) m_thread->EndHung(path, false);
+}
+
+void CStandIn::DropHung(const std::string& path) {
+    if (m_thread) m_thread->EndHung(path, true);
 }
 
 size_t CStandIn::HungCount(const std::string& path) const {
@@ -251,7 +255,7 @@ std::optional<St_HttpReply> CStandIn::Signature(const St_HttpRequest& request, c
 // Control requests, for tests in other processes and for trying faults by
 // hand:
 //   /_standin/fault?path=P&kind=K[&delay=MS][&cut=N][&count=C][&queue=1]
-//   /_standin/clear[?path=P]      /_standin/release[?path=P]
+//   /_standin/clear[?path=P]      /_standin/release[?path=P][&drop=1]
 //   /_standin/ranges?on=0|1       /_standin/reset
 //   /_standin/updatecheck?code=C&quit=Q
 //   /_standin/signkey?key=current|next
@@ -281,7 +285,8 @@ St_HttpReply CStandIn::Control(const St_HttpRequest& request) {
         return Text("OK\n");
     }
     if (command == "release") {
-        ReleaseHung(param("path"));
+        if (param("drop") == "1") DropHung(param("path"));
+        else ReleaseHung(param("path"));
         return Text("OK\n");
     }
     if (command == "ranges") {

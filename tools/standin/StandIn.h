@@ -98,6 +98,9 @@ public:
     bool RangesEnabled() const;
     // Sends the held-back answers of `path` (all when empty).
     void ReleaseHung(const std::string& path = {});
+    // Resets their connections instead, after the bytes sent before the
+    // stall: a connection dropped at the moment the caller chooses.
+    void DropHung(const std::string& path = {});
     size_t HungCount(const std::string& path = {}) const;
     bool WaitForHung(size_t count, std::chrono::milliseconds timeout, const std::string& path = {}) const;
 
