@@ -212,3 +212,25 @@ TEST_F(StandInFaultTest, KeptConnectionServesSeveralRequests) {
 }
 
 }  // namespace
+
+// Faults for long runs: every n-th request of the kinds chaos knows gets
+// one, the kinds of fault in turn; a set fault comes first and other paths
+// do not count; 0 ends it, and the control request counts what was given.
+TEST_F(StandInFaultTest, ChaosFaultsEveryFewRequestsInTurn) {
+    standIn.SetChaos(2);
+    EXPECT_EQ(Get().body, normal.body);
+    EXPECT_FALSE(Get().gotBytes);  // dropped
+    EXPECT_EQ(Get().body, normal.body);
+    const RawAnswer malformed = Get();
+    EXPECT_EQ(malformed.status, 200);
+    EXPECT_FALSE(ParsesAsXml(malformed.body));
+    Get("/songhall/tonvik/newrecommand.shtml");
+    standIn.SetFault(kRecommend, standin::MakeFault(FaultKind::HtmlError404, 0, 0, 1));
+    EXPECT_EQ(Get().status, 404);
+    EXPECT_EQ(Get().body, normal.body);
+    const RawAnswer errorPage = Get();  // the third kind: an error page as 200
+    EXPECT_EQ(errorPage.status, 200);
+    EXPECT_FALSE(ParsesAsXml(errorPage.body));
+    EXPECT_EQ(Get("/_standin/chaos?every=0").body, "recommend\t3\n");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Get().body, normal.body);
+}

@@ -182,6 +182,7 @@ void CStandIn::SetSigningKey(SigningKey key) {
 
 void CStandIn::Reset() {
     m_faults.ClearAll();
+    m_chaos.SetEvery(0);
     SetRangesEnabled(true);
     ReleaseHung();
     m_log.Clear();
@@ -212,9 +213,10 @@ St_HttpReply CStandIn::Handle(const St_HttpRequest& request) {
     m_log.Add(request);
     std::string host = request.Header("Host");
     if (host.empty()) host = Host();
-    const std::optional<St_Fault> fault = m_faults.Take(request.path);
+    std::optional<St_Fault> fault = m_faults.Take(request.path);
     std::optional<St_HttpReply> signature = Signature(request, host);
     St_HttpReply reply = signature ? std::move(*signature) : m_router->Route(request, host);
+    if (!fault) fault = m_chaos.Take(request.path, reply.length);
     if (fault) CFaultTable::ApplyToContent(*fault, reply);
     if (RangesEnabled() && (!fault || !ReplacesBody(fault->kind))) ApplyRange(request, reply);
     if (fault) CFaultTable::Apply(*fault, reply);
@@ -257,6 +259,7 @@ std::optional<St_HttpReply> CStandIn::Signature(const St_HttpRequest& request, c
 //   /_standin/fault?path=P&kind=K[&delay=MS][&cut=N][&count=C][&queue=1]
 //   /_standin/clear[?path=P]      /_standin/release[?path=P][&drop=1]
 //   /_standin/ranges?on=0|1       /_standin/reset
+//   /_standin/chaos?every=N       (0: off; the answer counts the faults given)
 //   /_standin/updatecheck?code=C&quit=Q
 //   /_standin/signkey?key=current|next
 //   /_standin/log                 /_standin/playlog
@@ -277,6 +280,12 @@ St_HttpReply CStandIn::Control(const St_HttpRequest& request) {
         if (param("queue") == "1") AddFault(path, fault);
         else SetFault(path, fault);
         return Text("OK\n");
+    }
+    if (command == "chaos") {
+        SetChaos(std::atoi(param("every").c_str()));
+        std::string text;
+        for (const auto& [kind, count] : ChaosFaults()) text += kind + "\t" + std::to_string(count) + "\n";
+        return Text(text.empty() ? "OK\n" : text);
     }
     if (command == "clear") {
         const std::string path = param("path");

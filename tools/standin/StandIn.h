@@ -19,6 +19,7 @@
 #include "tools/standin/Accounts.h"
 #include "tools/standin/AlbumStore.h"
 #include "tools/standin/Catalogue.h"
+#include "tools/standin/Chaos.h"
 #include "tools/standin/FaultTable.h"
 #include "tools/standin/RequestLog.h"
 #include "tools/standin/UpdateHost.h"
@@ -93,6 +94,10 @@ public:
     void AddFault(const std::string& path, const St_Fault& fault);
     void ClearFault(const std::string& path);
     void ClearFaults();
+    // Every `every`-th request for audio, a look-up, the recommendations
+    // or a sign-in gets a fault (CChaos); 0 ends it. For long runs.
+    void SetChaos(int every) { m_chaos.SetEvery(every); }
+    std::map<std::string, size_t> ChaosFaults() const { return m_chaos.Given(); }
     // With ranges refused, a Range header is ignored: 200 and the whole body.
     void SetRangesEnabled(bool enabled);
     bool RangesEnabled() const;
@@ -155,6 +160,7 @@ private:
     CRequestLog m_log;
     CFaultTable m_faults;
     std::optional<patchwell::UpdateSigner> m_signers[2];
+    CChaos m_chaos;
     std::unique_ptr<CPages> m_pages;
     std::unique_ptr<CServiceRouter> m_router;
     std::unique_ptr<CServerThread> m_thread;
