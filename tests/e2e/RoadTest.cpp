@@ -62,13 +62,6 @@ std::vector<std::string> PlayListIds(const std::filesystem::path& file) {
 }
 
 // Distinct colours in a picture (up to `enough`).
-int Colours(const QImage& image, int enough = 64) {
-    std::set<QRgb> colours;
-    for (int y = 0; y < image.height() && static_cast<int>(colours.size()) < enough; ++y)
-        for (int x = 0; x < image.width() && static_cast<int>(colours.size()) < enough; ++x)
-            colours.insert(image.pixel(x, y));
-    return static_cast<int>(colours.size());
-}
 
 // Where to click the first song's play link ("播放") on a page of the library
 // pane, pictured in `page`: the leftmost link text of the first line of
