@@ -1,5 +1,6 @@
 #include "skin/controls/BitmapSlider.h"
 
+#include "skin/controls/FocusMark.h"
 #include "skin/controls/MemDC.h"
 #include "skin/controls/SkinImage.h"
 
@@ -35,9 +36,17 @@ bool LoadSliderPixmap(const std::string& file, bool transparent, ColorRef key, i
 
 }  // namespace
 
-CBitmapSlider::CBitmapSlider(QWidget* parent, int controlId) : QWidget(parent), m_nControlId(controlId)
+CBitmapSlider::CBitmapSlider(QWidget* parent, int controlId)
+    : QWidget(parent), m_nControlId(controlId), m_focusColour(DefaultFocusColour())
 {
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void CBitmapSlider::SetFocusColour(const QColor& colour)
+{
+    m_focusColour = colour;
+    if (m_bFocus)
+        update();
 }
 
 CBitmapSlider::~CBitmapSlider() = default;
@@ -272,9 +281,6 @@ void CBitmapSlider::paintEvent(QPaintEvent*)
     const QPixmap& thumb = (m_bDragging && !m_activeThumb.isNull()) ? m_activeThumb : m_thumb;
     if (!thumb.isNull())
         painter.drawPixmap(ThumbTopLeft(), thumb);
-    if (m_bFocus) {
-        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    if (m_bFocus)
+        DrawFocusMark(painter, rect(), m_focusColour);
 }
