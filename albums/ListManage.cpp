@@ -265,6 +265,16 @@ void CListManage::CreateControls() {
     });
     // The panel takes the keys while none of its controls has the focus.
     setFocusPolicy(Qt::StrongFocus);
+
+    // Screen readers: the tabs have no tooltip, the views and boxes no text.
+    setAccessibleName(QString::fromUtf8(kWindowTitle));
+    const std::pair<QWidget*, const char*> named[] = {
+        {m_buttons.at(ID_TAB_PLAYLIST), "播放列表"}, {m_buttons.at(ID_TAB_RECOMMEND), "随意听"},
+        {m_buttons.at(ID_TAB_ALBUMS), "我的专辑"},   {m_pPlayList, "播放列表"},
+        {m_pRecommend, "随意听"},                    {m_pTree, "我的专辑"},
+        {m_pScroll, "滚动条"},                       {m_pUser, "用户名"},
+        {m_pPass, "密码"}};
+    for (const auto& [widget, name] : named) widget->setAccessibleName(QString::fromUtf8(name));
 }
 
 bool CListManage::focusNextPrevChild(bool next) { return MoveFocusInOrder(TabOrder(), focusWidget(), next); }

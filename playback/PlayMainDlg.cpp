@@ -133,6 +133,17 @@ void CPlayMainDlg::CreateControls() {
             break;
         }
     }
+    // Screen readers name the controls without a tooltip; the window by its title.
+    setAccessibleName(QString::fromLatin1(kWindowTitle));
+    const std::pair<int, QWidget*> named[] = {{IDC_VOLUME_SLIDER, m_pVolume}, {IDC_POSITION_SLIDER, m_pPosition},
+                                              {IDC_TITLE, m_pTitle},          {IDC_TIME, m_pTime},
+                                              {IDC_DURATION, m_pDuration},    {IDC_SEARCH_EDIT, m_pSearch},
+                                              {IDC_ANIMATION, m_pAnimation}};
+    for (const auto& [id, widget] : named) {
+        const std::string_view name = PlayerControlName(id);
+        widget->setAccessibleName(QString::fromUtf8(name.data(), qsizetype(name.size())));
+    }
+    m_pSearch->setAccessibleDescription(CPlayerKeyMap::KeyText(PlayerKey::FocusSearch));
     connect(m_pTitle, &CRollTextStatic::lyricToggleRequested, this, [this] { OnCommand(IDC_LYRIC); });
     // The picture's frames ride on the title's roll while it rolls: one
     // repaint a tick for both.
@@ -284,6 +295,7 @@ void CPlayMainDlg::LoadSkin(const std::string& folder) {
                 // The slider stands for the same volume the other way round.
                 const int shown = SliderValue(IDC_VOLUME_SLIDER);
                 m_bVolumeReversed = !keys.lowToHigh;
+                slider->SetReadReversed(m_bVolumeReversed);
                 slider->SetValue(VolumeToSlider(shown));
             } else if (keys.circle) {
                 slider->SetCircleTrack(kCircleX, kCircleY, kCircleRadius);

@@ -1,5 +1,6 @@
 #include "skin/controls/BitmapSlider.h"
 
+#include "skin/controls/ControlAccessibility.h"
 #include "skin/controls/FocusMark.h"
 #include "skin/controls/MemDC.h"
 #include "skin/controls/SkinImage.h"
@@ -40,6 +41,7 @@ CBitmapSlider::CBitmapSlider(QWidget* parent, int controlId)
     : QWidget(parent), m_nControlId(controlId), m_focusColour(DefaultFocusColour())
 {
     setFocusPolicy(Qt::StrongFocus);
+    InstallControlAccessibility();
 }
 
 void CBitmapSlider::SetFocusColour(const QColor& colour)
@@ -221,6 +223,18 @@ void CBitmapSlider::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     m_bDragging = false;
+    update();
+    Notify(kSliderMoved);
+}
+
+int CBitmapSlider::ReadValue() const { return m_bReadReversed ? m_nMax + m_nMin - m_nPos : m_nPos; }
+
+void CBitmapSlider::SetReadValue(int value)
+{
+    if (!m_bEnable)
+        return;
+    const int clamped = std::clamp(value, m_nMin, m_nMax);
+    m_nPos = m_bReadReversed ? m_nMax + m_nMin - clamped : clamped;
     update();
     Notify(kSliderMoved);
 }

@@ -61,6 +61,13 @@ public:
     bool IsDragging() const { return m_bDragging; }
     // The colour of the focus mark.
     void SetFocusColour(const QColor& colour);
+    // What the value stands for, as screen readers hear it: the value, or
+    // with `reversed` the same amount counted from the other end (a volume
+    // slider whose skin puts loud at the low end).
+    void SetReadReversed(bool reversed) { m_bReadReversed = reversed; }
+    int ReadValue() const;
+    // A reader sets the value it reads: moved there as by the keyboard.
+    void SetReadValue(int value);
     int DragOffset() const { return m_nDragOffset; }
     QSize ThumbSize() const { return m_thumb.size(); }
 
@@ -97,6 +104,7 @@ private:
     bool m_bDragging = false;
     bool m_bFocus = false;
     QColor m_focusColour;
+    bool m_bReadReversed = false;
     int m_nDragOffset = 0;
     bool m_bCircle = false;
     int m_nCircleX = 0, m_nCircleY = 0, m_nRadius = 0;

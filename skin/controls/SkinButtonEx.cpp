@@ -1,5 +1,6 @@
 #include "skin/controls/SkinButtonEx.h"
 
+#include "skin/controls/ControlAccessibility.h"
 #include "skin/controls/ControlArithmetic.h"
 #include "skin/controls/FocusMark.h"
 #include "skin/controls/SkinImage.h"
@@ -30,6 +31,7 @@ CSkinButtonEx::CSkinButtonEx(QWidget* parent, int controlId)
     setMouseTracking(true);
     // Reached with Tab only: a click leaves the focus where it was.
     setFocusPolicy(Qt::TabFocus);
+    InstallControlAccessibility();
 }
 
 CSkinButtonEx::~CSkinButtonEx() = default;

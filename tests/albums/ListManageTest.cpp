@@ -10,6 +10,7 @@
 #include "skin/controls/ListCtrlEx.h"
 #include "skin/controls/SkinButtonEx.h"
 #include "skin/controls/VividTree.h"
+#include "tests/support/AccessibleTree.h"
 #include "tools/standin/ProgramFolder.h"
 #include "tools/support/QuietPlayerPorts.h"
 
@@ -196,6 +197,41 @@ TEST_F(ListManageTest, KeysMoveInTheListPlayTheRowRemoveItAndReachThePlayer) {
     EXPECT_EQ(QApplication::focusWidget(), window->Control(ID_TAB_PLAYLIST));
     for (int i = 0; i < 3; ++i) key(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), view);
+}
+
+// A screen reader walking the panel: the tabs by name, the rows of the
+// play list and the songs of the album tree as "title — singer".
+TEST_F(ListManageTest, ScreenReadersReadTheTabsAndEverySongAsTitleAndSinger) {
+    program.Write("Playlist.xls", "1\tsong1\tsinger1\t\t\r\n2\tsong2\tsinger2\t\t\r\n");
+    Open("Skin2");
+    AccessibleTree tree = WalkAccessibleTree(window.get());
+    for (auto [tab, name] : {std::pair{ID_TAB_PLAYLIST, "播放列表"}, std::pair{ID_TAB_RECOMMEND, "随意听"},
+                             std::pair{ID_TAB_ALBUMS, "我的专辑"}}) {
+        ASSERT_TRUE(tree.byObject.count(window->Control(tab))) << tab;
+        EXPECT_EQ(tree.byObject.at(window->Control(tab))->role(), QAccessible::Button);
+        EXPECT_EQ(tree.byObject.at(window->Control(tab))->text(QAccessible::Name), QString::fromUtf8(name));
+    }
+    EXPECT_EQ(tree.byObject.at(window->Control(ID_SORT_MENU))->text(QAccessible::Name), QStringLiteral("排序"));
+    QAccessibleInterface* list = tree.byObject.at(window->SongView(kListTemporary));
+    EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("播放列表"));
+    std::vector<QString> cells;
+    for (QAccessibleInterface* node : tree.all)
+        if (node->text(QAccessible::Name).contains(QStringLiteral(" — "))) cells.push_back(node->text(QAccessible::Name));
+    EXPECT_EQ(cells, (std::vector<QString>{QStringLiteral("song1 — singer1"), QStringLiteral("song2 — singer2")}));
+    QAccessibleInterface* scroll = tree.byObject.at(window->ScrollBar());
+    EXPECT_EQ(scroll->role(), QAccessible::Slider);
+    EXPECT_NE(scroll->valueInterface(), nullptr);
+
+    ASSERT_NO_FATAL_FAILURE(SignIn());
+    const St_Album album = window->Logic().Manager().Albums().GetAt(0);
+    ASSERT_GE(album.songs.GetCount(), 1);
+    St_SongInfo first;
+    ASSERT_TRUE(album.songs.GetAt(0, first));
+    window->SelectSongItem(window->AlbumItemAt(0), 1);
+    tree = WalkAccessibleTree(window.get());
+    const std::vector<QString> items = tree.Names(QAccessible::TreeItem);
+    const QString expected = FromAnsi(first.name) + QStringLiteral(" — ") + FromAnsi(first.singer);
+    EXPECT_NE(std::find(items.begin(), items.end(), expected), items.end()) << expected.toStdString();
 }
 
 TEST_F(ListManageTest, SigningInThroughTheFormShowsTheAlbumTree) {

@@ -12,6 +12,7 @@
 #include "platform/Profile.h"
 #include "platform/Shell.h"
 #include "playback/PlayerIds.h"
+#include "playback/PlayerControls.h"
 #include "playback/PlayerMenus.h"
 #include "playback/WMPPlayer4.h"
 #include "skin/controls/BitmapSlider.h"
@@ -19,11 +20,13 @@
 #include "skin/controls/RollTextStatic.h"
 #include "skin/controls/SkinButtonEx.h"
 #include "skin/picture/PictureEx.h"
+#include "tests/support/AccessibleTree.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
 #include "tests/support/WavFile.h"
 
 #include <QApplication>
+#include <QAccessible>
 #include <QMenu>
 #include <QUrl>
 #include <QTest>
@@ -31,10 +34,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 
 namespace {
 
 const std::string kDataDir = TONVIK_DATA_DIR;
+
 
 class PlayMainDlgTest : public ::testing::Test {
 protected:
@@ -477,6 +483,76 @@ TEST_F(PlayMainDlgTest, ASkinWithoutPicturesStillOpensWithPlainLabelledButtons) 
     CPlayMainDlg& bare = Open(empty.Path().string());
     EXPECT_FALSE(bare.size().isEmpty());
     EXPECT_TRUE(traces.CountContaining("not read") >= 1);
+}
+
+// ---- screen readers
+
+TEST_F(PlayMainDlgTest, ScreenReadersFindEveryControlWithItsNameRoleAndValueInBothSkins) {
+    for (const char* skin : {"Skin2", "Skin"}) {
+        SCOPED_TRACE(skin);
+        folder.Write("TonvikMusic.ini", std::string("[SKIN]\r\nKind=") + (skin == std::string("Skin2") ? "2" : "1") + "\r\n");
+        Open();
+        window->SetTitle(Cp936("晴天--周杰伦"));
+        window->SetPositionRange(269);
+        window->EnablePositionSlider(true);
+        window->SetPositionValue(42);
+        QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window.get());
+        ASSERT_NE(root, nullptr);
+        EXPECT_EQ(root->text(QAccessible::Name), QStringLiteral("Tonvik Player"));
+        const auto tree = WalkAccessibleTree(window.get()).byObject;
+
+        // Every button shown: a push button named by its tooltip.
+        int buttons = 0;
+        for (const PlayerControlSpec& control : PlayerControls()) {
+            CSkinButtonEx* button = window->Button(control.id);
+            if (button == nullptr || !button->isVisible()) continue;
+            ++buttons;
+            ASSERT_TRUE(tree.count(button)) << control.id;
+            EXPECT_EQ(tree.at(button)->role(), QAccessible::Button) << control.id;
+            EXPECT_EQ(tree.at(button)->text(QAccessible::Name), button->toolTip()) << control.id;
+            EXPECT_FALSE(button->toolTip().isEmpty()) << control.id;
+        }
+        EXPECT_GE(buttons, 15);
+        QAccessibleInterface* play = tree.at(window->Button(IDC_PLAY_PAUSE));
+        EXPECT_EQ(play->text(QAccessible::Name), QStringLiteral("播放"));
+        EXPECT_EQ(play->text(QAccessible::Accelerator), QStringLiteral("Space"));
+        const int plays = panel.selectedPlays;
+        play->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCoreApplication::sendPostedEvents(window.get());
+        EXPECT_EQ(panel.selectedPlays, plays + 1) << "pressed by the reader as by a click";
+
+        // The volume 0 to 100 the way round the user means it, whichever way
+        // the skin draws it; the reader can set it.
+        QAccessibleInterface* volume = tree.at(window->VolumeSlider());
+        EXPECT_EQ(volume->role(), QAccessible::Slider);
+        EXPECT_EQ(volume->text(QAccessible::Name), QStringLiteral("音量"));
+        QAccessibleValueInterface* level = volume->valueInterface();
+        ASSERT_NE(level, nullptr);
+        EXPECT_EQ(level->minimumValue().toInt(), 0);
+        EXPECT_EQ(level->maximumValue().toInt(), 100);
+        Click(IDC_VOLUME_UP);
+        EXPECT_EQ(engine->volume, 60);
+        EXPECT_EQ(level->currentValue().toInt(), 60);
+        level->setCurrentValue(30);
+        QCoreApplication::sendPostedEvents(window.get());
+        EXPECT_EQ(engine->volume, 30);
+
+        // The place in the song, in seconds.
+        QAccessibleInterface* position = tree.at(window->PositionSlider());
+        EXPECT_EQ(position->text(QAccessible::Name), QStringLiteral("播放进度"));
+        EXPECT_EQ(position->valueInterface()->maximumValue().toInt(), 269);
+        EXPECT_EQ(position->valueInterface()->currentValue().toInt(), 42);
+        EXPECT_EQ(position->text(QAccessible::Value), QStringLiteral("42"));
+
+        // The rolling title says the song; the times say themselves.
+        QAccessibleInterface* title = tree.at(window->TitleText());
+        EXPECT_EQ(title->role(), QAccessible::StaticText);
+        EXPECT_EQ(title->text(QAccessible::Name), QStringLiteral("晴天--周杰伦"));
+        EXPECT_EQ(tree.at(window->TimeText())->text(QAccessible::Name), QStringLiteral("00:00"));
+        EXPECT_EQ(tree.at(window->SearchEdit())->role(), QAccessible::EditableText);
+        EXPECT_EQ(tree.at(window->SearchEdit())->text(QAccessible::Name), QStringLiteral("搜索歌曲"));
+        window.reset();
+    }
 }
 
 // ---- keys
