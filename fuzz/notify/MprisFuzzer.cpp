@@ -101,7 +101,7 @@ QVariant Argument(Reader& in, int depth = 0) {
     case 2: return in.Text();
     case 3: return QVariant::fromValue(in.Value<qint64>());
     case 4: return QVariant::fromValue(in.Value<double>());
-    case 5: return QVariant::fromValue(in.Value<bool>());
+    case 5: return QVariant::fromValue((in.Byte() & 1) != 0);
     case 6: return QVariant::fromValue(in.Value<qint32>());
     case 7: return QVariant::fromValue(in.Value<quint64>());
     case 8: return QVariant::fromValue(QDBusObjectPath(CMprisPlayer::TrackPath(in.Byte() & 1 ? "12_34" : "56")));
