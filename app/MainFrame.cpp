@@ -274,6 +274,9 @@ void CMainFrame::CreateLyric() {
     LyricWindowSetup setup;
     setup.skinFolder = PlayerSkinFolder();
     setup.messages = this;
+    setup.seek = [this](uint32_t positionMs) {
+        if (m_pPlayDlg) m_pPlayDlg->Controller().SeekTo(positionMs);
+    };
     m_pLyricDlg = std::make_unique<CLyricDlg>(std::move(setup));
     m_pLyricDlg->setWindowTitle(QString::fromUtf8(kLyricTitle));
 }

@@ -130,6 +130,10 @@ void CPlayMainDlg::CreateControls() {
         }
     }
     connect(m_pTitle, &CRollTextStatic::lyricToggleRequested, this, [this] { OnCommand(IDC_LYRIC); });
+    // The picture's frames ride on the title's roll while it rolls: one
+    // repaint a tick for both.
+    connect(m_pTitle, &CRollTextStatic::rollingChanged, m_pAnimation, &CPictureEx::FollowTick);
+    connect(m_pTitle, &CRollTextStatic::rolled, m_pAnimation, &CPictureEx::Tick);
     connect(m_pSearch, &QLineEdit::returnPressed, this, [this] { OnCommand(IDC_SEARCH); });
 }
 
