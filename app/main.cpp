@@ -4,6 +4,7 @@
 #include "common/TraceSettings.h"
 #include "common/WellKnownPaths.h"
 #include "platform/Paths.h"
+#include "playback/WMPPlayer4.h"
 #include "web/WebEngine.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int, char* argv[]) {
     // The program takes no arguments, not even the framework's own.
     int argumentCount = 1;
     char* arguments[] = {argv[0], nullptr};
+    const std::jthread mediaSetUp = StartMediaFrameworkSetUp();
     PrepareWebEngine();
     QApplication application(argumentCount, arguments);
     RouteTraceBySettings(OptionsFileFor(tonvik::platform::ProgramFolder()));

@@ -62,6 +62,13 @@ std::string ToUri(const std::string& address) {
 
 }  // namespace
 
+std::jthread StartMediaFrameworkSetUp() {
+    return std::jthread([] {
+        std::string reason;
+        if (!InitGStreamer(&reason)) Trace("StartMediaFrameworkSetUp===%s", reason.c_str());
+    });
+}
+
 struct CWMPPlayer4::Pipeline {
     GstElement* playbin = nullptr;
     GstBus* bus = nullptr;

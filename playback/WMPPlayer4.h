@@ -11,7 +11,15 @@ typedef struct _GstMessage GstMessage;
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+// Starts the media framework's set-up on a thread of its own, to run beside
+// the rest of the program's start: on a first start it builds its plugin
+// registry by loading every plugin, which takes longer than the whole
+// window's set-up. The first engine made waits for it to end (and sets it up
+// itself when nothing started it). The thread ends with the set-up.
+std::jthread StartMediaFrameworkSetUp();
 
 struct CWMPPlayer4Options {
     // The audio output element: "autoaudiosink" for the speakers, "fakesink"

@@ -99,6 +99,21 @@ private:
 
 }  // namespace
 
+// The program sets the framework up beside its own start; an engine made
+// meanwhile (each test runs in a process of its own) waits for it and works.
+TEST(EngineSetUp, AnEngineMadeWhileTheFrameworkSetsUpWorks) {
+    std::jthread setUp = StartMediaFrameworkSetUp();
+    std::string reason;
+    CWMPPlayer4Options options;
+    options.audioSink = "fakesink";
+    const auto player = CWMPPlayer4::Create(options, &reason);
+    ASSERT_TRUE(player) << reason;
+    setUp.join();
+    EXPECT_TRUE(gst_is_initialized());
+    const auto second = CWMPPlayer4::Create(options, &reason);
+    EXPECT_TRUE(second) << reason;
+}
+
 TEST(PlayTime, MinutesAndSeconds) {
     EXPECT_EQ(FormatPlayTime(0), "00:00");
     EXPECT_EQ(FormatPlayTime(59.9), "00:59");
