@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto loaded = list.Snapshot();
     Require(loaded.size() <= static_cast<size_t>(CSongList::kCapacity));
 
-    // Saving may lose what the file cannot carry (a byte order mark in front
-    // of the first id is not read as part of it), never add songs; after one
-    // save the list is what the file holds.
+    // Saving may lose what the file cannot carry (a line feed inside a field
+    // of a file whose lines end with CR), never add songs; after one save the
+    // list is what the file holds.
     list.SaveToFile();
     CSongList reread;
     reread.SetFilePath(ListFile());
