@@ -49,11 +49,13 @@ char LineEndOf(std::istream& in) {
     return sawCr ? '\r' : '\n';
 }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 // Reads past a UTF-8 byte order mark; false (stream position undefined)
 // when there is none.
 bool StartsWithByteOrderMark(std::istream& in) {
     char mark[3] = {};
-    const bool found = in.read(mark, 3) && std::string_view(mark, 3) == "\xEF\xBB\xBF";
+    const bool found = in.read(mark, 3) && std::string_view(mark, 3) == kByteOrderMark;
     in.clear();
     return found;
 }
@@ -325,6 +327,10 @@ int CSongList::SaveToFile() const {
         if (!std::filesystem::is_directory(path, ec)) std::filesystem::remove(path, ec);
         return 0;
     }
+    // A first id that itself starts with a UTF-8 byte order mark would lose
+    // it to the next load, which reads past the file's mark: such a file gets
+    // a mark of its own in front.
+    if (content.starts_with(kByteOrderMark)) content.insert(0, kByteOrderMark);
     if (!tonvik::platform::WriteFileAtomically(path, content)) {
         Trace("CSongList::SaveToFile===Can not write %s", path.c_str());
         return 0;

@@ -1,5 +1,7 @@
 #include "skin/SkinDescription.h"
 
+#include <algorithm>
+
 CSkinDescription::CSkinDescription(std::string root, std::string_view folder) : m_paths(std::move(root), folder) {
     m_loaded = m_profile.Load(m_paths.Description());
 }
@@ -39,7 +41,12 @@ ColorRef CSkinDescription::Colour(std::string_view section, std::string_view key
 }
 
 QRect CSkinDescription::Rect(std::string_view section) const {
-    return QRect(Int(section, "PosX"), Int(section, "PosY"), Int(section, "Windth"), Int(section, "Height"));
+    // A window's coordinates are 16-bit: a value beyond them is a broken
+    // file, and would overflow the rectangle's right and bottom edges.
+    const auto coordinate = [&](std::string_view key) {
+        return std::clamp(Int(section, key), -kSkinCoordinateLimit, kSkinCoordinateLimit);
+    };
+    return QRect(coordinate("PosX"), coordinate("PosY"), coordinate("Windth"), coordinate("Height"));
 }
 
 std::string CSkinDescription::Name(std::string_view section) const { return String(section, "Name"); }

@@ -17,6 +17,9 @@
 // terminator.
 inline constexpr size_t kSkinValueBuffer = 260;
 
+// The geometry of a control is kept within this many pixels either way.
+inline constexpr int kSkinCoordinateLimit = 32767;
+
 struct SkinFont {
     int height = 0;  // "FontHeight"
     int width = 0;   // "FontWidth"

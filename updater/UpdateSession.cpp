@@ -587,38 +587,28 @@ void UpdateSession::CompleteDownload() {
     SaveLocal(kSaveWithFileTime);
 
     const std::string module = ProjectTextsFor(m_projectCode).module;
-    const int type = ReadInteger(m_local.mstrType);
-    if (type <= 9) {
-        if (m_updateKind == kUpdatePatch) {
-            const int installed = ReadInteger(m_local.mstrPatchVer);
-            const size_t notes = std::min(m_pending.mlstPatchFrom.size(), m_pending.mlstContent.size());
-            bool shown = false;
-            for (size_t i = 0; i < notes; ++i) {
-                if (ReadInteger(m_pending.mlstPatchFrom[i]) != installed) continue;
-                ShowPrompt(NoteText(m_pending.mlstContent[i]), type);
-                shown = true;
-            }
-            if (!shown) ShowPrompt(Gbk("未找到合适的升级补丁信息"), type);
-        } else if (m_updateKind == kUpdateMainVersion) {
-            ShowPrompt(Gbk("主版本升级"), type);
-        }
-        if (m_promptResult == kPromptNextStart) {
-            m_local.mstrType = "10";
-            SaveLocal(kSavePlain);
+    const InstallPlan plan = PlanInstall(m_local, m_pending, m_updateKind);
+    for (const PlannedPrompt& prompt : plan.prompts) {
+        switch (prompt.text) {
+        case PromptText::Note: ShowPrompt(NoteText(m_pending.mlstContent[prompt.note]), plan.type); break;
+        case PromptText::NoMatchingNote: ShowPrompt(Gbk("未找到合适的升级补丁信息"), plan.type); break;
+        case PromptText::MainVersion: ShowPrompt(Gbk("主版本升级"), plan.type); break;
         }
     }
-
-    if (type == 4) {
-        m_local.mstrType = "4";
+    // Without a prompt now, a result left from an earlier one decides nothing.
+    const InstallDecision decision =
+        DecideInstall(plan, plan.prompts.empty() ? std::nullopt : std::optional<int>(m_promptResult));
+    for (const int type : decision.storedTypes) {
+        m_local.mstrType = std::to_string(type);
         SaveLocal(kSavePlain);
+    }
+
+    if (decision.installer == InstallerStart::InstallNoExit) {
         if (!StartInstaller("installnoexit")) {
             ShowMessage(Gbk("不退出安装，运行Up_date.exe失败！"), false);
             RemoveFile(m_localPath);
         }
-    } else if (type <= 9 && (m_promptResult == kPromptForced || m_promptResult == kPromptInstallNow)) {
-        // Types 10 and above never act on a result left from an earlier prompt.
-        m_local.mstrType = "10";
-        SaveLocal(kSavePlain);
+    } else if (decision.installer == InstallerStart::Install) {
         if (Exists(PackagePath())) {
             if (!StartInstaller("install")) {
                 ShowMessage(Gbk("升级失败，升级文件损毁，请重新安装") + module + Gbk("安装包！"), false);
@@ -627,14 +617,6 @@ void UpdateSession::CompleteDownload() {
         } else {
             ShowMessage(Gbk("升级失败，请重启") + module + Gbk("进行升级！"), true);
         }
-    }
-
-    if (type == 11) {
-        m_local.mstrType = "11";
-        SaveLocal(kSavePlain);
-    } else if (type == 10) {
-        m_local.mstrType = "10";
-        SaveLocal(kSavePlain);
     }
 }
 

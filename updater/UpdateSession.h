@@ -10,6 +10,7 @@
 
 #include "updater/DownloadUpdateInfo.h"
 #include "updater/HttpDownloader.h"
+#include "updater/InstallPlan.h"
 #include "updater/ManifestDocument.h"
 #include "updater/PartJoiner.h"
 #include "updater/TargetPlan.h"
@@ -39,11 +40,6 @@ struct PromptRequest {
     std::string header;
     int previousResult = 0;
 };
-
-// The prompt's results.
-inline constexpr int kPromptNextStart = 0;
-inline constexpr int kPromptForced = 1;
-inline constexpr int kPromptInstallNow = 3;
 
 // The name of the external installer beside the host program.
 inline constexpr const char* kInstallerName = "Up_date.exe";

@@ -194,3 +194,19 @@ TEST_F(PlayListFile, OtherProgramsLineEndsAndByteOrderMarkStillLoad) {
     EXPECT_EQ(first.singer, "singer");
     EXPECT_EQ(list.FindSong("3"), -1);  // truncated mid-line
 }
+
+TEST_F(PlayListFile, AFirstIdStartingWithAByteOrderMarkSurvivesItsSaves) {
+    // Found by fuzz_song_list: each save lost one of the id's marks.
+    dir.Write("marks.xls", std::string("\t\tM\t\t\r\n\xEF\xBB\xBF\xEF\xBB\xBF" "78\t\0\x01\x0e" "9\t\r\n", 23));
+    CSongList list = ListAt("marks.xls");
+    list.LoadFromFile();
+    ASSERT_EQ(list.GetCount(), 1);
+    const auto loaded = list.Snapshot();
+    for (int round = 0; round < 2; ++round) {
+        list.SaveToFile();
+        CSongList reread = ListAt("marks.xls");
+        reread.LoadFromFile();
+        EXPECT_EQ(reread.Snapshot(), loaded) << "round " << round;
+        list = reread;
+    }
+}

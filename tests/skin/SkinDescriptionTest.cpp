@@ -29,6 +29,22 @@ TEST_F(SkinDescriptionTest, GeometryIsReadFromWindthNotWidth) {
     EXPECT_EQ(skin.Rect("Btn2"), QRect(1, 2, 0, 4));
 }
 
+// Found by fuzz_skin_description: values beyond a window's coordinates
+// overflowed the rectangle's edges.
+TEST_F(SkinDescriptionTest, GeometryBeyondWindowCoordinatesIsClamped) {
+    Describe("Skin2", "[Slider1]\r\nPosX=-5\r\nPosY=2147483648\r\nWindth=99999999999\r\nHeight=\r\n"
+                      "[Btn1]\r\nPosX=-2147483648\r\nPosY=40000\r\nWindth=-40000\r\nHeight=2147483647\r\n");
+    const CSkinDescription skin(Root(), "Skin2");
+    const QRect slider = skin.Rect("Slider1");
+    EXPECT_EQ(slider.left(), -5);
+    EXPECT_GE(slider.top(), -kSkinCoordinateLimit);
+    EXPECT_LE(slider.top(), kSkinCoordinateLimit);
+    EXPECT_LE(slider.width(), kSkinCoordinateLimit);
+    EXPECT_EQ(slider.height(), 0);
+    EXPECT_EQ(skin.Rect("Btn1"), QRect(-kSkinCoordinateLimit, kSkinCoordinateLimit, -kSkinCoordinateLimit,
+                                       kSkinCoordinateLimit));
+}
+
 TEST_F(SkinDescriptionTest, MissingFileSectionsAndKeysGiveTheDefaults) {
     const CSkinDescription none(Root(), "Nowhere");
     EXPECT_FALSE(none.Loaded());
