@@ -77,6 +77,8 @@ bool Built(const char* failure, Make make) {
 
 // The notifier's text, plain and under the mouse.
 constexpr ColorRef kNotifierText = 0x000000;
+// How long a song's note shows in the tray's balloon.
+constexpr unsigned kNoteBalloonMs = 5000;
 
 }  // namespace
 
@@ -211,7 +213,10 @@ void CMainFrame::CreateCompanions() {
         return;
     }
     m_pLibSongs = std::make_unique<CLibSongs>(static_cast<ILibSongPanel&>(*this), m_songFetch);
-    m_pDesktop = std::make_unique<CDesktopControls>(*m_pPlayDlg, *this, Handle(), g_strIniFile);
+    m_pDesktop = std::make_unique<CDesktopControls>(*m_pPlayDlg, *this, Handle(), g_strIniFile,
+                                                    [this](const QString& title, const QString& text) {
+                                                        ShowNoteInTray(title, text);
+                                                    });
 
     // The player shows its list: the panel appears docked under it.
     m_pPlayDlg->OnCommand(IDC_LIST);
@@ -343,6 +348,12 @@ void CMainFrame::SetTrayIcon(int iconResource) {
 
 void CMainFrame::ShowTrayBalloon(const std::string& text, int seconds) {
     if (m_pTrayIcon) m_pTrayIcon->ShowBalloonTip(text, kTrayTip, NIIF_INFO_ICON, static_cast<unsigned>(seconds) * 1000u);
+}
+
+void CMainFrame::ShowNoteInTray(const QString& title, const QString& text) {
+    const bool shown =
+        m_pTrayIcon && m_pTrayIcon->ShowBalloonTip(ToAnsi(text), ToAnsi(title), NIIF_INFO_ICON, kNoteBalloonMs);
+    Trace("ShowNoteInTray===%s: %s", shown ? "Shown" : "No tray", qUtf8Printable(title));
 }
 
 void CMainFrame::StopPlayback() {

@@ -100,6 +100,7 @@ public:
     CTaskbarNotifier* Notifier() const { return m_pNotifier.get(); }
     const CLibSongs* LibSongs() const { return m_pLibSongs.get(); }
     CNetworkWatch* NetworkWatch() const { return m_pNetworkWatch.get(); }
+    CDesktopControls* Desktop() const { return m_pDesktop.get(); }
     bool DragFullWindows() const { return m_bDragFullWindows != 0; }
 
     // The system-menu close: ends the process at once with 0xFFFFFFFF.
@@ -109,6 +110,8 @@ public:
     std::string PlayerSkinFolder() const override;
     void SetTrayIcon(int iconResource) override;
     void ShowTrayBalloon(const std::string& text, int seconds) override;
+    // A song's note where the desktop has no notification service.
+    void ShowNoteInTray(const QString& title, const QString& text);
     void StopPlayback() override;
     // The message over the panel when it shows, else over the player.
     void ShowMessage(const std::string& text) override;

@@ -554,6 +554,7 @@ void CPlayController::OnSliderDragEnd(int control) {
             m_engine.put_currentPosition(seconds);
             m_lyric.PostLyric(ILyricSink::kJump, static_cast<LPARAM>(seconds) * 1000);
             m_positionTimer.start(kPositionTimerMs);
+            emit PositionMoved(seconds);
         } else if (timerRan && !m_bClosing) {
             m_positionTimer.start(kPositionTimerMs);
         }
