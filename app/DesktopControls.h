@@ -68,6 +68,10 @@ public:
     bool SongNoticeOn() const;
     void ToggleSongNotice();
 
+    // The desktop's actions, as its media keys do them.
+    void PlayPause() { m_port.PlayPause(); }
+    void Next() { m_port.Next(); }
+
     // The media-player object the desktop's calls reach.
     CMprisService& MediaService() { return *m_service; }
 

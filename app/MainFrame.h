@@ -159,6 +159,7 @@ private:
 
     LRESULT OnActivatePlayer(WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseWnd(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDesktopAction(WPARAM wParam, LPARAM lParam);
     LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnLibSong(WPARAM wParam, LPARAM lParam);
     LRESULT OnSongInfo(WPARAM wParam, LPARAM lParam);
