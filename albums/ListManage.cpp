@@ -210,7 +210,7 @@ CListManage::~CListManage() {
     m_pPlayList->SetSongList(nullptr);
     m_pRecommend->SetSongList(nullptr);
     m_pTree->SetAlbumList(nullptr);
-    delete m_pPanePage;
+    ReleasePagePane();
 }
 
 // ------------------------------------------------------------------ controls
@@ -706,7 +706,7 @@ void CListManage::PostToFrame(unsigned message, WPARAM wParam) { PostMessage(m_f
 void CListManage::ClosePanel() { hide(); }
 
 void CListManage::CreatePagePane() {
-    if (m_pPane || !m_options.pagePane) return;
+    if (m_pPane || !m_options.pagePane || m_bPaneReleased) return;
     m_pPane = new QWebEngineView(this);
     m_pPane->setContextMenuPolicy(Qt::NoContextMenu);
     // A strip of a page under the toolbar: no scroll bars, and the keyboard
@@ -716,12 +716,8 @@ void CListManage::CreatePagePane() {
     m_pPanePage = new CLibraryWebPage(SharedWebProfile(), m_pPane);
     m_pPanePage->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     // Song links on the page go to the frame as in the library pane.
-    const std::u16string songLinks = FromAnsi(ServiceAddress("/songhall/m/")).toStdU16String();
-    m_pPanePage->SetNavigationFilter([this, songLinks](const QUrl& address) {
-        const St_SongLinkCheck check = CheckSongLink(address.toString(QUrl::FullyEncoded).toStdU16String(), songLinks);
-        if (check.song) PostLibSong(m_frameTarget, *check.song);
-        return !check.isSongLink;
-    });
+    m_pPanePage->SetNavigationFilter(
+        [this](const St_Navigation& navigation) { return HandleNavigation(navigation, m_frameTarget); });
     m_pPane->setPage(m_pPanePage);
     // The engine's own drawing surface comes with the first page.
     connect(m_pPanePage, &QWebEnginePage::loadFinished, m_pPane, [this](bool loaded) {
@@ -729,6 +725,13 @@ void CListManage::CreatePagePane() {
         if (loaded) emit pagePaneLoaded();
     });
     m_pPane->show();
+}
+
+void CListManage::ReleasePagePane() {
+    m_bPaneReleased = true;
+    // The page goes before the view that shows it.
+    delete std::exchange(m_pPanePage, nullptr);
+    delete std::exchange(m_pPane, nullptr);
 }
 
 void CListManage::ShowAdvert() { NavigatePane(ServiceAddress(kAdvertPath)); }

@@ -152,6 +152,11 @@ public:
 
     // Loads a page into the page pane (made first if need be).
     void NavigatePane(const std::string& address);
+    // Lets the page pane go for good (the program is ending), so that the
+    // web profile can be released.
+    void ReleasePagePane();
+    // The page pane once made, else nullptr.
+    QWebEngineView* PagePane() const { return m_pPane; }
 
 signals:
     // The page pane has loaded its page.
@@ -248,6 +253,7 @@ private:
     QCheckBox* m_pAutoLogon = nullptr;
     QWebEngineView* m_pPane = nullptr;
     CLibraryWebPage* m_pPanePage = nullptr;
+    bool m_bPaneReleased = false;
 
     CAlbumTreeItems m_treeItems;
     CMusicPanel m_logic;

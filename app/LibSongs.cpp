@@ -74,6 +74,7 @@ void CLibSongs::OnLibSong(WPARAM play, const std::u16string& ids) {
             request.albumId = m_panel.SelectedAlbumId();
         }
     }
+    if (m_admission.Admit(request.play, ids) != CLibSongAdmission::Verdict::Taken) return;
     m_queue.push_back(std::move(request));
     if (!m_running) StartNext();
 }
@@ -97,6 +98,7 @@ LRESULT CLibSongs::OnFetched(WPARAM id) {
     const std::shared_ptr<St_Job> job = std::move(m_running);
     St_Request request = std::move(m_queue.front());
     m_queue.pop_front();
+    m_admission.Finished();
     // The tips below wait for the user; requests that come meanwhile are
     // fetched meanwhile.
     StartNext();

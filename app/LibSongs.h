@@ -5,6 +5,7 @@
 // with a tip saying what came of it. The frame puts the panel behind
 // ILibSongPanel; tests use a fake and a fetch of their own.
 
+#include "app/LibSongAdmission.h"
 #include "common/WindowMessage.h"
 #include "model/SongList.h"
 
@@ -68,6 +69,8 @@ public:
     void OnLibSong(WPARAM play, const std::u16string& ids);
     // Requests whose information is still coming (the running one included).
     int Pending() const { return static_cast<int>(m_queue.size()); }
+    // Which requests are taken (tests set its clock).
+    CLibSongAdmission& Admission() { return m_admission; }
 
 private:
     // Where the songs go is decided when the user chose them: the list
@@ -88,6 +91,7 @@ private:
 
     ILibSongPanel& m_panel;
     Fetch m_fetch;
+    CLibSongAdmission m_admission;
     std::deque<St_Request> m_queue;  // the front one is being fetched
     std::shared_ptr<St_Job> m_running;
     WPARAM m_nJob = 0;

@@ -283,6 +283,9 @@ void CMainFrame::CreateLyric() {
     LyricWindowSetup setup;
     setup.skinFolder = PlayerSkinFolder();
     setup.messages = this;
+    setup.seek = [this](uint32_t positionMs) {
+        if (m_pPlayDlg) m_pPlayDlg->Controller().SeekTo(positionMs);
+    };
     m_pLyricDlg = std::make_unique<CLyricDlg>(std::move(setup));
     m_pLyricDlg->setWindowTitle(QString::fromUtf8(kLyricTitle));
 }
@@ -489,7 +492,8 @@ LRESULT CMainFrame::OnAlbumInfo(WPARAM wParam, LPARAM) {
         SignInRedirectAddress(ReadServiceHosts(), user, password, kAlbumEditPath) + std::to_string(wParam);
     if (m_pPlayDlg) SetTopMost(true);
     Trace("URl:%s", address.c_str());
-    tonvik::platform::OpenUrl(address);
+    // The address holds the password: no program's arguments may.
+    if (!tonvik::platform::OpenUrlPrivately(address)) Trace("OnAlbumInfo===The browser could not be started.");
     return 0;
 }
 
@@ -510,7 +514,16 @@ void CMainFrame::OnSysClose() {
 void CMainFrame::EndProcessWith(unsigned exitCode) {
     // Nobody may find the frame once it is going.
     m_channel.Close();
+    // An orderly end lets the pages go, so that the end function can write
+    // out what they stored (the service's cookies among it); the system
+    // menu's close ends at once.
+    if (exitCode == 0) ReleaseWebPages();
     if (m_endProcess) m_endProcess(exitCode);
+}
+
+void CMainFrame::ReleaseWebPages() {
+    if (m_pMiniWeb) m_pMiniWeb->ReleasePageView();
+    if (m_pListManage) m_pListManage->ReleasePagePane();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -99,6 +99,7 @@ public:
     CXTTrayIcon* TrayIcon() const { return m_pTrayIcon.get(); }
     CTaskbarNotifier* Notifier() const { return m_pNotifier.get(); }
     const CLibSongs* LibSongs() const { return m_pLibSongs.get(); }
+    CLibSongs* LibSongs() { return m_pLibSongs.get(); }
     CNetworkWatch* NetworkWatch() const { return m_pNetworkWatch.get(); }
     CDesktopControls* Desktop() const { return m_pDesktop.get(); }
     bool DragFullWindows() const { return m_bDragFullWindows != 0; }
@@ -136,6 +137,8 @@ public:
     void ShowAbout(QWidget* owner) override;
     // Ends the process through the frame's end function.
     void EndProcessWith(unsigned exitCode) override;
+    // The pages of the library pane and the panel go for good.
+    void ReleaseWebPages();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

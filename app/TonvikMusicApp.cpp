@@ -9,6 +9,7 @@
 #include "common/WindowChannel.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "web/WebEngine.h"
 
 #include <QApplication>
 
@@ -114,6 +115,10 @@ int CTonvikMusicApp::Run() {
 }
 
 void CTonvikMusicApp::TerminateProcess(unsigned exitCode) {
+    // The orderly end (the frame has let its pages go): the web engine
+    // writes out the pages' cookies and storage, while this instance still
+    // holds the profile.
+    if (exitCode == 0) ShutDownWebEngine();
     ReleaseInstanceObjects();
     tonvik::platform::TerminateProcess(exitCode);
 }

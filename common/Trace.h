@@ -18,10 +18,23 @@
 // possibly on several threads at once.
 using TraceSink = std::function<void(std::string_view text)>;
 
+// Secrets never reach a sink. Before a text is handed over, the value of
+// every "key=value" whose key names a password ("password", "pass", "pwd",
+// in any case and as part of a longer key) is replaced by kTraceMask, and
+// so is every text given to HideInTraces, in each of the forms it travels
+// in (as typed, UTF-8, URL-encoded, Base64).
+inline constexpr std::string_view kTraceMask = "***";
+// `secret` is CP936 text (a password as typed). The last few are kept.
+void HideInTraces(std::string_view secret);
+// What a sink would get for `text`.
+std::string MaskTraceSecrets(std::string_view text);
+
 // Installs the process-wide sink; an empty sink makes tracing write nothing.
 void SetTraceSink(TraceSink sink);
 
-// A sink that appends every text to a file, one text per line.
+// A sink that appends every text to a file, one text per line. The file is
+// made readable by its owner only (also when it was there before); no sink
+// when it cannot be.
 TraceSink MakeFileTraceSink(const std::string& path);
 
 // Formats and hands the text to the sink. Always returns 1.

@@ -12,6 +12,7 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -177,6 +178,14 @@ bool CWindowChannel::IsListening() const { return m_server->isListening(); }
 void CWindowChannel::OnNewConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        auto* deadline = new QTimer(socket);
+        deadline->setSingleShot(true);
+        connect(deadline, &QTimer::timeout, socket, [socket] {
+            Trace("CWindowChannel===No whole message in %d ms, connection closed.", int(kMessageTimeout.count()));
+            socket->abort();
+            socket->deleteLater();
+        });
+        deadline->start(kMessageTimeout);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadable(socket); });
         if (socket->bytesAvailable() > 0) OnReadable(socket);
     }
@@ -198,6 +207,8 @@ void CWindowChannel::OnReadable(QLocalSocket* socket) {
     // A text comes whole before the message is taken.
     const qint64 textSize = record.hasText ? static_cast<qint64>(record.lParam) : 0;
     if (socket->bytesAvailable() < kRecordSize + textSize) return;
+    // A whole message came in time; its handler may take as long as it needs.
+    for (QTimer* deadline : socket->findChildren<QTimer*>(Qt::FindDirectChildrenOnly)) deadline->stop();
     socket->skip(kRecordSize);
     const QByteArray text = socket->read(textSize);
     socket->putChar(kTakenMark);

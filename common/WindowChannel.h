@@ -60,8 +60,14 @@ RemoteSendStatus SendTextToWindow(std::string_view utf8Title, unsigned message, 
 // its number is one the target accepts from other processes. Any other is
 // dropped with a trace and its connection closed unanswered: its parameters
 // are values another process chose, and some messages carry pointers.
+//
+// A peer has kMessageTimeout from its connection to send a whole message;
+// one that has not by then is closed with a trace, so that nobody can hold
+// connections open without saying anything.
 class CWindowChannel : public QObject {
 public:
+    static constexpr std::chrono::milliseconds kMessageTimeout{1000};
+
     CWindowChannel(QObject* target, std::initializer_list<unsigned> acceptedMessages, QObject* parent = nullptr);
     ~CWindowChannel() override;
     CWindowChannel(const CWindowChannel&) = delete;

@@ -2,26 +2,8 @@
 
 namespace cp936 {
 
-bool IsLeadByte(unsigned char byte) {
-    return byte >= 0x81 && byte <= 0xFE;
-}
-
-bool IsTrailByte(unsigned char byte) {
-    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE);
-}
-
-size_t CharLength(std::string_view text, size_t pos) {
-    if (IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() &&
-        IsTrailByte(static_cast<unsigned char>(text[pos + 1])))
-        return 2;
-    return 1;
-}
-
-bool IsSpace(unsigned char byte) {
-    return byte == ' ' || (byte >= '\t' && byte <= '\r');
-}
-
 size_t Find(std::string_view text, char c, size_t from) {
+    if (IsNeverPartOfPair(c)) return text.find(c, from);
     for (size_t pos = from; pos < text.size(); pos += CharLength(text, pos)) {
         if (text[pos] == c) return pos;
     }
@@ -37,9 +19,31 @@ size_t Find(std::string_view text, std::string_view what, size_t from) {
 }
 
 size_t FindLast(std::string_view text, char c) {
+    if (IsNeverPartOfPair(c)) return text.rfind(c);
     size_t found = npos;
     for (size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
         if (text[pos] == c) found = pos;
+    }
+    return found;
+}
+
+FoundThree FindEach(std::string_view text, char first, char second, char third) {
+    FoundThree found{npos, npos, npos};
+    int missing = 3;
+    for (size_t pos = 0; pos < text.size() && missing > 0; pos += CharLength(text, pos)) {
+        const char c = text[pos];
+        if (c == first && found.first == npos) {
+            found.first = pos;
+            --missing;
+        }
+        if (c == second && found.second == npos) {
+            found.second = pos;
+            --missing;
+        }
+        if (c == third && found.third == npos) {
+            found.third = pos;
+            --missing;
+        }
     }
     return found;
 }

@@ -21,14 +21,33 @@ namespace cp936 {
 
 inline constexpr size_t npos = std::string_view::npos;
 
-bool IsLeadByte(unsigned char byte);
-bool IsTrailByte(unsigned char byte);
+inline bool IsLeadByte(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+inline bool IsTrailByte(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE);
+}
 
 // The length (1 or 2) of the character that starts at `pos` (< text.size()).
-size_t CharLength(std::string_view text, size_t pos);
+inline size_t CharLength(std::string_view text, size_t pos) {
+    if (IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() &&
+        IsTrailByte(static_cast<unsigned char>(text[pos + 1])))
+        return 2;
+    return 1;
+}
 
 // The white space of the character-class test: blank, tab, LF, VT, FF, CR.
-bool IsSpace(unsigned char byte);
+inline bool IsSpace(unsigned char byte) {
+    return byte == ' ' || (byte >= '\t' && byte <= '\r');
+}
+
+// A byte below 0x40 is neither a lead nor a trail byte, so it always starts a
+// character of its own and a plain byte search finds it where a character
+// scan would.
+inline bool IsNeverPartOfPair(char c) {
+    return static_cast<unsigned char>(c) < 0x40;
+}
 
 // The first character `c` (a single-byte character) at or after `from`.
 size_t Find(std::string_view text, char c, size_t from = 0);
@@ -37,6 +56,15 @@ size_t Find(std::string_view text, char c, size_t from = 0);
 size_t Find(std::string_view text, std::string_view what, size_t from = 0);
 // The last character `c` in the text.
 size_t FindLast(std::string_view text, char c);
+
+// The first of each of three single-byte characters, found in one scan
+// (npos for those absent).
+struct FoundThree {
+    size_t first;
+    size_t second;
+    size_t third;
+};
+FoundThree FindEach(std::string_view text, char first, char second, char third);
 
 // The text without white space at either end.
 std::string_view Trim(std::string_view text);

@@ -29,7 +29,8 @@ struct Brackets {
 };
 
 Brackets FindBrackets(std::string_view s) {
-    return {cp936::Find(s, '['), cp936::Find(s, ':'), cp936::Find(s, ']')};
+    const cp936::FoundThree found = cp936::FindEach(s, '[', ':', ']');
+    return {found.first, found.second, found.third};
 }
 
 // A "[" with a colon not directly after it and a "]" after the colon.
@@ -70,14 +71,14 @@ std::string_view TrimFront(std::string_view text) {
 std::string NormaliseLineEnds(std::string_view text) {
     std::string result;
     result.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            result += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            result += text[i];
-        }
+    size_t begin = 0;
+    for (size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r', begin)) {
+        result.append(text, begin, cr - begin);
+        result += '\n';
+        begin = cr + 1;
+        if (begin < text.size() && text[begin] == '\n') ++begin;
     }
+    result.append(text, begin);
     return result;
 }
 

@@ -15,6 +15,7 @@
 #include "skin/controls/SkinButtonEx.h"
 #include "skin/controls/SkinImage.h"
 
+#include <QApplication>
 #include <QBitmap>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -31,6 +32,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -102,6 +104,7 @@ CLyricDlg::CLyricDlg(LyricWindowSetup setup)
       m_options(std::move(setup.settings)),
       m_pMessages(setup.messages),
       m_chooseFont(setup.chooseFont ? std::move(setup.chooseFont) : AskForFont),
+      m_seek(std::move(setup.seek)),
       m_strSkinRoot(setup.skinRoot.empty() ? SkinRoot() : std::move(setup.skinRoot)),
       m_pClose(new CSkinButtonEx(this, IDC_LYRIC_CLOSE)),
       m_pUp(new CSkinButtonEx(this, IDC_LYRIC_UP)),
@@ -133,19 +136,19 @@ void CLyricDlg::BindCommands() {
     SetCommandHandler(IDC_LYRIC_CLOSE, [this] { HideWindow(); });
     SetCommandHandler(ID_LYRIC_HIDE, [this] { HideWindow(); });
     // Up and down walk the lines of a timed lyric, and scroll one without.
-    SetCommandHandler(IDC_LYRIC_UP, [this] {
+    BindCorrection(IDC_LYRIC_UP, [this] {
         if (m_model.hasTiming()) m_scroller.PreviousLine();
         else m_scroller.Step(+1, width());
     });
-    SetCommandHandler(IDC_LYRIC_DOWN, [this] {
+    BindCorrection(IDC_LYRIC_DOWN, [this] {
         if (m_model.hasTiming()) m_scroller.NextLine();
         else m_scroller.Step(-1, width());
     });
-    SetCommandHandler(ID_LYRIC_NEXT_LINE, [this] { m_scroller.NextLine(); });
-    SetCommandHandler(ID_LYRIC_PREV_LINE, [this] { m_scroller.PreviousLine(); });
-    SetCommandHandler(ID_LYRIC_AHEAD, [this] { m_scroller.Ahead(); });
-    SetCommandHandler(ID_LYRIC_BACK, [this] { m_scroller.Back(); });
-    SetCommandHandler(ID_LYRIC_RESTORE, [this] { m_scroller.Restore(); });
+    BindCorrection(ID_LYRIC_NEXT_LINE, [this] { m_scroller.NextLine(); });
+    BindCorrection(ID_LYRIC_PREV_LINE, [this] { m_scroller.PreviousLine(); });
+    BindCorrection(ID_LYRIC_AHEAD, [this] { m_scroller.Ahead(); });
+    BindCorrection(ID_LYRIC_BACK, [this] { m_scroller.Back(); });
+    BindCorrection(ID_LYRIC_RESTORE, [this] { m_scroller.Restore(); });
 
     SetCommandHandler(ID_LYRIC_TOPMOST, [this] { ToggleTopMost(); });
     SetCommandHandler(ID_LYRIC_COPY, [this] { CopyLyric(); });
@@ -159,6 +162,14 @@ void CLyricDlg::BindCommands() {
     SetCommandHandler(ID_LYRIC_VERTICAL, [this] { SetHorizontal(false); });
     SetCommandHandler(ID_LYRIC_REPORT, [this] { OpenErrorReport(); });
     SetCommandHandler(IDC_LYRIC_REPORT, [this] { OpenErrorReport(); });
+}
+
+void CLyricDlg::BindCorrection(int command, std::function<void()> correct) {
+    SetCommandHandler(command, [this, correct = std::move(correct)] {
+        correct();
+        // The song plays with this correction again the next time.
+        if (m_model.hasTiming()) m_options.StoreShift(m_model.songId(), m_scroller.UserShift());
+    });
 }
 
 // ---------------------------------------------------------------- the player's side
@@ -185,6 +196,12 @@ void CLyricDlg::SetLyric(const std::string& id, const std::string& name, const s
     const int line = m_model.SetLyric(id, name, text);
     m_renderer.SetLyric(m_model);
     m_scroller.Reset(line);
+    if (m_model.hasTiming()) {
+        if (const int32_t shift = m_options.Shift(m_model.songId()); shift != 0) {
+            m_scroller.SetShift(shift);
+            Trace("CLyricDlg===The correction of %s: %d ms", m_model.songId().c_str(), shift);
+        }
+    }
     m_bLinkHover = false;
     if (redraw) repaint();
 }
@@ -301,21 +318,25 @@ QRect CLyricDlg::ButtonRect(int control) const {
 
 // ---------------------------------------------------------------- painting
 
+LyricFrame CLyricDlg::Frame() const {
+    LyricFrame frame;
+    frame.display = DisplayRect(m_parts.area);
+    frame.mode = m_scroller.Mode();
+    frame.align = m_options.Align();
+    frame.current = m_scroller.CurrentLine();
+    frame.offset = m_scroller.Offset();
+    frame.lineColour = m_lineColour;
+    frame.currentColour = m_currentColour;
+    frame.linkHover = m_bLinkHover;
+    return frame;
+}
+
 void CLyricDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     try {
         if (m_stretched.isNull()) painter.fillRect(rect(), palette().window());
         else painter.drawImage(0, 0, m_stretched);
-        LyricFrame frame;
-        frame.display = DisplayRect(m_parts.area);
-        frame.mode = m_scroller.Mode();
-        frame.align = m_options.Align();
-        frame.current = m_scroller.CurrentLine();
-        frame.offset = m_scroller.Offset();
-        frame.lineColour = m_lineColour;
-        frame.currentColour = m_currentColour;
-        frame.linkHover = m_bLinkHover;
-        m_searchLink = m_renderer.Paint(painter, frame, m_model);
+        m_searchLink = m_renderer.Paint(painter, Frame(), m_model);
     } catch (const std::exception&) {
         ShowFailure("OnPaint 崩溃");
     }
@@ -348,6 +369,7 @@ void CLyricDlg::mousePressEvent(QMouseEvent* event) {
         OpenLyricSearch();
     } else if (m_parts.area.contains(at) && m_model.displayCount() > 0) {
         m_bDragging = true;
+        m_dragFrom = at;
         m_scroller.BeginDrag(at);
         setCursor(Qt::ClosedHandCursor);
     }
@@ -372,7 +394,9 @@ void CLyricDlg::mouseMoveEvent(QMouseEvent* event) {
 void CLyricDlg::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
     m_track = Track::None;
-    m_bDragging = false;
+    const QPoint at = event->position().toPoint();
+    if (std::exchange(m_bDragging, false) && (at - m_dragFrom).manhattanLength() < QApplication::startDragDistance())
+        SeekToLineAt(at);
     UpdateCursor(event->position().toPoint());
 }
 
@@ -380,6 +404,20 @@ void CLyricDlg::mouseDoubleClickEvent(QMouseEvent* event) {
     // A double-click on the caption gives the window the skin's own size.
     if (event->button() == Qt::LeftButton && event->position().y() < kCaptionBand && !m_background.isNull())
         resize(m_background.size());
+}
+
+void CLyricDlg::SeekToLineAt(const QPoint& at) {
+    if (!m_seek || !m_model.hasTiming()) return;
+    // The text followed the mouse: the line under the button now is the one
+    // it went down on.
+    const int line = m_renderer.LineAt(Frame(), at);
+    if (line < 0 || line >= m_model.displayCount()) return;
+    const uint32_t start = m_model.displayLines()[static_cast<size_t>(line)].start;
+    if (!IsStartTime(start)) return;
+    // The song goes where the lyric, with the user's correction, shows the line.
+    const int64_t position = std::max<int64_t>(0, int64_t{start} - m_scroller.UserShift());
+    Trace("CLyricDlg===Line %d clicked: to %lld ms", line, static_cast<long long>(position));
+    m_seek(static_cast<uint32_t>(position));
 }
 
 void CLyricDlg::UpdateCursor(const QPoint& at) {

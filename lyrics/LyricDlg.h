@@ -48,6 +48,9 @@ struct LyricWindowSetup {
     IMessageWindow* messages = nullptr;
     // Asks the user for a font; empty: the platform's font dialog.
     std::function<std::optional<QFont>(const QFont& current, QWidget* parent)> chooseFont;
+    // Moves the song to a position (ms), for a click on a timed line; empty:
+    // lines are not clickable.
+    std::function<void(uint32_t positionMs)> seek;
 };
 
 class CLyricDlg : public QWidget, public CMessageTarget, public ILyricWindow, private ILyricScrollHost {
@@ -118,6 +121,11 @@ private:
     void RepaintLyric() override;
 
     void BindCommands();
+    // Binds a manual timing command, whose correction is kept for the song.
+    void BindCorrection(int command, std::function<void()> correct);
+    LyricFrame Frame() const;
+    // A click (no drag) on a line of a timed lyric moves the song there.
+    void SeekToLineAt(const QPoint& at);
     LRESULT OnSync(WPARAM code, LPARAM argument);
     void Layout();
     void RebuildBackground();
@@ -140,6 +148,7 @@ private:
     CLyricOptions m_options;
     IMessageWindow* m_pMessages;
     std::function<std::optional<QFont>(const QFont&, QWidget*)> m_chooseFont;
+    std::function<void(uint32_t)> m_seek;
 
     std::string m_strSkinRoot;
     std::string m_strSkinFolder;
@@ -173,6 +182,7 @@ private:
     QRect m_searchLink;
     bool m_bLinkHover = false;
     bool m_bDragging = false;
+    QPoint m_dragFrom;
     enum class Track { None, Move, Resize } m_track = Track::None;
     unsigned m_nEdges = 0;
     QRect m_trackStart;

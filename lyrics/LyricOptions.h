@@ -8,7 +8,9 @@
 #include <QSettings>
 #include <QVariant>
 
+#include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <memory>
 #include <utility>
 
@@ -34,6 +36,13 @@ public:
     void SetHorizontal(bool horizontal);
     // "LyricWindowLeft", "LyricWindowTop", "LyricWindowWidth", "LyricWindowHeight".
     void StoreWindowRect(const QRect& rect);
+
+    // The timing correction the user made for a song (ms, 0 when none). The
+    // last kMaxShifts songs corrected are kept, the oldest dropped first; a
+    // correction of 0 forgets the song.
+    static constexpr int kMaxShifts = 300;
+    int32_t Shift(const std::string& songId) const;
+    void StoreShift(const std::string& songId, int32_t shiftMs);
 
     // A stored alignment: one of the three codes, anything else left.
     static int SanitiseAlign(const QVariant& stored);

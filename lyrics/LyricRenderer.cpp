@@ -143,13 +143,54 @@ QRect CLyricRenderer::Paint(QPainter& painter, const LyricFrame& frame, const Ly
     return link;
 }
 
+int64_t CLyricRenderer::ColumnTop(const LyricFrame& frame) const {
+    // The column starts two lines down, so the current line keeps two lines
+    // of what came before above it.
+    return int64_t{frame.display.top()} + 2 * m_nLineHeight - frame.offset;
+}
+
+int64_t CLyricRenderer::StripOrigin(const LyricFrame& frame) const {
+    // The strip starts in the middle of the area: the current line begins
+    // there and moves left as it plays.
+    return int64_t{frame.display.left()} + frame.display.width() / 2 - frame.offset;
+}
+
+int64_t CLyricRenderer::Widening(const LyricFrame& frame) {
+    // The bold current line is wider than measured; the lines after it move
+    // over by the difference.
+    if (frame.current < 0 || frame.current >= LineCount()) return 0;
+    return std::max<int64_t>(0, static_cast<int64_t>(Text(frame.current, true).size().width()) +
+                                    QFontMetrics(m_boldFont).horizontalAdvance(m_blanks) -
+                                    m_strip.Span(frame.current));
+}
+
+int CLyricRenderer::LineAt(const LyricFrame& frame, const QPoint& at) {
+    if (LineCount() == 0 || !frame.display.contains(at)) return -1;
+    if (frame.mode == LyricMode::Vertical) {
+        const int64_t from = at.y() - ColumnTop(frame);
+        if (from < 0 || m_nLineHeight <= 0) return -1;
+        const int64_t line = from / m_nLineHeight;
+        return line < LineCount() ? static_cast<int>(line) : -1;
+    }
+    const int64_t x = at.x() - StripOrigin(frame);
+    if (x < 0) return -1;
+    const int current = frame.current;
+    const bool lit = current >= 0 && current < LineCount();
+    const int64_t widening = Widening(frame);
+    int line = m_strip.LineAt(x);
+    if (lit && line >= current) {
+        // The bold current line reaches over the start of those after it.
+        line = x < m_strip.Offset(current) + m_strip.Span(current) + widening ? current
+                                                                               : m_strip.LineAt(x - widening);
+    }
+    return line >= 0 && line < LineCount() ? line : -1;
+}
+
 void CLyricRenderer::PaintVertical(QPainter& painter, const LyricFrame& frame) {
     const QRect& area = frame.display;
     const int lineHeight = m_nLineHeight;
     const int textHeight = QFontMetrics(m_font).height();
-    // The column starts two lines down, so the current line keeps two lines
-    // of what came before above it.
-    const int64_t top = int64_t{area.top()} + 2 * lineHeight - frame.offset;
+    const int64_t top = ColumnTop(frame);
     const int64_t first = std::max<int64_t>(0, (area.top() - top) / lineHeight - 1);
     for (int64_t line = first; line < LineCount(); ++line) {
         const int64_t y = top + line * lineHeight;
@@ -170,18 +211,9 @@ void CLyricRenderer::PaintHorizontal(QPainter& painter, const LyricFrame& frame)
     const QRect& area = frame.display;
     const int textHeight = QFontMetrics(m_font).height();
     const double y = area.top() + (area.height() - textHeight) / 2.0;
-    // The strip starts in the middle of the area: the current line begins
-    // there and moves left as it plays.
-    const int64_t origin = int64_t{area.left()} + area.width() / 2 - frame.offset;
-    // The bold current line is wider than measured; the lines after it move
-    // over by the difference.
+    const int64_t origin = StripOrigin(frame);
     const bool lit = frame.current >= 0 && frame.current < LineCount();
-    int64_t widening = 0;
-    if (lit) {
-        widening = std::max<int64_t>(0, static_cast<int64_t>(Text(frame.current, true).size().width()) +
-                                            QFontMetrics(m_boldFont).horizontalAdvance(m_blanks) -
-                                            m_strip.Span(frame.current));
-    }
+    const int64_t widening = Widening(frame);
     const int64_t firstVisible = int64_t{area.left()} - origin - widening;
     for (int line = std::max(0, m_strip.LineAt(firstVisible)); line < LineCount(); ++line) {
         const int64_t x = origin + m_strip.Offset(line) + (lit && line > frame.current ? widening : 0);

@@ -66,8 +66,16 @@ public:
     // no-lyric face for a song without lines. Returns the search link's
     // rectangle when the face shows it, else an empty one.
     QRect Paint(QPainter& painter, const LyricFrame& frame, const LyricModel& model);
+    // The display line drawn under `at` in the frame, or -1 where none is.
+    int LineAt(const LyricFrame& frame, const QPoint& at);
 
 private:
+    // Where line 0 of the vertical column is drawn.
+    int64_t ColumnTop(const LyricFrame& frame) const;
+    // Where the horizontal strip starts, and how much further the lines
+    // after the bold current one are pushed.
+    int64_t StripOrigin(const LyricFrame& frame) const;
+    int64_t Widening(const LyricFrame& frame);
     void PaintVertical(QPainter& painter, const LyricFrame& frame);
     void PaintHorizontal(QPainter& painter, const LyricFrame& frame);
     QRect PaintNoLyric(QPainter& painter, const LyricFrame& frame, const LyricModel& model);

@@ -98,8 +98,15 @@ void CLyricScroller::Reposition(uint32_t position) {
 
 void CLyricScroller::Play(uint32_t position) {
     m_bPlaying = true;
-    Reposition(position);
+    // The song's position; the lyric keeps the user's correction to it.
+    const int64_t shifted = int64_t{position} + m_nUserShift;
+    Reposition(static_cast<uint32_t>(std::clamp<int64_t>(shifted, 0, std::numeric_limits<uint32_t>::max())));
     m_host.RepaintLyric();
+}
+
+void CLyricScroller::SetShift(int32_t shiftMs) {
+    m_nUserShift = shiftMs;
+    m_bRestoreEnabled = shiftMs != 0;
 }
 
 void CLyricScroller::Pause() {
@@ -137,7 +144,10 @@ void CLyricScroller::Tick() {
 }
 
 void CLyricScroller::CatchUp(uint64_t elapsedMs) {
-    if (m_bPlaying) Play(AddSaturated(m_nLyricPos, elapsedMs));
+    // The lyric's own position already holds the correction.
+    if (!m_bPlaying) return;
+    Reposition(AddSaturated(m_nLyricPos, elapsedMs));
+    m_host.RepaintLyric();
 }
 
 void CLyricScroller::NextLine() {

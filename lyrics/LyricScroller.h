@@ -59,6 +59,10 @@ public:
     void Ahead();
     void Back();
     void Restore();
+    // A correction remembered for the song: the lyric runs `shiftMs` ahead
+    // of the song (behind when negative) from the next play position on,
+    // and Restore takes it back.
+    void SetShift(int32_t shiftMs);
 
     // A new line height and vertical scroll step for a new font (the strip
     // has been measured anew): the position inside the current line is kept

@@ -18,6 +18,11 @@ std::filesystem::path UserDataFolder();
 // The per-user configuration folder (XDG config home).
 std::filesystem::path UserConfigFolder();
 
+// The user's runtime folder (XDG runtime directory): private to the user,
+// kept in memory and emptied when the user's session ends. Made when
+// missing; empty when there is none to be had.
+std::filesystem::path RuntimeFolder();
+
 // Whether this process may create and replace files in `folder`.
 bool IsWritableFolder(const std::filesystem::path& folder);
 

@@ -8,6 +8,7 @@
 #include "service/ServiceHosts.h"
 #include "service/ServiceXml.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
 #include <exception>
@@ -544,16 +545,25 @@ void CPlayController::OnSliderDragStart(int control) {
     }
 }
 
+void CPlayController::JumpTo(uint32_t positionMs) {
+    m_engine.put_currentPosition(positionMs / 1000.0);
+    m_lyric.PostLyric(ILyricSink::kJump, static_cast<LPARAM>(positionMs));
+    m_positionTimer.start(kPositionTimerMs);
+}
+
+void CPlayController::SeekTo(uint32_t positionMs) {
+    if (m_bClosing || (m_nState != 0 && m_nState != 1)) return;
+    JumpTo(positionMs);
+}
+
 void CPlayController::OnSliderDragEnd(int control) {
     if (control == kCtrlPositionSlider) {
         const bool timerRan = std::exchange(m_bTimerBeforeDrag, false);
         // Only loaded media can be moved in; while it is still loading the
         // time display just goes on.
         if (m_nState == 0 || m_nState == 1) {
-            const int seconds = m_window.SliderValue(kCtrlPositionSlider);
-            m_engine.put_currentPosition(seconds);
-            m_lyric.PostLyric(ILyricSink::kJump, static_cast<LPARAM>(seconds) * 1000);
-            m_positionTimer.start(kPositionTimerMs);
+            const int seconds = std::max(0, m_window.SliderValue(kCtrlPositionSlider));
+            JumpTo(static_cast<uint32_t>(seconds) * 1000u);
             emit PositionMoved(seconds);
         } else if (timerRan && !m_bClosing) {
             m_positionTimer.start(kPositionTimerMs);

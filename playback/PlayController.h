@@ -64,6 +64,9 @@ public:
     // the play mode go on from where it was.
     void OnSongRemoved(int listKind, int nextIndex);
     void OnTimer();
+    // Moves the loaded song to `positionMs` (the lyric's lines); nothing
+    // while a song is not loaded.
+    void SeekTo(uint32_t positionMs);
 
     // The orderly close: the engine is no longer told to stop, lookups and
     // play reports end.
@@ -93,6 +96,8 @@ signals:
     void PositionMoved(int seconds);
 
 private:
+    // Moves the engine and the lyric to `positionMs`; the time display follows.
+    void JumpTo(uint32_t positionMs);
     struct LookupThread;
 
     void OpenParseThread();

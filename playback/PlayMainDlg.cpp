@@ -130,6 +130,10 @@ void CPlayMainDlg::CreateControls() {
         }
     }
     connect(m_pTitle, &CRollTextStatic::lyricToggleRequested, this, [this] { OnCommand(IDC_LYRIC); });
+    // The picture's frames ride on the title's roll while it rolls: one
+    // repaint a tick for both.
+    connect(m_pTitle, &CRollTextStatic::rollingChanged, m_pAnimation, &CPictureEx::FollowTick);
+    connect(m_pTitle, &CRollTextStatic::rolled, m_pAnimation, &CPictureEx::Tick);
     connect(m_pSearch, &QLineEdit::returnPressed, this, [this] { OnCommand(IDC_SEARCH); });
 }
 
@@ -542,7 +546,9 @@ void CPlayMainDlg::OnMyPage() {
     const IPanelWindow* panel = m_frame.Panel();
     const std::string user = panel ? panel->UserName() : std::string();
     const std::string password = panel ? panel->Password() : std::string();
-    tonvik::platform::OpenUrl(MyPageAddress(ReadServiceHosts(), user, password));
+    // The address holds the password: no program's arguments may.
+    if (!tonvik::platform::OpenUrlPrivately(MyPageAddress(ReadServiceHosts(), user, password)))
+        Trace("OnMyPage===The browser could not be started.");
 }
 
 void CPlayMainDlg::OnLogOut() {

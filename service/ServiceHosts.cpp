@@ -1,6 +1,7 @@
 #include "service/ServiceHosts.h"
 
 #include "common/Text.h"
+#include "common/Trace.h"
 #include "common/WellKnownPaths.h"
 #include "platform/Profile.h"
 
@@ -28,6 +29,7 @@ std::string ServiceAddress(std::string_view path) { return HostAddress(ReadServi
 
 std::string SignInRedirectAddress(const ServiceHosts& hosts, std::string_view user, std::string_view password,
                                   std::string_view redirectPath) {
+    HideInTraces(password);
     return HostAddress(hosts.login, "/login.php?uid=") + UrlEncode(AnsiToUtf8(user)) + "&password=" +
            UrlEncode(AnsiToUtf8(password)) + "&redirect_url=" + HostAddress(hosts.service, redirectPath);
 }

@@ -173,6 +173,8 @@ int CLogonXml::Logon(std::string_view userName, std::string_view password, Logon
 int CLogonXml::Logon(std::string_view userName, std::string_view password, LogonResult& result,
                      GenericHTTPClient& client) {
     TRACE_SCOPE("Logon...");
+    // The address below carries it; no trace of a failure may.
+    HideInTraces(password);
     try {
         if (!client.RequestOfURI(LogonAddress(userName, password), kHttpGet, kServiceAgent)) {
             result.status = Cp936("登录失败");

@@ -25,6 +25,10 @@ struct DownloadUpdateInfo {
     std::vector<std::string> mlstPatchTo;    // the patchto texts
     std::vector<std::string> mlstContent;    // the content texts
     std::string mstrDownRetry = "0";     // update/down_retry
+    // The packages' SHA-256 digests: the "sha256" attributes of
+    // update/mainfile and update/patchfile, which older readers pass over.
+    std::string mstrMainFileSha256;
+    std::string mstrPatchFileSha256;
 
     bool operator==(const DownloadUpdateInfo&) const = default;
 };

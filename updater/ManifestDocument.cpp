@@ -69,13 +69,27 @@ void CollectText(xmlNodePtr node, std::string& out) {
     }
 }
 
-std::string ElementText(xmlNodePtr node) {
-    std::string utf8;
-    CollectText(node, utf8);
+std::string Trimmed(std::string_view utf8) {
     size_t begin = 0, end = utf8.size();
     while (begin < end && IsBlank(utf8[begin])) ++begin;
     while (end > begin && IsBlank(utf8[end - 1])) --end;
-    return Gbk(std::string_view(utf8).substr(begin, end - begin));
+    return Gbk(utf8.substr(begin, end - begin));
+}
+
+std::string ElementText(xmlNodePtr node) {
+    std::string utf8;
+    CollectText(node, utf8);
+    return Trimmed(utf8);
+}
+
+// The value of an attribute of the element, without surrounding blanks;
+// empty when absent.
+std::string AttributeText(xmlNodePtr node, const char* name) {
+    xmlChar* value = xmlGetNoNsProp(node, X(name));
+    if (!value) return {};
+    std::string text = Trimmed(reinterpret_cast<const char*>(value));
+    xmlFree(value);
+    return text;
 }
 
 void SetElementText(xmlDocPtr doc, xmlNodePtr node, const std::string& gbk) {
@@ -132,6 +146,8 @@ Parsed ParseRecord(xmlDocPtr doc) {
     for (const auto& [name, field] : required) {
         if (!read(name, *field)) return parsed;
     }
+    r.mstrMainFileSha256 = AttributeText(FindUpdateChild(doc, "mainfile"), "sha256");
+    r.mstrPatchFileSha256 = AttributeText(FindUpdateChild(doc, "patchfile"), "sha256");
     read("mainfile_md5", r.mstrMainFileMd5);
     read("patchfile_md5", r.mstrPatchFileMd5);
     if (!read("localfile", r.mstrLocalFile)) return parsed;

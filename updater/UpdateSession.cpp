@@ -4,10 +4,11 @@
 #include "platform/FileTimes.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
+#include "updater/Digest.h"
 #include "updater/Gbk.h"
-#include "updater/Md5.h"
 #include "updater/PatchwellTrace.h"
 #include "updater/ProjectTable.h"
+#include "updater/SignedManifest.h"
 #include "updater/UpdateHosts.h"
 
 #include <QThread>
@@ -66,6 +67,14 @@ bool MoveReplacing(const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
+bool SelfUpdateBuild() {
+#if defined(PATCHWELL_SELF_UPDATE) && !PATCHWELL_SELF_UPDATE
+    return false;
+#else
+    return true;
+#endif
+}
+
 SessionEnvironment SessionEnvironment::ForThisProgram() {
     SessionEnvironment environment;
     environment.programFolder = [] { return tonvik::platform::ProgramFolder(); };
@@ -99,6 +108,7 @@ void UpdateSession::Reinitialise() {
     m_hostUpdateCode = 0;
     m_pendingPath.clear();
     m_localPath.clear();
+    m_signaturePath.clear();
     // Records of the project before must not pass for this one's.
     m_pending = DownloadUpdateInfo();
     m_local = DownloadUpdateInfo();
@@ -112,6 +122,7 @@ void UpdateSession::Reinitialise() {
 
     m_pendingPath = m_workFolder.PendingManifest();
     m_localPath = m_workFolder.LocalManifest();
+    m_signaturePath = m_pendingPath.string() + kSignatureSuffix;
 
     std::error_code ec;
     fs::create_directories(m_programFolder / "Update", ec);
@@ -181,6 +192,7 @@ int UpdateSession::SetPrjCode(int projectCode) {
 }
 
 int UpdateSession::CheckUpdate(int* hostUpdateCode, const char* version, int projectCode) {
+    if (SelfUpdateOff("CheckUpdate")) return 0;
     m_hostUpdateCode = hostUpdateCode ? *hostUpdateCode : 0;
     m_hostVersion = version ? version : "";
     m_projectCode = projectCode;
@@ -239,9 +251,19 @@ void UpdateSession::FetchManifest() {
     std::error_code ec;
     fs::create_directories(m_workFolder.Path(), ec);
     m_downloader->SetTag(0);
-    // Flags of an earlier download must not be taken for this one's.
+    // Flags of an earlier download must not be taken for this one's, nor a
+    // signature or a partial file left from an earlier fetch: the signature
+    // must be of exactly the bytes fetched now.
     m_downloader->ResetFlags();
-    if (!m_downloader->AddTask(DownloadTask::Make(m_manifestLocation, m_pendingPath.string()))) {
+    for (const fs::path& stale : {m_signaturePath, fs::path(TemporaryPathFor(m_signaturePath.string())),
+                                  fs::path(TemporaryPathFor(m_pendingPath.string()))}) {
+        RemoveFile(stale);
+    }
+    // The signature first: a manifest that arrived clears the failed flag of
+    // a signature that did not, so the poll tells the two apart by the
+    // signature file alone.
+    if (!m_downloader->AddTask(DownloadTask::Make(m_manifestLocation + kSignatureSuffix, m_signaturePath.string())) ||
+        !m_downloader->AddTask(DownloadTask::Make(m_manifestLocation, m_pendingPath.string()))) {
         throw std::runtime_error("the manifest path does not fit a download task: " + m_pendingPath.string());
     }
     m_downloader->Start();
@@ -250,6 +272,7 @@ void UpdateSession::FetchManifest() {
 
 int UpdateSession::DownloadSetupFile(int deleteFirst, int kind) {
     std::lock_guard guard(m_lock);
+    if (SelfUpdateOff("DownloadSetupFile")) return 0;
     m_downloader->SetTag(1);
     if (kind == 0) {
         m_local.mstrTargetFile = m_local.mstrMainFile;
@@ -330,21 +353,34 @@ void UpdateSession::DownloadNewerOrClear() {
 void UpdateSession::ManifestPoll() {
     std::lock_guard guard(m_lock);
     try {
-        // Read before the flags: an engine that has gone idle has published
-        // every flag it is going to.
-        const bool idle = m_downloader->WaitUntilIdle(std::chrono::milliseconds(0));
-        if (m_downloader->IsFailed()) {
-            StopPoll(m_manifestPoll);
-            m_downloader->ResetFlags();
-            Trace("ManifestPoll : download failed " + m_downloader->LastErrorText());
+        // The signature and the manifest are both in once the engine has
+        // gone idle, which has then published every flag it is going to.
+        if (!m_downloader->WaitUntilIdle(std::chrono::milliseconds(0))) return;
+        StopPoll(m_manifestPoll);
+        const bool fetched = m_downloader->IsManifestDone();
+        const bool failed = m_downloader->IsFailed();
+        m_downloader->ResetFlags();
+        if (!fetched) {
+            RemoveFile(m_signaturePath);
+            Trace(failed ? "ManifestPoll : download failed " + m_downloader->LastErrorText()
+                         : "ManifestPoll : the download ended without a file (disk full?)");
             return;
         }
-        if (!m_downloader->IsManifestDone()) {
-            if (idle) {
-                StopPoll(m_manifestPoll);
-                m_downloader->ResetFlags();
-                Trace("ManifestPoll : the download ended without a file (disk full?)");
-            }
+
+        // Nothing of the manifest is read before its signature is found good.
+        const SignatureCheck signature = CheckManifestFiles(m_pendingPath, m_signaturePath, m_env.trustedKeys);
+        if (signature.verdict != SignatureVerdict::Good) {
+            FailUpdate("ManifestPoll", std::string("the manifest has ") + RefusalText(signature.verdict) +
+                                           ": update refused");
+            return;
+        }
+        Trace("ManifestPoll : the manifest is signed by update key " + std::to_string(signature.keyNumber));
+        if (!LoadInto(m_pendingPath, m_pending)) {
+            Trace("ManifestPoll : the fetched manifest is unusable");
+            return;
+        }
+        if (const auto reason = DowngradeReason(m_pending, m_local, m_hostVersion)) {
+            FailUpdate("ManifestPoll", "the manifest's " + *reason + ", no downgrade: update refused");
             return;
         }
 
@@ -352,18 +388,6 @@ void UpdateSession::ManifestPoll() {
         if (!Exists(m_localPath)) {
             std::error_code ec;
             copied = fs::copy_file(m_pendingPath, m_localPath, fs::copy_options::skip_existing, ec) && !ec;
-        }
-        if (!Exists(m_pendingPath)) {
-            StopPoll(m_manifestPoll);
-            return;
-        }
-        if (!LoadInto(m_pendingPath, m_pending)) {
-            // What was fetched is no manifest (an error page, say): its copy
-            // must not pass for the local manifest either.
-            if (copied) RemoveFile(m_localPath);
-            StopPoll(m_manifestPoll);
-            Trace("ManifestPoll : the fetched manifest is unusable");
-            return;
         }
         DownloadUpdateInfo loadedLocal;
         const bool localLoaded = Exists(m_localPath) && LoadInto(m_localPath, loadedLocal);
@@ -381,15 +405,10 @@ void UpdateSession::ManifestPoll() {
         if (ReadInteger(m_pending.mstrModule) != m_projectCode) {
             Trace("ManifestPoll : the manifest is for module " + m_pending.mstrModule);
             DeleteManifests();
-            StopPoll(m_manifestPoll);
             return;
         }
-        if (SetAsideNeverInstalled("ManifestPoll")) {
-            StopPoll(m_manifestPoll);
-            return;
-        }
+        if (SetAsideNeverInstalled("ManifestPoll")) return;
         DownloadNewerOrClear();
-        StopPoll(m_manifestPoll);
     } catch (const UpdateError& error) {
         StopPoll(m_manifestPoll);
         HandlePollError(error);
@@ -499,13 +518,39 @@ bool UpdateSession::VerifyPackage() {
         ClearWorkFolder();
         return false;
     }
-    const std::string& expected = *kind == kPackageMain ? m_pending.mstrMainFileMd5 : m_pending.mstrPatchFileMd5;
+    const bool main = *kind == kPackageMain;
+    const std::string& md5 = main ? m_pending.mstrMainFileMd5 : m_pending.mstrPatchFileMd5;
+    const std::string& sha256 = main ? m_pending.mstrMainFileSha256 : m_pending.mstrPatchFileSha256;
     const fs::path package = PackagePath();
-    if (package.empty() || !FileMatchesDigest(package, expected)) {
-        Trace("VerifyPackage : the package does not match its digest " + package.string());
-        ClearWorkFolder();
+    if (sha256.empty()) {
+        FailUpdate("VerifyPackage", "the manifest gives no SHA-256 digest for the package " + package.string());
         return false;
     }
+    const auto digests = package.empty() ? std::nullopt : DigestPackage(package);
+    if (!digests || digests->md5 != md5) {
+        FailUpdate("VerifyPackage", "the package does not match its digest " + package.string());
+        return false;
+    }
+    if (!SameHexDigest(digests->sha256, sha256)) {
+        FailUpdate("VerifyPackage", "the package does not match its SHA-256 digest " + package.string());
+        return false;
+    }
+    return true;
+}
+
+void UpdateSession::FailUpdate(const char* operation, const std::string& reason) {
+    Trace(std::string(operation) + " : " + reason);
+    ClearWorkFolder();
+    ClearTempFolder();
+    m_pending = DownloadUpdateInfo();
+    m_local = DownloadUpdateInfo();
+    m_updateKind = kUpdateNone;
+    ForgetPlan();
+}
+
+bool UpdateSession::SelfUpdateOff(const char* operation) const {
+    if (m_env.selfUpdate) return false;
+    Trace(std::string(operation) + " : self-update is off in this build: no update");
     return true;
 }
 
@@ -594,6 +639,7 @@ void UpdateSession::CompleteDownload() {
 }
 
 int UpdateSession::SetupNewVersion() {
+    if (SelfUpdateOff("SetupNewVersion")) return 0;
     if (!Exists(m_pendingPath) && !Exists(m_localPath)) {
         m_programFolder = m_env.programFolder();
         m_workFolder.CopySeed(m_programFolder);
@@ -616,6 +662,7 @@ int UpdateSession::SetupNewVersion() {
 }
 
 int UpdateSession::InstallFile(int launch) {
+    if (SelfUpdateOff("InstallFile")) return launch == 1 ? 0 : 1;
     const int retries = ReadInteger(m_local.mstrDownRetry);
     if (retries < 2) {
         m_local.mstrDownRetry = std::to_string(retries + 1);
@@ -729,8 +776,9 @@ void UpdateSession::DeleteManifests() {
 namespace {
 
 // Deletes the files directly in `folder` whose names end in `suffix` (all
-// files for an empty suffix); folders stay.
-void DeleteFilesIn(const fs::path& folder, std::string_view suffix) {
+// files for an empty suffix); folders stay. With `traced`, what it found
+// goes to the trace.
+void DeleteFilesIn(const fs::path& folder, std::string_view suffix, bool traced = true) {
     std::error_code ec;
     int found = 0;
     if (fs::is_directory(folder, ec)) {
@@ -742,16 +790,18 @@ void DeleteFilesIn(const fs::path& folder, std::string_view suffix) {
             fs::remove(it->path(), entryError);
         }
         if (ec) {
-            TraceOut(kEnumerationFailed);
+            if (traced) TraceOut(kEnumerationFailed);
             return;
         }
     }
-    TraceOut(found == 0 ? kNoFilesFound : kEnumerationDone);
+    if (traced) TraceOut(found == 0 ? kNoFilesFound : kEnumerationDone);
 }
 
 }  // namespace
 
 void UpdateSession::ClearWorkFolder() { DeleteFilesIn(m_workFolder.Path(), ""); }
+
+void UpdateSession::ClearTempFolder() { DeleteFilesIn(m_workFolder.TempFolder(), "", false); }
 
 void UpdateSession::DeleteInstallers() { DeleteFilesIn(m_workFolder.Path(), ".exe"); }
 

@@ -13,6 +13,7 @@
 #include "updater/ManifestDocument.h"
 #include "updater/PartJoiner.h"
 #include "updater/TargetPlan.h"
+#include "updater/UpdateKeys.h"
 #include "updater/VersionCompare.h"
 #include "updater/WorkFolder.h"
 
@@ -50,6 +51,9 @@ inline constexpr const char* kInstallerName = "Up_date.exe";
 // Install types from this one on are never installed.
 inline constexpr int kFirstNeverInstalledType = 12;
 
+// Whether this build updates itself (the TONVIK_SELF_UPDATE build option).
+bool SelfUpdateBuild();
+
 struct SessionEnvironment {
     // The host program's folder; asked again whenever the work folder is
     // computed.
@@ -68,6 +72,10 @@ struct SessionEnvironment {
     // after an installation gave up on a package. The calling thread goes on
     // meanwhile: the work continues from a timer.
     std::chrono::milliseconds settleWait{1000};
+    // The keys whose signature a fetched manifest must carry.
+    std::vector<UpdateKey> trustedKeys{CompiledInUpdateKeys().begin(), CompiledInUpdateKeys().end()};
+    // Off: nothing is ever fetched or installed; every check answers "no update".
+    bool selfUpdate = SelfUpdateBuild();
 
     // The running program's folder, the user's data folder, the file
     // system's creation times, no windows.
@@ -141,6 +149,12 @@ private:
     // deleted. False when the local type is one to install.
     bool SetAsideNeverInstalled(const char* operation);
     bool VerifyPackage();
+    // A refused manifest or package: traced, the work folder and its part
+    // files emptied, and the records forgotten, so the next check starts
+    // from the beginning.
+    void FailUpdate(const char* operation, const std::string& reason);
+    // True (and traced) when this build does not update itself.
+    bool SelfUpdateOff(const char* operation) const;
     int ShowPrompt(const std::string& text, int installType);
     void ShowMessage(const std::string& text, bool errorIcon);
     void PlanCurrentTarget();
@@ -157,6 +171,7 @@ private:
     bool LoadInto(const std::filesystem::path& file, DownloadUpdateInfo& record);
     std::filesystem::path PackagePath() const;
     void ClearWorkFolder();
+    void ClearTempFolder();
     void DeleteInstallers();
     void DeleteManifests();
     void RemoveFile(const std::filesystem::path& file);
@@ -181,6 +196,7 @@ private:
     WorkFolder m_workFolder{std::filesystem::path()};
     std::filesystem::path m_pendingPath;
     std::filesystem::path m_localPath;
+    std::filesystem::path m_signaturePath;
     DownloadUpdateInfo m_pending;
     DownloadUpdateInfo m_local;
     std::unique_ptr<ManifestDocument> m_document;

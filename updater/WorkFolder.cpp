@@ -2,7 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
-#include "updater/Md5.h"
+#include "updater/Digest.h"
 
 #include <system_error>
 

@@ -1,20 +1,62 @@
 #include "web/LibraryWebPage.h"
 
-#include <QWebEngineNewWindowRequest>
+#include "common/Text.h"
+#include "common/Trace.h"
+#include "web/UserInputWatch.h"
 
-CLibraryWebPage::CLibraryWebPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineView>
+
+#include <cstring>
+
+namespace {
+
+// How the engine begins the console message of an address it refused.
+constexpr const char* kEngineRefusal = "Not allowed to load local resource: ";
+
+NavigationKind KindOf(QWebEnginePage::NavigationType type) {
+    switch (type) {
+    case QWebEnginePage::NavigationTypeLinkClicked: return NavigationKind::LinkClicked;
+    case QWebEnginePage::NavigationTypeTyped: return NavigationKind::Typed;
+    case QWebEnginePage::NavigationTypeFormSubmitted: return NavigationKind::FormSubmitted;
+    case QWebEnginePage::NavigationTypeBackForward: return NavigationKind::BackForward;
+    case QWebEnginePage::NavigationTypeReload: return NavigationKind::Reload;
+    case QWebEnginePage::NavigationTypeRedirect: return NavigationKind::Redirect;
+    default: return NavigationKind::Other;
+    }
+}
+
+}  // namespace
+
+CLibraryWebPage::CLibraryWebPage(QWebEngineProfile* profile, QWebEngineView* view)
+    : QWebEnginePage(profile, view), m_pInput(new CUserInputWatch(view)) {
     connect(this, &QWebEnginePage::featurePermissionRequested, this, [this](const QUrl& origin, Feature feature) {
         setFeaturePermission(origin, feature, PermissionDeniedByUser);
     });
     // Not accepting the request leaves it without a window; what the user
     // asked for opens here instead (a script opens nothing).
     connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
-        if (request.isUserInitiated()) load(request.requestedUrl());
+        St_Navigation navigation = Describe(request.requestedUrl(), NavigationKind::NewWindow, true);
+        navigation.userStarted = request.isUserInitiated() && m_pInput->TakeRecentPress();
+        if (Filter(navigation)) load(request.requestedUrl());
     });
 }
 
-bool CLibraryWebPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {
-    return !m_filter || m_filter(url);
+St_Navigation CLibraryWebPage::Describe(const QUrl& url, NavigationKind kind, bool mainFrame) const {
+    St_Navigation navigation;
+    navigation.address = url.toString(QUrl::FullyEncoded).toStdU16String();
+    navigation.page = this->url().toString(QUrl::FullyEncoded).toStdU16String();
+    navigation.kind = kind;
+    navigation.mainFrame = mainFrame;
+    return navigation;
+}
+
+bool CLibraryWebPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
+    St_Navigation navigation = Describe(url, KindOf(type), isMainFrame);
+    // The user's press is spent on the first navigation of the page that
+    // comes after it, whatever it is: the page it leads to cannot use it.
+    if (isMainFrame) navigation.userStarted = m_pInput->TakeRecentPress();
+    return Filter(navigation);
 }
 
 QStringList CLibraryWebPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) { return {}; }
@@ -25,4 +67,11 @@ bool CLibraryWebPage::javaScriptConfirm(const QUrl&, const QString&) { return fa
 
 bool CLibraryWebPage::javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) { return false; }
 
-void CLibraryWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) {}
+void CLibraryWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int,
+                                               const QString&) {
+    // The engine refuses a page's links to local files and to its own
+    // pages by itself, before any navigation; it says so only here.
+    if (level != ErrorMessageLevel || !message.startsWith(QLatin1String(kEngineRefusal))) return;
+    Trace("OnBeforeNavigate===Refused address (by the engine) : %s",
+          ToAnsi(message.mid(int(std::strlen(kEngineRefusal))).left(kTracedAddressLimit)).c_str());
+}

@@ -11,14 +11,6 @@
 
 namespace {
 
-// The song-link prefix in the form the page view reports addresses in, so
-// that a host setting written in capitals or with the default port still
-// matches.
-std::u16string SongLinkPrefix() {
-    const QUrl prefix(FromAnsi(ServiceAddress(kSongLinkPath)));
-    return prefix.isValid() ? prefix.toString(QUrl::FullyEncoded).toStdU16String() : std::u16string();
-}
-
 // What the page view shows in place of an address it refuses to open (one
 // it holds for malformed, such as a link with an encoded 0 in it).
 constexpr std::string_view kRefusedAddress = "about:blank#blocked";
@@ -35,6 +27,7 @@ CMiniWebBrowser::CMiniWebBrowser(IBrowserPane& pane, CMessageHandle frame, Conne
 std::string CMiniWebBrowser::RecommendationAddress() const { return ServiceAddress(kRecommendationPagePath); }
 
 void CMiniWebBrowser::ShowStartPage() {
+    Asked();
     m_pane.Navigate(RecommendationAddress());
     m_bLocalPage = true;
 }
@@ -42,22 +35,14 @@ void CMiniWebBrowser::ShowStartPage() {
 void CMiniWebBrowser::ShowPage(std::string_view kind, std::string_view argument) {
     const std::string address = LibraryPageAddress(ReadServiceHosts().service, kind, argument);
     St_PageChoice page = ChooseLibraryPage(address, m_probe(), g_strAppDir);
+    Asked();
     m_bLocalPage = page.isLocalPage;
     if (page.address == m_strLastRequestedUrl) return;
     m_strLastRequestedUrl = std::move(page.address);
     m_pane.Navigate(m_strLastRequestedUrl);
 }
 
-bool CMiniWebBrowser::BeforeNavigate(std::u16string_view address) {
-    const St_SongLinkCheck link = CheckSongLink(address, SongLinkPrefix());
-    if (!link.isSongLink) return true;
-    if (!link.song) {
-        Trace("OnBeforeNavigate===Bad song link : %s", ToAnsi(QString::fromStdU16String(std::u16string(address.substr(0, 256)))).c_str());
-    } else if (!PostLibSong(m_frame, *link.song)) {
-        Trace("OnBeforeNavigate===No frame for the songs.");
-    }
-    return false;
-}
+bool CMiniWebBrowser::BeforeNavigate(const St_Navigation& navigation) { return HandleNavigation(navigation, m_frame); }
 
 void CMiniWebBrowser::NavigateComplete(const std::string& address) {
     if (address == kRefusedAddress) {
@@ -72,14 +57,34 @@ void CMiniWebBrowser::NavigateComplete(const std::string& address) {
     if (address != m_strLastRequestedUrl) m_strLastRequestedUrl.clear();
 }
 
-void CMiniWebBrowser::Back() { m_pane.GoBack(); }
+void CMiniWebBrowser::Back() {
+    Asked();
+    m_pane.GoBack();
+}
 
-void CMiniWebBrowser::Forward() { m_pane.GoForward(); }
+void CMiniWebBrowser::Forward() {
+    Asked();
+    m_pane.GoForward();
+}
 
 void CMiniWebBrowser::Refresh() {
+    Asked();
     if (m_bLocalPage) {
         m_pane.Navigate(RecommendationAddress());
     } else {
         m_pane.Reload();
     }
+}
+
+void CMiniWebBrowser::RendererGone() {
+    if (++m_nRendererDeaths == 1) {
+        Trace("OnRendererGone===The page's process ended, loading the page again.");
+        m_pane.Reload();
+        return;
+    }
+    Trace("OnRendererGone===The page's process ended again, the offline page shows.");
+    const ConnectionState state = m_probe() == ConnectionState::None ? ConnectionState::None : ConnectionState::NoRoute;
+    St_PageChoice page = ChooseLibraryPage(std::string(), state, g_strAppDir);
+    m_bLocalPage = true;
+    m_pane.Navigate(page.address);
 }

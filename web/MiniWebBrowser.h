@@ -8,6 +8,7 @@
 
 #include "common/WindowMessage.h"
 #include "web/LibraryPages.h"
+#include "web/SongLink.h"
 
 #include <functional>
 #include <string>
@@ -40,10 +41,11 @@ public:
     // pane already went to does nothing.
     void ShowPage(std::string_view kind, std::string_view argument);
 
-    // The page view is about to open `address` (encoded form) in the page or
-    // one of its frames: false cancels it. Song links are never followed;
-    // the well-formed ones are posted to the frame.
-    bool BeforeNavigate(std::u16string_view address);
+    // The page view is about to open an address in the page or one of its
+    // frames: false cancels it. Song links are never followed; those the
+    // user clicked on the service's page are posted to the frame (see
+    // HandleNavigation).
+    bool BeforeNavigate(const St_Navigation& navigation);
     // The page view finished loading `address` in its page. When it
     // refused an address and shows a blank page instead, it goes back.
     void NavigateComplete(const std::string& address);
@@ -53,12 +55,20 @@ public:
     // Reloads the page; on a local page it goes to the recommendation page.
     void Refresh();
 
+    // The process that drew the page crashed or was killed: the page is
+    // loaded again once; when it dies again before a page is asked for
+    // anew, the offline page shows instead (and refresh goes on to the
+    // recommendation page).
+    void RendererGone();
+
     const std::string& CurrentUrl() const { return m_strCurrentUrl; }
     bool IsLocalPage() const { return m_bLocalPage; }
     const std::string& LastRequestedUrl() const { return m_strLastRequestedUrl; }
 
 private:
     std::string RecommendationAddress() const;
+    // A page is asked for anew: the page view starts with a clean record.
+    void Asked() { m_nRendererDeaths = 0; }
 
     IBrowserPane& m_pane;
     CMessageHandle m_frame;
@@ -66,4 +76,5 @@ private:
     std::string m_strCurrentUrl;
     bool m_bLocalPage = false;
     std::string m_strLastRequestedUrl;
+    int m_nRendererDeaths = 0;
 };

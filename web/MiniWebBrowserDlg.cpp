@@ -70,9 +70,13 @@ CMiniWebBrowserDlg::CMiniWebBrowserDlg(CMessageHandle frame, const std::string& 
     m_browser.ShowStartPage();
 }
 
-CMiniWebBrowserDlg::~CMiniWebBrowserDlg() {
+CMiniWebBrowserDlg::~CMiniWebBrowserDlg() { ReleasePageView(); }
+
+void CMiniWebBrowserDlg::ReleasePageView() {
     // The page goes before the view that shows it.
-    delete m_pPage;
+    m_bReleased = true;
+    delete std::exchange(m_pPage, nullptr);
+    delete std::exchange(m_pView, nullptr);
 }
 
 // ------------------------------------------------------------------ window
@@ -164,18 +168,19 @@ void CMiniWebBrowserDlg::closeEvent(QCloseEvent* event) {
 // ------------------------------------------------------------------ page
 
 void CMiniWebBrowserDlg::CreatePageView() {
-    if (m_pView) return;
+    if (m_pView || m_bReleased) return;
     m_pView = new QWebEngineView(this);
     m_pView->setContextMenuPolicy(Qt::NoContextMenu);
     m_pView->setGeometry(m_rcClient);
     m_pPage = new CLibraryWebPage(SharedWebProfile(), m_pView);
-    m_pPage->SetNavigationFilter(
-        [this](const QUrl& address) { return m_browser.BeforeNavigate(address.toString(QUrl::FullyEncoded).toStdU16String()); });
+    m_pPage->SetNavigationFilter([this](const St_Navigation& navigation) { return m_browser.BeforeNavigate(navigation); });
     connect(m_pPage, &QWebEnginePage::loadingChanged, this, &CMiniWebBrowserDlg::OnLoadingChanged);
     connect(m_pPage, &QWebEnginePage::renderProcessTerminated, this,
-            [](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
-                if (status != QWebEnginePage::NormalTerminationStatus)
-                    Trace("CMiniWebBrowserDlg::OnRenderProcessTerminated : %d %d", int(status), exitCode);
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                if (status == QWebEnginePage::NormalTerminationStatus) return;
+                Trace("CMiniWebBrowserDlg::OnRenderProcessTerminated : %d %d", int(status), exitCode);
+                // Not from within the engine's own report.
+                QMetaObject::invokeMethod(this, [this] { m_browser.RendererGone(); }, Qt::QueuedConnection);
             });
     m_pView->setPage(m_pPage);
     FollowActionEnabled(m_pPage->action(QWebEnginePage::Back), m_pBack);

@@ -72,6 +72,9 @@ public:
 
     // Makes the page view now if it does not exist yet.
     void CreatePageView();
+    // Lets the page and its view go for good (the program is ending), so
+    // that the web profile can be released.
+    void ReleasePageView();
     QWebEngineView* PageView() const { return m_pView; }
     const CMiniWebBrowser& Browser() const { return m_browser; }
     const std::string& SkinFolder() const { return m_strSkinFolder; }
@@ -105,6 +108,7 @@ private:
     QWebEngineView* m_pView = nullptr;
     CLibraryWebPage* m_pPage = nullptr;
     std::optional<QUrl> m_pendingAddress;
+    bool m_bReleased = false;
     CWndShadow m_shadow;
     CCompanionShowing m_showing{*this, m_shadow, m_strSkinFolder, kShadowRestoreDelayMs};  // timer 3
     CBodyDrag m_drag{*this, m_shadow};

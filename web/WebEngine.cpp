@@ -2,6 +2,7 @@
 
 #include "common/System.h"
 #include "common/Trace.h"
+#include "platform/PrivateFile.h"
 #include "platform/Privileges.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,10 @@
 #include <QPointer>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+
+// Qt's own: runs the routines of the application's end (declared by the
+// framework where it calls it, exported by its core library).
+Q_CORE_EXPORT void qt_call_post_routines();
 
 namespace {
 
@@ -51,6 +56,7 @@ void ApplyPaneSettings(QWebEngineSettings* settings) {
 // application's end, and routines added later run first.
 void DeleteSharedProfile() { delete g_pProfile.data(); }
 
+
 }  // namespace
 
 void PrepareWebEngine() {
@@ -68,11 +74,13 @@ QWebEngineProfile* SharedWebProfile() {
     if (g_pProfile) return g_pProfile;
     QWebEngineProfile* profile = nullptr;
     const std::filesystem::path folder = g_bProfileInMemory ? std::filesystem::path() : GetDataFolder("TonvikMusic");
-    if (folder.empty()) {
-        if (!g_bProfileInMemory) Trace("SharedWebProfile===No data folder, pages are kept in memory.");
+    // Cookies and the pages' storage are the user's alone.
+    const bool privateFolder = !folder.empty() && tonvik::platform::MakePrivateFolder(folder / kWebProfileFolder);
+    if (!privateFolder) {
+        if (!g_bProfileInMemory) Trace("SharedWebProfile===No private data folder, pages are kept in memory.");
         profile = new QWebEngineProfile(QCoreApplication::instance());
     } else {
-        const QString storage = QDir(QString::fromStdString((folder / "WebEngine").string())).absolutePath();
+        const QString storage = QDir(QString::fromStdString((folder / kWebProfileFolder).string())).absolutePath();
         profile = new QWebEngineProfile(QStringLiteral("TonvikMusic"), QCoreApplication::instance());
         profile->setPersistentStoragePath(storage);
         profile->setCachePath(storage + QStringLiteral("/Cache"));
@@ -99,4 +107,15 @@ void PrepareWebSurface(QWidget* window) {
     keeper->setFocusPolicy(Qt::NoFocus);
     keeper->setGeometry(0, 0, 0, 0);
     keeper->hide();
+}
+
+void ShutDownWebEngine() {
+    // Without a profile the engine never started.
+    if (!g_pProfile) return;
+    // The engine writes its stores out as it shuts down, which it does in a
+    // routine of the application's end (it has no call of its own for it);
+    // the profile's deletion comes first among them. The process ends right
+    // after this without returning through the application's end, so it runs
+    // those routines itself, as the application's end would.
+    qt_call_post_routines();
 }

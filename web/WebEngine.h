@@ -17,11 +17,21 @@ void PrepareWebEngine();
 void KeepWebProfileInMemory();
 
 // The profile all page panes use, made on first use: stored in the user's
-// data folder for the program, with a bounded cache, and with the settings
+// data folder for the program (kWebProfileFolder, made private to the user;
+// kept in memory when it cannot be), with a bounded cache, and with the settings
 // of a pane that shows the service's pages (no pop-up windows, no error
 // pages of the engine's own, no plug-ins, no clipboard, no external
 // programs for unknown link schemes). It lives until the application ends.
 QWebEngineProfile* SharedWebProfile();
+
+// Where the profile is kept, in the user's data folder for the program.
+inline constexpr const char* kWebProfileFolder = "WebEngine";
+
+// The program is ending in order, right after this: the profile goes and
+// the engine shuts down, writing out the cookies and the pages' storage.
+// Every page on the profile must have gone before. Nothing to do when the
+// engine never started.
+void ShutDownWebEngine();
 
 // For a window that gets a page view only after it is shown: makes it draw
 // through the kind of surface the view needs from its first show on. Without

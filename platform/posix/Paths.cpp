@@ -29,6 +29,13 @@ std::filesystem::path UserConfigFolder() {
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString());
 }
 
+std::filesystem::path RuntimeFolder() {
+    // Qt checks that the folder is the user's own and private, and makes a
+    // private one of its own when the session names none.
+    return std::filesystem::path(
+        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation).toStdString());
+}
+
 bool IsWritableFolder(const std::filesystem::path& folder) {
     std::error_code ec;
     if (folder.empty() || !std::filesystem::is_directory(folder, ec)) return false;

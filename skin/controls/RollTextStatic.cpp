@@ -15,6 +15,7 @@
 #include <QResizeEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -122,24 +123,29 @@ QString CRollTextStatic::DisplayText() const { return PlayTimeDisplayText(m_strT
 
 void CRollTextStatic::StartRolling()
 {
-    m_bRolling = true;
+    const bool was = std::exchange(m_bRolling, true);
     m_roll.Reset();
     m_rollTimer.start();
     update();
+    if (!was)
+        emit rollingChanged(true);
 }
 
 void CRollTextStatic::StopRolling()
 {
-    m_bRolling = false;
+    const bool was = std::exchange(m_bRolling, false);
     m_rollTimer.stop();
     m_roll.Reset();
     update();
+    if (was)
+        emit rollingChanged(false);
 }
 
 void CRollTextStatic::RollStep()
 {
     m_roll.Step(TextWidth(), width());
     update();
+    emit rolled();
 }
 
 int CRollTextStatic::TextWidth() const

@@ -68,6 +68,10 @@ public:
 signals:
     // A click on the lyric link: show or hide the lyric window.
     void lyricToggleRequested();
+    // The roll moved one step (a repaint is pending).
+    void rolled();
+    // The roll started or stopped.
+    void rollingChanged(bool rolling);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -19,6 +19,7 @@
 #include <exception>
 #include <fstream>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -275,9 +276,21 @@ void CPictureEx::paintEvent(QPaintEvent*) {
     m_surface->PaintTo(painter);
 }
 
+void CPictureEx::FollowTick(bool following) {
+    m_bFollowTick = following;
+    if (!following) Tick();
+}
+
+void CPictureEx::Tick() {
+    if (std::exchange(m_bFramePending, false)) update();
+}
+
 bool CPictureEx::event(QEvent* event) {
     if (event->type() == kFrameDrawnEvent) {
-        update();
+        if (m_bFollowTick)
+            m_bFramePending = true;
+        else
+            update();
         return true;
     }
     return QWidget::event(event);

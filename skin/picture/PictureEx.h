@@ -64,6 +64,13 @@ public:
     // A copy of the composed picture.
     QImage Surface() const;
 
+    // While another motion of the window ticks (the rolling title), frames
+    // drawn between two ticks are shown at the next one, so that both reach
+    // the screen in one repaint instead of two.
+    void FollowTick(bool following);
+    // A tick of that motion: shows the frame drawn since the last one.
+    void Tick();
+
     // Seams for measurement and tests.
     void SetStopTimeout(std::chrono::milliseconds timeout) { m_stopTimeout = timeout; }
     void SetFrameObserver(std::function<void(int)> observer) { m_observer = std::move(observer); }
@@ -98,4 +105,6 @@ private:
     std::shared_ptr<CUpdateLink> m_link;
     std::chrono::milliseconds m_stopTimeout = kPictureStopTimeout;
     std::function<void(int)> m_observer;
+    bool m_bFollowTick = false;
+    bool m_bFramePending = false;
 };

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 TEST(Trace, FormatsAndReturnsOne) {
@@ -55,6 +56,35 @@ TEST(Trace, FileSinkAppendsOneTextPerLine) {
     SetTraceSink({});
     EXPECT_EQ(TempDir::Read(path), "first 1\nscope --->Enter▼\r\nscope --->Leave△\r\n");
     EXPECT_FALSE(MakeFileTraceSink((dir / "no" / "such" / "x.log").string()));
+    // The traces are the user's alone, also in a file that was open to all.
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(path, std::filesystem::perms::others_read, std::filesystem::perm_options::add);
+    SetTraceSink(MakeFileTraceSink(path));
+    SetTraceSink({});
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(Trace, PasswordsNeverReachASink) {
+    TraceCapture capture;
+    // Values of keys that name a password, in any case, wherever they stand.
+    Trace("ParseURL===URL:%s", "http://h/login.php?username=me&password=p%26w#frag");
+    Trace("Pass=c2VjcmV0 PWD=x1;user_password=\"q\" bypass=1 password= passwordless");
+    EXPECT_EQ(capture.Lines()[0], "ParseURL===URL:http://h/login.php?username=me&password=***#frag");
+    EXPECT_EQ(capture.Lines()[1], "Pass=*** PWD=***;user_password=\"***\" bypass=*** password= passwordless");
+
+    // A password the program knows, in each form it travels in, anywhere.
+    HideInTraces("s3cret&Pa");
+    { TRACE_SCOPE("Logon %s", "s3cret&Pa"); }
+    Trace("answer: %s", "czNjcmV0JlBh, typed s3cret%26Pa, s3cret&Pa");
+    const std::vector<std::string> lines = capture.Lines();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[2], "Logon *** --->Enter▼\r\n");
+    EXPECT_EQ(lines[3], "Logon *** --->Leave△\r\n");
+    EXPECT_EQ(lines[4], "answer: ***, typed ***, ***");
+    EXPECT_EQ(MaskTraceSecrets("no secret here"), "no secret here");
+    // Too short to be masked everywhere (it would mask most of every text).
+    HideInTraces("ab");
+    EXPECT_EQ(MaskTraceSecrets("a tab"), "a tab");
 }
 
 TEST(Trace, ManyThreadsTraceAtOnce) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 // "擺" is 0x94 0x5B and "沒" is 0x9B 0x5D in GBK: their second bytes are
@@ -44,6 +46,34 @@ TEST(Cp936Scan, SearchesStillFindBracketsAfterABrokenCharacter) {
     EXPECT_EQ(cp936::Find(std::string("\x81\n[", 3), '\n'), 1u);
     EXPECT_EQ(cp936::Find("\x81\x22[", '['), 2u);
     EXPECT_EQ(cp936::Find("ab\xC4", '\xC4'), 2u);
+}
+
+// The byte searches that skip the character walk must agree with it on any
+// text, broken characters included.
+TEST(Cp936Scan, EverySearchAgreesWithTheCharacterWalk) {
+    const auto walk = [](std::string_view text, char c, bool last) {
+        size_t found = cp936::npos;
+        for (size_t pos = 0; pos < text.size(); pos += cp936::CharLength(text, pos)) {
+            if (text[pos] != c) continue;
+            found = pos;
+            if (!last) break;
+        }
+        return found;
+    };
+    const std::string alphabet = "\x81\xFE:[]\n.a\x7F";
+    std::mt19937 random(936);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(random() % 12, ' ');
+        for (char& c : text) c = alphabet[random() % alphabet.size()];
+        for (const char c : {':', '\n', '.', '[', ']'}) {
+            EXPECT_EQ(cp936::Find(text, c), walk(text, c, false)) << text;
+            EXPECT_EQ(cp936::FindLast(text, c), walk(text, c, true)) << text;
+        }
+        const cp936::FoundThree each = cp936::FindEach(text, '[', ':', ']');
+        EXPECT_EQ(each.first, walk(text, '[', false)) << text;
+        EXPECT_EQ(each.second, walk(text, ':', false)) << text;
+        EXPECT_EQ(each.third, walk(text, ']', false)) << text;
+    }
 }
 
 TEST(Cp936Scan, TrimRemovesTheSixWhiteSpaceBytesOnly) {

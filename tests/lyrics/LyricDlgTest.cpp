@@ -47,8 +47,10 @@ protected:
                                            QSettings::IniFormat);
     }
 
-    std::unique_ptr<CLyricDlg> MakeWindow(const std::string& skin = "Skin2") {
+    std::unique_ptr<CLyricDlg> MakeWindow(const std::string& skin = "Skin2",
+                                          std::function<void(uint32_t)> seek = {}) {
         LyricWindowSetup setup;
+        setup.seek = std::move(seek);
         setup.skinRoot = TONVIK_DATA_DIR;
         setup.skinFolder = skin;
         setup.settings = Settings();
@@ -315,4 +317,68 @@ TEST_F(LyricDlgTest, HostileLyricsPaintScrollAndResize) {
     // Still a sound window: the last lyric had no lines.
     EXPECT_EQ(window->Model().displayCount(), 0);
     EXPECT_FALSE(window->ScrollTimerActive());
+}
+
+TEST_F(LyricDlgTest, AClickOnATimedLineMovesTheSongThereInBothModes) {
+    std::vector<uint32_t> seeks;
+    auto window = MakeWindow("Skin2", [&seeks](uint32_t position) { seeks.push_back(position); });
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->SetLyric("20001", "song", Lrc({Tag(0) + "zero", Tag(10000) + "one", Tag(20000) + "two", Tag(30000) + "three"}),
+                     true);
+    Sync(*window, ILyricSink::kJump, 0);
+    const QRect area = window->LyricArea();
+    const int lineHeight = window->LineHeight();
+    // The column starts two lines down: the middle of line 2.
+    const QPoint lineTwo(area.center().x(), area.top() + 4 * lineHeight + lineHeight / 2 + 2);
+    QTest::mouseClick(window.get(), Qt::LeftButton, {}, lineTwo);
+    ASSERT_EQ(seeks, std::vector<uint32_t>{20000});
+
+    // A drag moves the text and nothing else.
+    QTest::mousePress(window.get(), Qt::LeftButton, {}, lineTwo);
+    QTest::mouseMove(window.get(), lineTwo + QPoint(0, 40));
+    QTest::mouseRelease(window.get(), Qt::LeftButton, {}, lineTwo + QPoint(0, 40));
+    EXPECT_EQ(seeks.size(), 1u);
+
+    // With the lyric half a second ahead, the song goes to where the lyric
+    // shows the line, and the jump back lights that line.
+    Sync(*window, ILyricSink::kJump, 0);
+    PickFromMenu(*window, QStringLiteral("进0.5秒"));
+    QTest::mouseClick(window.get(), Qt::LeftButton, {}, lineTwo - QPoint(0, window->Scroller().ScrollY()));
+    ASSERT_EQ(seeks.back(), 19500u);
+    Sync(*window, ILyricSink::kJump, seeks.back());
+    EXPECT_EQ(window->Scroller().CurrentLine(), 2);
+
+    // Horizontal: the current line starts in the middle of the area.
+    PickFromMenu(*window, QStringLiteral("水平模式"));
+    Sync(*window, ILyricSink::kJump, 29500);
+    ASSERT_EQ(window->Scroller().CurrentLine(), 3);
+    QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(area.center().x() + 4, area.center().y()));
+    EXPECT_EQ(seeks.back(), 29500u);
+    EXPECT_EQ(seeks.size(), 3u);
+}
+
+TEST_F(LyricDlgTest, ACorrectionComesBackWithItsSongUntilRestored) {
+    {
+        auto window = MakeWindow();
+        window->SetLyric("20001", "song", kTwoLines, true);
+        Sync(*window, ILyricSink::kJump, 300);
+        PickFromMenu(*window, QStringLiteral("进0.5秒"));
+        PickFromMenu(*window, QStringLiteral("进0.5秒"));
+    }
+    auto window = MakeWindow();
+    window->SetLyric("20001", "song", kTwoLines, true);
+    EXPECT_EQ(window->Scroller().UserShift(), 1000);
+    Sync(*window, ILyricSink::kJump, 2000);
+    EXPECT_EQ(window->Scroller().LyricPos(), 3000u) << "the lyric runs a second ahead of the song";
+    window->SetLyric("20002", "other", kTwoLines, true);
+    EXPECT_EQ(window->Scroller().UserShift(), 0) << "another song has its own";
+
+    window->SetLyric("20001", "song", kTwoLines, true);
+    Sync(*window, ILyricSink::kJump, 2000);
+    PickFromMenu(*window, QStringLiteral("恢复"));
+    EXPECT_EQ(window->Scroller().LyricPos(), 2000u);
+    window = MakeWindow();
+    window->SetLyric("20001", "song", kTwoLines, true);
+    EXPECT_EQ(window->Scroller().UserShift(), 0) << "restored: forgotten";
 }

@@ -137,6 +137,31 @@ TEST(LyricMenu, EntriesFollowTheWindowState) {
     EXPECT_FALSE(LyricMenuOpensUpwards(767, 567, 200));
 }
 
+TEST(LyricOptions, CorrectionsKeepTheLatestSongsOnly) {
+    TempDir folder;
+    {
+        CLyricOptions options(SettingsIn(folder));
+        for (int song = 0; song <= CLyricOptions::kMaxShifts; ++song)
+            options.StoreShift(std::to_string(song), song % 2 ? 500 : -500);
+        options.StoreShift("5", 1500);  // corrected again: now the latest
+    }
+    CLyricOptions options(SettingsIn(folder));
+    EXPECT_EQ(options.Shift("0"), 0) << "the oldest is dropped";
+    EXPECT_EQ(options.Shift("1"), 500);
+    EXPECT_EQ(options.Shift("5"), 1500);
+    EXPECT_EQ(options.Shift(std::to_string(CLyricOptions::kMaxShifts)), -500);
+    options.StoreShift("5", 0);
+    EXPECT_EQ(options.Shift("5"), 0);
+
+    auto settings = SettingsIn(folder);
+    settings->setValue("Options/Lyric/Shifts", QStringList{"7=abc", "=500", "8=99999999999", "9=-700"});
+    settings->sync();
+    CLyricOptions garbled(SettingsIn(folder));
+    EXPECT_EQ(garbled.Shift("7"), 0);
+    EXPECT_EQ(garbled.Shift("8"), 0);
+    EXPECT_EQ(garbled.Shift("9"), -700);
+}
+
 TEST(LyricOptions, NonsenseStoredValuesFallBackAndChangesAreStored) {
     TempDir folder;
     {

@@ -88,3 +88,29 @@ TEST(Network, OverrideWinsAndResets) {
     SetNetworkStateOverride(std::nullopt);
     EXPECT_EQ(NetworkStateOverride(), std::nullopt);
 }
+
+TEST(PrivateFile, FoldersAndNewFilesAreTheOwnersAlone) {
+    TempDir dir;
+    const auto folder = dir / "data" / "WebEngine";
+    ASSERT_TRUE(MakePrivateFolder(folder));
+    EXPECT_EQ(PermissionBits(folder), 0700);
+    // One made by an older version, open to all, is closed.
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                             std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                                             std::filesystem::perms::others_exec);
+    ASSERT_TRUE(MakePrivateFolder(folder));
+    EXPECT_EQ(PermissionBits(folder), 0700);
+    dir.Write("plain", "x");
+    EXPECT_FALSE(MakePrivateFolder(dir / "plain"));
+
+    const auto first = WritePrivateFile(dir.Path(), "page-", ".html", "<p>one</p>");
+    const auto second = WritePrivateFile(dir.Path(), "page-", ".html", "<p>two</p>");
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.extension(), ".html");
+    EXPECT_EQ(TempDir::Read(first), "<p>one</p>");
+    EXPECT_EQ(PermissionBits(first), 0600);
+    EXPECT_EQ(PermissionBits(second), 0600);
+    EXPECT_TRUE(WritePrivateFile(dir / "missing", "page-", ".html", "x").empty());
+}

@@ -443,6 +443,16 @@ TEST_F(PlayController, SlidersSeekAndSetTheVolume) {
     EXPECT_EQ(controller.Volume(), 60);
     EXPECT_EQ(engine.volume, 60);
 
+    // A lyric line's time, to the millisecond; nothing once stopped.
+    controller.SeekTo(19540);
+    EXPECT_DOUBLE_EQ(engine.position, 19.54);
+    EXPECT_EQ(lyric.posts.back(), std::make_pair(WPARAM{ILyricSink::kJump}, LPARAM{19540}));
+    controller.OnButtonStop();
+    const size_t posts = lyric.posts.size();
+    controller.SeekTo(5000);
+    EXPECT_DOUBLE_EQ(engine.position, 19.54);
+    EXPECT_EQ(lyric.posts.size(), posts);
+
     engine.position = 75.9;
     controller.OnTimer();
     EXPECT_EQ(window.position, 75);

@@ -313,8 +313,10 @@ TEST_F(PlayMainDlgTest, TheSwitchesReachThePanelAndTheWindowsBesideThePlayer) {
 TEST_F(PlayMainDlgTest, PagesOpenInTheBrowserWithTheHostsOfTheSettings) {
     folder.Write("TonvikMusic.ini", "[Hosts]\r\nService=svc.test\r\nLogin=login.test:81\r\nComment=talk.test\r\n");
     std::vector<std::string> opened;
+    std::vector<tonvik::platform::ShellRequest::Kind> kinds;
     tonvik::platform::SetShellRecorder([&](const tonvik::platform::ShellRequest& request) {
         opened.push_back(request.target);
+        kinds.push_back(request.kind);
         return true;
     });
     Open();
@@ -328,6 +330,9 @@ TEST_F(PlayMainDlgTest, PagesOpenInTheBrowserWithTheHostsOfTheSettings) {
     EXPECT_EQ(opened[1], "http://talk.test/comment/skin/default.html?channel=yy&newsid=veloramusic-1-songhall-s508344");
     EXPECT_EQ(opened[2], "http://login.test:81/login.php?uid=%E5%B0%8F%E6%98%8E+a&password=p%26w%231"
                          "&redirect_url=http://svc.test/shequ/u/");
+    // The address with the password goes through a private page, never as an argument.
+    using Kind = tonvik::platform::ShellRequest::Kind;
+    EXPECT_EQ(kinds, (std::vector<Kind>{Kind::Url, Kind::Url, Kind::PrivateUrl}));
 
     window->OnCommand(IDC_MINI_MODE);
     window->OnCommand(IDC_MY_PAGE);

@@ -1,6 +1,7 @@
 // The request operations against a loopback service: the addresses they
 // send, the answer files they keep, their result codes and traces.
 
+#include "common/Trace.h"
 #include "common/WellKnownPaths.h"
 #include "service/AnswerFiles.h"
 #include "service/HttpClient.h"
@@ -198,6 +199,18 @@ TEST_F(ServiceRequest, UnreachableServiceFailsTheRequest) {
     CLogonXml logonParser;
     EXPECT_EQ(logonParser.Logon("u", "p", logon), -2);
     EXPECT_EQ(logon.status, Cp936("登录失败"));
+
+    // The failed sign-in's trace of its address keeps no password, in a trace
+    // file nobody else may read.
+    const auto log = folder / "trace.log";
+    SetTraceSink(MakeFileTraceSink(log.string()));
+    EXPECT_EQ(logonParser.Logon("u", "Tr0ub4dor&3", logon), -2);
+    SetTraceSink({});
+    const std::string written = TempDir::Read(log);
+    EXPECT_NE(written.find("/shequ/port/tonvik/login.php?username=u&password=***"), std::string::npos) << written;
+    for (const char* form : {"Tr0ub4dor", "VHIwdWI0ZG9yJjM="}) EXPECT_EQ(written.find(form), std::string::npos) << form;
+    EXPECT_EQ(std::filesystem::status(log).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST_F(ServiceRequest, AnswerBeyondOneMebibyteIsCutThenParsed) {

@@ -29,3 +29,12 @@ std::string TempDir::Read(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+std::map<std::string, std::string> TempDir::Snapshot(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string name = std::filesystem::relative(entry.path(), folder).string();
+        entries[name] = entry.is_directory() ? std::string("<folder>") : Read(entry.path());
+    }
+    return entries;
+}

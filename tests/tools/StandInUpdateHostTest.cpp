@@ -3,6 +3,8 @@
 
 #include "tests/tools/RawHttp.h"
 #include "tools/standin/StandIn.h"
+#include "updater/UpdateSignature.h"
+#include "updater/UpdateSigner.h"
 
 #include <QCryptographicHash>
 
@@ -16,12 +18,30 @@
 
 namespace {
 
-std::string Md5(const std::string& bytes) {
-    return QCryptographicHash::hash(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                    QCryptographicHash::Md5)
+std::string Digest(const std::string& bytes, QCryptographicHash::Algorithm algorithm) {
+    return QCryptographicHash::hash(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), algorithm)
         .toHex()
         .toUpper()
         .toStdString();
+}
+
+std::string Md5(const std::string& bytes) { return Digest(bytes, QCryptographicHash::Md5); }
+std::string Sha256(const std::string& bytes) { return Digest(bytes, QCryptographicHash::Sha256); }
+
+// The "sha256" attribute of the manifest's element `name`.
+std::string Sha256Attribute(const std::string& manifest, const std::string& name) {
+    const std::string open = "<" + name + " sha256=\"";
+    const size_t at = manifest.find(open);
+    if (at == std::string::npos) return {};
+    const size_t begin = at + open.size();
+    return manifest.substr(begin, manifest.find('"', begin) - begin);
+}
+
+patchwell::UpdateKey TestKey(standin::SigningKey key) {
+    std::string error;
+    const auto signer = patchwell::UpdateSigner::FromKeyFile(standin::TestSigningKeyFile(key), error);
+    EXPECT_TRUE(signer) << error;
+    return signer ? signer->PublicKey() : patchwell::UpdateKey{};
 }
 
 // The texts of the manifest's direct children of "update".
@@ -132,6 +152,70 @@ TEST_F(StandInUpdateHostTest, RangesGivePartialContentUnlessRefused) {
     EXPECT_EQ(answer.body, whole.body);
 
     ASSERT_EQ(standIn.RequestsFor("/download/music/TonvikMusicSetup.exe").back().range, "bytes=1000-");
+}
+
+TEST_F(StandInUpdateHostTest, ManifestsAreSignedAndNameTheirPackagesSha256) {
+    const std::string path = "/download/music/Update.xml";
+    const patchwell::UpdateKey current = TestKey(standin::SigningKey::Current);
+    const patchwell::UpdateKey next = TestKey(standin::SigningKey::Next);
+    const patchwell::UpdateKey both[] = {current, next};
+    const RawAnswer manifest = Get(path);
+    const RawAnswer signature = Get(path + ".sig");
+    ASSERT_EQ(signature.status, 200);
+    EXPECT_EQ(patchwell::CheckSignature(manifest.body, signature.body, both).keyNumber, 1);
+
+    bool ok = false;
+    auto fields = ManifestFields(manifest.body, ok);
+    ASSERT_TRUE(ok);
+    const RawAnswer main = Get(PathOf(fields["mainfile"]));
+    EXPECT_EQ(Sha256Attribute(manifest.body, "mainfile"), Sha256(main.body));
+    const std::string stem = PathOf(fields["patchfile"]).substr(0, PathOf(fields["patchfile"]).size() - 5);
+    std::string joined;
+    for (const char* part : {"01-03", "02-03", "03-03"}) joined += Get(stem + part).body;
+    EXPECT_EQ(Sha256Attribute(manifest.body, "patchfile"), Sha256(joined));
+
+    // A fixed document is signed as served, and by the next key when told.
+    standIn.SetDocument(path, "<?xml version=\"1.0\"?><update><main_ver>1.1</main_ver></update>", "text/xml");
+    standIn.SetSigningKey(standin::SigningKey::Next);
+    const RawAnswer fixed = Get(path);
+    const RawAnswer byNext = Get(path + ".sig");
+    EXPECT_EQ(patchwell::CheckSignature(fixed.body, byNext.body, both).keyNumber, 2);
+    EXPECT_EQ(patchwell::CheckSignature(fixed.body, byNext.body, std::span(&current, 1)).verdict,
+              patchwell::SignatureVerdict::Mismatch);
+    EXPECT_EQ(Get("/download/nothing/here.xml.sig").status, 404);
+}
+
+TEST_F(StandInUpdateHostTest, SignatureAndPackageFaults) {
+    const std::string path = "/download/music/Update.xml";
+    const std::string package = "/download/music/TonvikMusicSetup.exe";
+    const patchwell::UpdateKey current = TestKey(standin::SigningKey::Current);
+    const std::span keys(&current, 1);
+    const std::string original = Get(path).body;
+    const std::string bytes = Get(package).body;
+
+    standIn.SetFault(path + ".sig", standin::MakeFault(standin::FaultKind::BadSignature, 0, 0, 1));
+    EXPECT_EQ(patchwell::CheckSignature(original, Get(path + ".sig").body, keys).verdict,
+              patchwell::SignatureVerdict::Mismatch);
+    standIn.SetFault(path + ".sig", standin::MakeFault(standin::FaultKind::NoSignature, 0, 0, 1));
+    EXPECT_EQ(Get(path + ".sig").status, 404);
+
+    // An older version, signed as it is served.
+    standIn.SetFault(path, standin::MakeFault(standin::FaultKind::OlderVersion));
+    const RawAnswer older = Get(path);
+    bool ok = false;
+    EXPECT_EQ(ManifestFields(older.body, ok)["main_ver"], standin::CFaultTable::kOlderMainVersion);
+    EXPECT_EQ(patchwell::CheckSignature(older.body, Get(path + ".sig").body, keys).verdict,
+              patchwell::SignatureVerdict::Good);
+
+    // A tampered package keeps its length and differs in one byte, in
+    // whole and in ranges alike.
+    standIn.SetFault(package, standin::MakeFault(standin::FaultKind::TamperedPackage));
+    const std::string tampered = Get(package).body;
+    ASSERT_EQ(tampered.size(), bytes.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) differing += bytes[i] != tampered[i] ? 1 : 0;
+    EXPECT_EQ(differing, 1u);
+    EXPECT_EQ(Get(package, "Range: bytes=1000-\r\n").body, tampered.substr(1000));
 }
 
 TEST_F(StandInUpdateHostTest, FixedDocumentReplacesAManifest) {

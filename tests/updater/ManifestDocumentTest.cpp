@@ -182,6 +182,25 @@ TEST_F(ManifestTest, DigestsAreOptional) {
     EXPECT_EQ(document.Record().mstrPatchFileMd5, "");
     EXPECT_EQ(document.Record().mstrLocalFile, "Setup.exe");
     EXPECT_EQ(document.Record().mstrDownRetry, "1");
+    EXPECT_EQ(document.Record().mstrMainFileSha256, "");
+    EXPECT_EQ(document.Record().mstrPatchFileSha256, "");
+}
+
+TEST_F(ManifestTest, Sha256DigestsAreAttributesOlderReadersPassOver) {
+    const std::string sha = "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD";
+    std::string text = Manifest();
+    text.replace(text.find("<mainfile>"), 10, "<mainfile sha256=\" " + sha + " \">");
+    text.replace(text.find("<patchfile>"), 11, "<patchfile sha256=\"ab\">");
+    ASSERT_EQ(document.Load(WriteManifest(text)), kManifestLoaded);
+    EXPECT_EQ(document.Record().mstrMainFileSha256, sha);
+    EXPECT_EQ(document.Record().mstrPatchFileSha256, "ab");
+    // The element's text, all an older reader takes, is the address alone.
+    EXPECT_EQ(document.Record().mstrMainFile, "http://127.0.0.1:18080/download/music/Setup.exe");
+    document.Record().mstrUpdateStatus = "2";
+    ASSERT_EQ(document.Save(kSaveWithTargetFile), 0);
+    ManifestDocument again;
+    ASSERT_EQ(again.Load(document.Path()), kManifestLoaded);
+    EXPECT_EQ(again.Record().mstrMainFileSha256, sha) << "saving keeps the attributes";
 }
 
 TEST_F(ManifestTest, NotesAreTakenByIndexUpToTheNumberOfHints) {

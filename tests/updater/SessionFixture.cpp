@@ -21,14 +21,17 @@ ManifestSpec ManifestSpec::ForProduct(const standin::St_Product& product) {
     spec.patchFile = product.folder + product.patchBase + "01-03";
     spec.mainMd5 = product.mainMd5;
     spec.patchMd5 = product.patchMd5;
+    spec.mainSha256 = product.mainSha256;
+    spec.patchSha256 = product.patchSha256;
     spec.localFile = product.mainFile;
     return spec;
 }
 
 std::string ManifestSpec::Document(const std::string& host) const {
     std::string xml = "<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n<update>\r\n";
-    auto element = [&xml](const char* name, const std::string& value) {
-        xml += std::string("  <") + name + ">" + value + "</" + name + ">\r\n";
+    auto element = [&xml](const char* name, const std::string& value, const std::string& sha256 = {}) {
+        const std::string attribute = sha256.empty() ? "" : " sha256=\"" + sha256 + "\"";
+        xml += std::string("  <") + name + attribute + ">" + value + "</" + name + ">\r\n";
     };
     element("update_code", updateCode);
     element("module", module);
@@ -36,8 +39,8 @@ std::string ManifestSpec::Document(const std::string& host) const {
     element("main_ver", mainVer);
     element("patch_ver", patchVer);
     element("update_status", status);
-    element("mainfile", "http://" + host + mainFile);
-    element("patchfile", "http://" + host + patchFile);
+    element("mainfile", "http://" + host + mainFile, mainSha256);
+    element("patchfile", "http://" + host + patchFile, patchSha256);
     element("mainfile_md5", mainMd5);
     element("patchfile_md5", patchMd5);
     element("localfile", localFile);
@@ -100,6 +103,8 @@ SessionEnvironment SessionFixture::Environment() {
     environment.manifestPollInterval = std::chrono::milliseconds(20);
     environment.packagePollInterval = std::chrono::milliseconds(20);
     environment.settleWait = settleWait;
+    if (trustedKeys) environment.trustedKeys = *trustedKeys;
+    environment.selfUpdate = selfUpdate;
     return environment;
 }
 

@@ -14,6 +14,7 @@
 #include <functional>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -34,6 +35,8 @@ struct ManifestSpec {
     std::string patchFile;  // request path
     std::string mainMd5;
     std::string patchMd5;
+    std::string mainSha256;   // the "sha256" attribute of mainfile; none when empty
+    std::string patchSha256;  // of patchfile
     std::string localFile;
     std::string downRetry = "0";
     std::string targetFile;  // request path; no element when empty
@@ -97,6 +100,8 @@ protected:
     std::chrono::milliseconds settleWait{0};  // the library's pauses
     std::function<void(const PromptRequest&)> onPrompt;  // runs while the prompt would be shown
     CreationTimeQuery creationTime;
+    std::optional<std::vector<UpdateKey>> trustedKeys;  // the build's when unset
+    bool selfUpdate = true;
 
 private:
     mutable std::mutex m_lock;

@@ -3,7 +3,7 @@
 
 #include "tests/updater/SessionFixture.h"
 #include "updater/Gbk.h"
-#include "updater/Md5.h"
+#include "updater/Digest.h"
 #include "updater/ProjectTable.h"
 
 #include <QTcpServer>
@@ -203,7 +203,8 @@ TEST_F(UpdateSessionTest, AManifestThatIsNoManifestStartsNothing) {
     ASSERT_TRUE(WaitUntilQuiet());
     EXPECT_FALSE(fs::exists(WorkPath("Update.bk")));
     EXPECT_FALSE(fs::exists(WorkPath("Update.xml")));
-    EXPECT_TRUE(HasTrace("ManifestPoll : the fetched manifest is unusable"));
+    // What was served is not what was signed: refused before it is read.
+    EXPECT_TRUE(HasTrace("ManifestPoll : the manifest has a signature of no trusted key: update refused"));
     EXPECT_TRUE(standIn.RequestsFor(Product(5).folder + Product(5).mainFile).empty());
 }
 
@@ -213,7 +214,7 @@ TEST_F(UpdateSessionTest, NothingNewerEmptiesTheWorkFolder) {
     ASSERT_TRUE(WaitUntilQuiet());
     EXPECT_FALSE(fs::exists(WorkPath("Update.bk")));
     EXPECT_FALSE(fs::exists(WorkPath("Update.xml")));
-    EXPECT_EQ(standIn.Requests().size(), 1u);  // the manifest only
+    EXPECT_EQ(standIn.Requests().size(), 2u);  // the manifest and its signature only
 }
 
 TEST_F(UpdateSessionTest, DigestMismatchClearsTheWorkFolderAndStartsNothing) {
@@ -301,7 +302,7 @@ TEST_F(UpdateSessionTest, ADownloadPathTooLongForATaskEmptiesTheWorkFolder) {
     ASSERT_TRUE(WaitUntilQuiet());
     EXPECT_TRUE(HasTrace("does not fit a download task"));
     EXPECT_FALSE(fs::exists(WorkPath("Update.xml")));
-    EXPECT_EQ(standIn.Requests().size(), 1u);  // the manifest only
+    EXPECT_EQ(standIn.Requests().size(), 2u);  // the manifest and its signature only
     EXPECT_TRUE(Messages().empty());
 }
 

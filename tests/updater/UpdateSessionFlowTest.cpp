@@ -4,7 +4,7 @@
 
 #include "tests/updater/SessionFixture.h"
 #include "updater/Gbk.h"
-#include "updater/Md5.h"
+#include "updater/Digest.h"
 #include "updater/ProjectTable.h"
 
 #include <QThread>
@@ -52,6 +52,9 @@ TEST_F(UpdateSessionFlowTest, FullPackageIsFetchedVerifiedAndHandedToTheInstalle
     EXPECT_EQ(session.CheckNewSetup(), 1);
     EXPECT_EQ(session.LocalRecord().mstrType, "10");
     EXPECT_EQ(standIn.RequestsFor(product.folder + product.mainFile).size(), 1u);
+    // The manifest came with its signature, by the current key.
+    EXPECT_EQ(standIn.RequestsFor(product.manifestPath + ".sig").size(), 1u);
+    EXPECT_TRUE(HasTrace("ManifestPoll : the manifest is signed by update key 1"));
 
     // The next start: a verified package waits.
     UpdateSession& next = NewSession();
@@ -212,6 +215,7 @@ TEST_F(UpdateSessionFlowTest, ANewerReleaseInTheSameProcessDownloadsItsOwnPackag
     spec.updateCode = "3";
     spec.mainFile = Product(5).folder + "TonvikMusicNext.exe";
     spec.mainMd5 = Md5Hex(body);
+    spec.mainSha256 = Sha256Hex(body);
     standIn.SetDocument(spec.mainFile, body, "application/octet-stream");
     ServeManifest(5, spec);
     Check(5, kOlderMain, 3);

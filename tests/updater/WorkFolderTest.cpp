@@ -1,4 +1,4 @@
-#include "updater/Md5.h"
+#include "updater/Digest.h"
 #include "updater/WorkFolder.h"
 
 #include "tests/support/TempDir.h"

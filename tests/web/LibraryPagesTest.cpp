@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 constexpr const char* kHost = "127.0.0.1:18117";
@@ -87,5 +89,73 @@ TEST(SongLinkTest, BadSongLinksAreStoppedWithoutSongs) {
         const St_SongLinkCheck check = CheckSongLink(kPrefix + rest, kPrefix);
         EXPECT_TRUE(check.isSongLink) << QString::fromStdU16String(rest).toStdString();
         EXPECT_FALSE(check.song) << QString::fromStdU16String(rest).toStdString();
+    }
+}
+
+// Which navigations may hand songs over or open: only the user's click on a
+// song link of the service's own page, and new windows only for web pages.
+TEST(NavigationRulesTest, OnlyTheUsersClickOnTheServicesPageChoosesSongs) {
+    const std::vector<std::u16string> origins = ServiceOrigins({kHost, "LOGIN.example", "https://secure.example/"});
+    EXPECT_EQ(origins, (std::vector<std::u16string>{u"http://127.0.0.1:18117", u"http://login.example:80",
+                                                    u"https://secure.example:443"}));
+    St_Navigation click;
+    click.address = kPrefix + u"12_34.html#addlist";
+    click.page = u"http://127.0.0.1:18117/songhall/tonvik/newrecommand.shtml";
+    click.kind = NavigationKind::LinkClicked;
+    click.userStarted = true;
+
+    St_NavigationDecision decision = DecideNavigation(click, kPrefix, origins);
+    EXPECT_FALSE(decision.follow);
+    ASSERT_TRUE(decision.song.has_value());
+    EXPECT_EQ(decision.song->ids, u"12_34");
+    EXPECT_FALSE(decision.song->play);
+    EXPECT_EQ(decision.refusal, nullptr);
+    // On the sign-in host's page too, and from a link that asks for a window.
+    St_Navigation other = click;
+    other.page = u"http://login.example/shequ/u/";
+    other.kind = NavigationKind::NewWindow;
+    EXPECT_TRUE(DecideNavigation(other, kPrefix, origins).song.has_value());
+
+    struct Case {
+        const char* what;
+        std::function<void(St_Navigation&)> change;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"a script's", [](St_Navigation& n) { n.userStarted = false; }, "Refused song link (not the user's)"},
+        {"a frame's", [](St_Navigation& n) { n.mainFrame = false; }, "Refused song link (in a frame)"},
+        {"a redirect", [](St_Navigation& n) { n.kind = NavigationKind::Redirect; }, "Refused song link (no click)"},
+        {"a form", [](St_Navigation& n) { n.kind = NavigationKind::FormSubmitted; }, "Refused song link (no click)"},
+        {"the program's", [](St_Navigation& n) { n.kind = NavigationKind::Typed; }, "Refused song link (no click)"},
+        {"another site's page", [](St_Navigation& n) { n.page = u"http://127.0.0.1:18118/x.html"; },
+         "Refused song link (page not of the service)"},
+        {"a local page", [](St_Navigation& n) { n.page = u"file:///opt/tonvik/html/noconnection.htm"; },
+         "Refused song link (page not of the service)"},
+        {"a bad link", [](St_Navigation& n) { n.address = kPrefix + u"12"; }, "Bad song link"},
+    };
+    for (const Case& c : cases) {
+        St_Navigation navigation = click;
+        c.change(navigation);
+        decision = DecideNavigation(navigation, kPrefix, origins);
+        EXPECT_FALSE(decision.follow) << c.what;
+        EXPECT_FALSE(decision.song.has_value()) << c.what;
+        EXPECT_STREQ(decision.refusal, c.refusal) << c.what;
+    }
+
+    // Other addresses are followed; new windows only to web pages the user asked for.
+    St_Navigation page = click;
+    page.address = u"http://127.0.0.1:18117/songhall/tonvik/songinfo.php?song_id=5";
+    page.userStarted = false;
+    EXPECT_TRUE(DecideNavigation(page, kPrefix, origins).follow);
+    page.kind = NavigationKind::NewWindow;
+    EXPECT_FALSE(DecideNavigation(page, kPrefix, origins).follow) << "a script opens no window";
+    page.userStarted = true;
+    EXPECT_TRUE(DecideNavigation(page, kPrefix, origins).follow);
+    for (const char16_t* address : {u"data:text/html,<p>x</p>", u"view-source:http://127.0.0.1:18117/",
+                                    u"file:///etc/passwd", u"chrome://settings", u"about:blank"}) {
+        page.address = address;
+        decision = DecideNavigation(page, kPrefix, origins);
+        EXPECT_FALSE(decision.follow) << QString::fromStdU16String(address).toStdString();
+        EXPECT_STREQ(decision.refusal, "Refused new window");
     }
 }

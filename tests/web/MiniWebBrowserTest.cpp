@@ -107,13 +107,27 @@ TEST_F(MiniWebBrowserTest, TheStartPageIsAskedForUntilItHasLoaded) {
     EXPECT_EQ(TakeCalls(), std::vector<std::string>{std::string("navigate ") + kRecommendation});
 }
 
-TEST_F(MiniWebBrowserTest, SongLinksGoToTheFrameAndAreNeverFollowed) {
+// A click of the user's on the recommendation page.
+St_Navigation UserClick(std::u16string address) {
+    St_Navigation navigation;
+    navigation.address = std::move(address);
+    navigation.page = u"http://127.0.0.1:18117/songhall/tonvik/newrecommand.shtml";
+    navigation.kind = NavigationKind::LinkClicked;
+    navigation.userStarted = true;
+    return navigation;
+}
+
+TEST_F(MiniWebBrowserTest, SongLinksTheUserClicksGoToTheFrameAndAreNeverFollowed) {
     TraceCapture traces;
-    EXPECT_FALSE(browser.BeforeNavigate(u"http://127.0.0.1:18117/songhall/m/123.html"));
-    EXPECT_FALSE(browser.BeforeNavigate(u"http://127.0.0.1:18117/songhall/m/4_5.html#addlist"));
-    EXPECT_FALSE(browser.BeforeNavigate(u"http://127.0.0.1:18117/songhall/m/12%00.html"));
-    EXPECT_TRUE(browser.BeforeNavigate(u"http://127.0.0.1:18117/songhall/tonvik/songinfo.php?song_id=5"));
-    EXPECT_TRUE(browser.BeforeNavigate(u"http://elsewhere.example/songhall/m/123.html"));
+    EXPECT_FALSE(browser.BeforeNavigate(UserClick(u"http://127.0.0.1:18117/songhall/m/123.html")));
+    EXPECT_FALSE(browser.BeforeNavigate(UserClick(u"http://127.0.0.1:18117/songhall/m/4_5.html#addlist")));
+    EXPECT_FALSE(browser.BeforeNavigate(UserClick(u"http://127.0.0.1:18117/songhall/m/12%00.html")));
+    EXPECT_TRUE(browser.BeforeNavigate(UserClick(u"http://127.0.0.1:18117/songhall/tonvik/songinfo.php?song_id=5")));
+    EXPECT_TRUE(browser.BeforeNavigate(UserClick(u"http://elsewhere.example/songhall/m/123.html")));
+    // A script's song link, with a password in it: refused, and the password is not traced.
+    St_Navigation script = UserClick(u"http://127.0.0.1:18117/songhall/m/6.html?password=hunter22");
+    script.userStarted = false;
+    EXPECT_FALSE(browser.BeforeNavigate(script));
 
     ASSERT_TRUE(RunUntil([&] { return frame.received.size() >= 2; }, 10000));
     ASSERT_EQ(frame.received.size(), 2u);
@@ -122,12 +136,40 @@ TEST_F(MiniWebBrowserTest, SongLinksGoToTheFrameAndAreNeverFollowed) {
     EXPECT_EQ(frame.received[1].wParam, 0u);
     EXPECT_EQ(frame.received[1].ids, u"4_5");
     EXPECT_EQ(traces.CountContaining("Bad song link"), 1);
+    EXPECT_TRUE(traces.Has("OnBeforeNavigate===Refused song link (not the user's) : "
+                           "http://127.0.0.1:18117/songhall/m/6.html?password=***"));
+    EXPECT_EQ(traces.CountContaining("hunter22"), 0);
     EXPECT_TRUE(pane.calls.empty());
 }
 
 TEST_F(MiniWebBrowserTest, WithoutAFrameSongLinksAreStillStopped) {
     TraceCapture traces;
     CMiniWebBrowser orphan(pane, CMessageHandle(), [] { return ConnectionState::Connected; });
-    EXPECT_FALSE(orphan.BeforeNavigate(u"http://127.0.0.1:18117/songhall/m/123.html"));
+    EXPECT_FALSE(orphan.BeforeNavigate(UserClick(u"http://127.0.0.1:18117/songhall/m/123.html")));
     EXPECT_EQ(traces.CountContaining("No frame"), 1);
+}
+
+TEST_F(MiniWebBrowserTest, ADeadRendererReloadsOnceThenTheOfflinePageShowsUntilAPageIsAskedFor) {
+    TraceCapture traces;
+    browser.NavigateComplete(kRecommendation);
+    browser.RendererGone();
+    EXPECT_EQ(TakeCalls(), std::vector<std::string>{"reload"});
+    browser.NavigateComplete(kRecommendation);
+    browser.RendererGone();
+    const std::string offline = "file://" + program.Folder().Path().string() + "/html/disconnected.htm";
+    EXPECT_EQ(TakeCalls(), std::vector<std::string>{"navigate " + offline});
+    EXPECT_TRUE(browser.IsLocalPage());
+    EXPECT_EQ(traces.CountContaining("OnRendererGone==="), 2);
+
+    // Refresh goes to the recommendation page, and the next death reloads again.
+    browser.Refresh();
+    EXPECT_EQ(TakeCalls(), std::vector<std::string>{std::string("navigate ") + kRecommendation});
+    browser.RendererGone();
+    EXPECT_EQ(TakeCalls(), std::vector<std::string>{"reload"});
+
+    // Without a connection the page for no connection shows.
+    connection = ConnectionState::None;
+    browser.RendererGone();
+    EXPECT_EQ(TakeCalls(), std::vector<std::string>{"navigate file://" + program.Folder().Path().string() +
+                                                    "/html/noconnection.htm"});
 }

@@ -14,7 +14,8 @@ constexpr KindName kNames[] = {
     {FaultKind::None, "none"},         {FaultKind::Hang, "hang"},         {FaultKind::CutShort, "cut"},
     {FaultKind::MalformedXml, "malformed"}, {FaultKind::HtmlError200, "html200"}, {FaultKind::HtmlError404, "html404"},
     {FaultKind::EmptyBody, "empty"},   {FaultKind::Oversize, "oversize"}, {FaultKind::NoContentLength, "nolength"},
-    {FaultKind::Drop, "drop"},
+    {FaultKind::Drop, "drop"},         {FaultKind::BadSignature, "badsig"}, {FaultKind::NoSignature, "nosig"},
+    {FaultKind::TamperedPackage, "tampered"}, {FaultKind::OlderVersion, "older"},
 };
 
 std::string ErrorPage(int status) {
@@ -67,6 +68,30 @@ std::optional<St_Fault> CFaultTable::Take(const std::string& path) {
     return fault;
 }
 
+std::optional<St_Fault> CFaultTable::Peek(const std::string& path) {
+    std::lock_guard lock(m_lock);
+    auto it = m_faults.find(path);
+    if (it == m_faults.end()) return std::nullopt;
+    return it->second;
+}
+
+void CFaultTable::ApplyToContent(const St_Fault& fault, St_HttpReply& reply) {
+    if (reply.status != 200 || !reply.body) return;
+    if (fault.kind == FaultKind::TamperedPackage && reply.length > 0) {
+        std::string bytes(reply.BodyView());
+        bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x01);
+        reply.SetBody(std::move(bytes), reply.contentType);
+    } else if (fault.kind == FaultKind::OlderVersion) {
+        std::string bytes(reply.BodyView());
+        const size_t open = bytes.find("<main_ver>");
+        const size_t close = bytes.find("</main_ver>");
+        if (open == std::string::npos || close == std::string::npos || close < open) return;
+        const size_t from = open + std::string_view("<main_ver>").size();
+        bytes.replace(from, close - from, kOlderMainVersion);
+        reply.SetBody(std::move(bytes), reply.contentType);
+    }
+}
+
 void CFaultTable::Apply(const St_Fault& fault, St_HttpReply& reply) {
     reply.delayMs = std::max(0, fault.delayMs);
     switch (fault.kind) {
@@ -109,6 +134,21 @@ void CFaultTable::Apply(const St_Fault& fault, St_HttpReply& reply) {
     }
     case FaultKind::NoContentLength: reply.delivery = Delivery::NoContentLength; break;
     case FaultKind::Drop: reply.delivery = Delivery::Drop; break;
+    case FaultKind::BadSignature:
+        // Another first character keeps the text a signature's, of other bytes.
+        if (reply.status == 200 && reply.length > 0) {
+            std::string text(reply.BodyView());
+            text[0] = text[0] == 'A' ? 'B' : 'A';
+            reply.SetBody(std::move(text), reply.contentType);
+        }
+        break;
+    case FaultKind::NoSignature:
+        reply.status = 404;
+        reply.headers.clear();
+        reply.SetBody(ErrorPage(404), "text/html; charset=GBK");
+        break;
+    case FaultKind::TamperedPackage:
+    case FaultKind::OlderVersion: break;  // ApplyToContent
     }
 }
 

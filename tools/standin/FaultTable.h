@@ -22,6 +22,11 @@ enum class FaultKind {
     Oversize,         // more than 1 MiB (1 MiB + 64 KiB)
     NoContentLength,  // the answer without Content-Length, ended by closing
     Drop,             // close the connection without answering
+    // The update host's faults, on the paths they name:
+    BadSignature,     // a manifest's ".sig": a well-formed signature that does not match
+    NoSignature,      // a manifest's ".sig": none published (404)
+    TamperedPackage,  // a package: one byte changed, so it differs from its digests (length kept)
+    OlderVersion,     // a manifest: an older main version, signed as served
 };
 
 struct St_Fault {
@@ -44,7 +49,7 @@ inline St_Fault MakeFault(FaultKind kind, int delayMs = 0, size_t cutAt = 0, int
 
 // Names for the control request and the command line: "none", "hang",
 // "cut", "malformed", "html200", "html404", "empty", "oversize",
-// "nolength", "drop".
+// "nolength", "drop", "badsig", "nosig", "tampered", "older".
 const char* FaultKindName(FaultKind kind);
 std::optional<FaultKind> FaultKindFromName(const std::string& name);
 
@@ -57,7 +62,16 @@ public:
     void ClearAll();
     // The fault for one request to `path`, counting it down.
     std::optional<St_Fault> Take(const std::string& path);
+    // The fault of `path` without counting it (what a manifest's signature
+    // is made over).
+    std::optional<St_Fault> Peek(const std::string& path);
 
+    // The main version an OlderVersion manifest carries.
+    static constexpr const char* kOlderMainVersion = "0.90.0000";
+
+    // Changes the content the way the fault says (before any byte range is
+    // taken of it): OlderVersion and TamperedPackage.
+    static void ApplyToContent(const St_Fault& fault, St_HttpReply& reply);
     // Changes the reply the way the fault says.
     static void Apply(const St_Fault& fault, St_HttpReply& reply);
 

@@ -137,4 +137,16 @@ std::string CPages::NotFound(const std::string& path, const std::string& host) c
     return Frame("页面不存在", "<p>找不到页面 " + HtmlEscape(path) + "</p>\n", host);
 }
 
+std::string CPages::TestPage(const std::string& name, const std::string& host) const {
+    const bool plainName = !name.empty() && name.find("..") == std::string::npos &&
+                           name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-_.") == std::string::npos;
+    std::string page;
+    if (!plainName || m_testPages.empty() || !tonvik::platform::ReadWholeFile(m_testPages / name, page)) return {};
+    const size_t colon = host.rfind(':');
+    const std::string port = colon == std::string::npos ? "80" : host.substr(colon + 1);
+    ReplaceAll(page, "{SERVICE}", "127.0.0.1:" + port);
+    ReplaceAll(page, "{ELSEWHERE}", "localhost:" + port);
+    return page;
+}
+
 }  // namespace standin

@@ -36,12 +36,20 @@ public:
 
     static std::string PlayLink(const std::vector<std::string>& ids, const std::string& host, bool add);
 
+    // Pages of tests ("testpages/" beside the template): the file `name`,
+    // with "{SERVICE}" as "127.0.0.1:<port>" and "{ELSEWHERE}" as
+    // "localhost:<port>" (another site for the web engine), the port taken
+    // from `host`. Empty when there is no such page.
+    void SetTestPagesFolder(std::filesystem::path folder) { m_testPages = std::move(folder); }
+    std::string TestPage(const std::string& name, const std::string& host) const;
+
 private:
     std::string Frame(const std::string& titleUtf8, const std::string& bodyUtf8, const std::string& host) const;
     std::string SongTable(const std::vector<const St_CatalogueSong*>& songs, const std::string& host) const;
 
     const CCatalogue& m_catalogue;
     std::string m_template;
+    std::filesystem::path m_testPages;
 };
 
 }  // namespace standin

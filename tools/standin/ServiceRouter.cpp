@@ -2,6 +2,8 @@
 
 #include "tools/standin/TextUtil.h"
 
+#include <cstdlib>
+
 namespace standin {
 namespace {
 
@@ -55,6 +57,11 @@ CServiceRouter::CServiceRouter(St_ServiceData data) : m_data(data), m_answers(da
 void CServiceRouter::SetDocument(const std::string& path, std::string body, std::string contentType) {
     std::lock_guard lock(m_lock);
     m_documents[path] = {std::move(body), std::move(contentType)};
+}
+
+bool CServiceRouter::HasDocument(const std::string& path) {
+    std::lock_guard lock(m_lock);
+    return m_documents.count(path) > 0;
 }
 
 void CServiceRouter::ClearDocuments() {
@@ -203,6 +210,26 @@ St_HttpReply CServiceRouter::PlayLog(const St_HttpRequest& request) {
     return Xml(m_answers.Status("1"));
 }
 
+St_HttpReply CServiceRouter::TestPage(const St_HttpRequest& request, const std::string& host) {
+    const std::string name = request.path.substr(std::string_view(paths::kTestPages).size());
+    if (name == "hop") {
+        // "hop?n=N&to=<address>": N redirects through this path, then to the address.
+        const int left = std::atoi(QueryValue(request.query, "n").c_str());
+        const std::string to = UrlDecode(QueryValue(request.query, "to"), false);
+        St_HttpReply reply = Html(m_data.pages.Notice("跳转", "正在跳转……", host), 302);
+        const std::string next = left > 1 ? std::string(paths::kTestPages) + "hop?n=" + std::to_string(left - 1) +
+                                                "&to=" + QueryValue(request.query, "to")
+                                          : to;
+        reply.headers.emplace_back("Location", next);
+        return reply;
+    }
+    std::string page = m_data.pages.TestPage(name, host);
+    if (page.empty()) return Html(m_data.pages.NotFound(request.path, host), 404);
+    St_HttpReply reply;
+    reply.SetBody(std::move(page), "text/html; charset=utf-8");
+    return reply;
+}
+
 St_HttpReply CServiceRouter::Page(const St_HttpRequest& request, const std::string& host, bool& handled) {
     handled = true;
     const std::string& path = request.path;
@@ -236,6 +263,7 @@ St_HttpReply CServiceRouter::Page(const St_HttpRequest& request, const std::stri
     if (path == "/songhall/findbug/suebug.php") {
         return Html(pages.Notice("报告错误", "歌曲 " + UrlDecode(QueryValue(query, "id"), true) + " 的错误已记录。", host));
     }
+    if (path.rfind(paths::kTestPages, 0) == 0) return TestPage(request, host);
     if (path == "/g") return Html(pages.Search(TypedText(QueryValue(query, "k")), host));
     if (path == "/findo/song.php") return Html(pages.SongInfo(UrlDecode(QueryValue(query, "id"), true), host));
     handled = false;

@@ -41,6 +41,9 @@ inline constexpr const char* kAlbumEditPage = "/shequ/manage/edituseralbum.php";
 inline constexpr const char* kLoginPage = "/login.php";
 inline constexpr const char* kUpdatingPage = "/songhall/intro/tonvik/updating.shtml";
 inline constexpr const char* kSongLinks = "/songhall/m/";
+// Pages of tests (data/testpages), and "hop?n=N&to=<address>", a chain of
+// N redirects to the address.
+inline constexpr const char* kTestPages = "/testpages/";
 }  // namespace paths
 
 struct St_ServiceData {
@@ -63,6 +66,7 @@ public:
     // A fixed answer for a path, served as given; "{HOST}" in it becomes the
     // client's host.
     void SetDocument(const std::string& path, std::string body, std::string contentType);
+    bool HasDocument(const std::string& path);
     void ClearDocuments();
     void SetUpdateCheck(std::string updateCode, std::string quit);
 
@@ -72,6 +76,7 @@ private:
     St_HttpReply Login(const std::string& query);
     St_HttpReply LoginPage(const std::string& query, const std::string& host);
     St_HttpReply PlayLog(const St_HttpRequest& request);
+    St_HttpReply TestPage(const St_HttpRequest& request, const std::string& host);
 
     St_ServiceData m_data;
     CServiceAnswers m_answers;

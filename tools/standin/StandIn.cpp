@@ -13,13 +13,21 @@
 #ifndef TONVIK_STANDIN_DATA_DIR
 #define TONVIK_STANDIN_DATA_DIR "tools/standin/data"
 #endif
+#ifndef TONVIK_STANDIN_KEY_DIR
+#define TONVIK_STANDIN_KEY_DIR "tools/standin/keys"
+#endif
 
 namespace standin {
 namespace {
 
 bool ReplacesBody(FaultKind kind) {
     return kind == FaultKind::MalformedXml || kind == FaultKind::HtmlError200 || kind == FaultKind::HtmlError404 ||
-           kind == FaultKind::EmptyBody || kind == FaultKind::Oversize;
+           kind == FaultKind::EmptyBody || kind == FaultKind::Oversize || kind == FaultKind::BadSignature ||
+           kind == FaultKind::NoSignature;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
 St_HttpReply Text(std::string text, int status = 200) {
@@ -32,6 +40,12 @@ St_HttpReply Text(std::string text, int status = 200) {
 }  // namespace
 
 std::filesystem::path DefaultDataDir() { return TONVIK_STANDIN_DATA_DIR; }
+
+std::filesystem::path TestSigningKeyFile(SigningKey key) {
+    return std::filesystem::path(TONVIK_STANDIN_KEY_DIR) /
+           (key == SigningKey::Next ? "standin-TEST-update-key-next.private.pem"
+                                    : "standin-TEST-update-key.private.pem");
+}
 
 CStandIn::CStandIn(St_StandInOptions options) : m_options(std::move(options)) {
     if (m_options.dataDir.empty()) m_options.dataDir = DefaultDataDir();
@@ -50,7 +64,13 @@ bool CStandIn::LoadData() {
         !m_pages->LoadTemplate(dir / "page.html", m_error)) {
         return false;
     }
+    m_pages->SetTestPagesFolder(dir / "testpages");
     m_albums.Open(m_options.stateDir, SeedAlbums());
+    for (SigningKey key : {SigningKey::Current, SigningKey::Next}) {
+        auto& signer = m_signers[static_cast<int>(key)];
+        if (!signer) signer = patchwell::UpdateSigner::FromKeyFile(TestSigningKeyFile(key), m_error);
+        if (!signer) return false;
+    }
     return true;
 }
 
@@ -150,6 +170,11 @@ void CStandIn::SetUpdateCheck(std::string updateCode, std::string quit) {
     m_router->SetUpdateCheck(std::move(updateCode), std::move(quit));
 }
 
+void CStandIn::SetSigningKey(SigningKey key) {
+    std::lock_guard lock(m_lock);
+    m_signingKey = key;
+}
+
 void CStandIn::Reset() {
     m_faults.ClearAll();
     SetRangesEnabled(true);
@@ -158,6 +183,7 @@ void CStandIn::Reset() {
     m_accounts.SetSignedIn({});
     m_albums.Reset();
     m_router->ClearDocuments();
+    SetSigningKey(SigningKey::Current);
 }
 
 std::vector<St_StoredAlbum> CStandIn::SeedAlbums() const {
@@ -182,9 +208,42 @@ St_HttpReply CStandIn::Handle(const St_HttpRequest& request) {
     std::string host = request.Header("Host");
     if (host.empty()) host = Host();
     const std::optional<St_Fault> fault = m_faults.Take(request.path);
-    St_HttpReply reply = m_router->Route(request, host);
+    std::optional<St_HttpReply> signature = Signature(request, host);
+    St_HttpReply reply = signature ? std::move(*signature) : m_router->Route(request, host);
+    if (fault) CFaultTable::ApplyToContent(*fault, reply);
     if (RangesEnabled() && (!fault || !ReplacesBody(fault->kind))) ApplyRange(request, reply);
     if (fault) CFaultTable::Apply(*fault, reply);
+    return reply;
+}
+
+std::optional<St_HttpReply> CStandIn::Signature(const St_HttpRequest& request, const std::string& host) {
+    const std::string suffix = patchwell::kSignatureSuffix;
+    if (!EndsWith(request.path, suffix) || m_router->HasDocument(request.path)) return std::nullopt;
+    St_HttpRequest signedRequest = request;
+    signedRequest.path = request.path.substr(0, request.path.size() - suffix.size());
+    signedRequest.target = signedRequest.path;
+    signedRequest.query.clear();
+    // Made over the bytes the path answers, its content fault included.
+    St_HttpReply served = m_router->Route(signedRequest, host);
+    if (const auto fault = m_faults.Peek(signedRequest.path)) CFaultTable::ApplyToContent(*fault, served);
+    St_HttpReply reply;
+    if (served.status != 200) {
+        reply.status = 404;
+        reply.SetBody("nothing to sign at " + signedRequest.path + "\n", "text/plain; charset=UTF-8");
+        return reply;
+    }
+    SigningKey key;
+    {
+        std::lock_guard lock(m_lock);
+        key = m_signingKey;
+    }
+    const auto& signer = m_signers[static_cast<int>(key)];
+    if (!signer) {
+        reply.status = 404;
+        reply.SetBody("no signing key\n", "text/plain; charset=UTF-8");
+        return reply;
+    }
+    reply.SetBody(patchwell::SignatureText(signer->Sign(served.BodyView())), "text/plain");
     return reply;
 }
 
@@ -194,6 +253,7 @@ St_HttpReply CStandIn::Handle(const St_HttpRequest& request) {
 //   /_standin/clear[?path=P]      /_standin/release[?path=P]
 //   /_standin/ranges?on=0|1       /_standin/reset
 //   /_standin/updatecheck?code=C&quit=Q
+//   /_standin/signkey?key=current|next
 //   /_standin/log                 /_standin/playlog
 St_HttpReply CStandIn::Control(const St_HttpRequest& request) {
     const std::string command = request.path.substr(std::string_view(kControlPrefix).size());
@@ -228,6 +288,12 @@ St_HttpReply CStandIn::Control(const St_HttpRequest& request) {
     }
     if (command == "reset") {
         Reset();
+        return Text("OK\n");
+    }
+    if (command == "signkey") {
+        const std::string key = param("key");
+        if (key != "current" && key != "next") return Text("bad key\n", 400);
+        SetSigningKey(key == "next" ? SigningKey::Next : SigningKey::Current);
         return Text("OK\n");
     }
     if (command == "updatecheck") {

@@ -22,6 +22,7 @@
 #include "tools/standin/FaultTable.h"
 #include "tools/standin/RequestLog.h"
 #include "tools/standin/UpdateHost.h"
+#include "updater/UpdateSigner.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -43,6 +44,12 @@ struct St_StandInOptions {
 
 // The data folder the stand-in was built with (tools/standin/data).
 std::filesystem::path DefaultDataDir();
+
+// The update host signs the manifests it serves (at the manifest's path +
+// ".sig") with a TEST key of the stand-in, or with its next TEST key.
+enum class SigningKey { Current, Next };
+// The private key file of a TEST key (tools/standin/keys).
+std::filesystem::path TestSigningKeyFile(SigningKey key);
 
 // Options with the albums kept in `stateDir` and everything else default.
 inline St_StandInOptions OptionsWithState(std::filesystem::path stateDir) {
@@ -108,6 +115,8 @@ public:
     void SetDocument(const std::string& path, std::string body, std::string contentType = "text/xml; charset=GBK");
     // The values of the update check answer (default "2" and "0").
     void SetUpdateCheck(std::string updateCode, std::string quit);
+    // Which TEST key signs the manifests (default: Current).
+    void SetSigningKey(SigningKey key);
     // Back to the start state: no faults, no fixed answers, ranges on, held
     // answers released, logs empty, nobody signed in, albums as seeded.
     void Reset();
@@ -122,6 +131,9 @@ public:
 private:
     St_HttpReply Handle(const St_HttpRequest& request);
     St_HttpReply Control(const St_HttpRequest& request);
+    // The signature of what `path` without its ".sig" answers, or nullopt
+    // when `path` is no signature's.
+    std::optional<St_HttpReply> Signature(const St_HttpRequest& request, const std::string& host);
     void OnHang(const std::string& path, int delta);
     std::vector<St_StoredAlbum> SeedAlbums() const;
     bool LoadData();
@@ -136,6 +148,7 @@ private:
     CUpdateHost m_updateHost;
     CRequestLog m_log;
     CFaultTable m_faults;
+    std::optional<patchwell::UpdateSigner> m_signers[2];
     std::unique_ptr<CPages> m_pages;
     std::unique_ptr<CServiceRouter> m_router;
     std::unique_ptr<CServerThread> m_thread;
@@ -144,6 +157,7 @@ private:
     mutable std::condition_variable m_hangChanged;
     std::map<std::string, size_t> m_hung;
     bool m_rangesEnabled = true;
+    SigningKey m_signingKey = SigningKey::Current;
 };
 
 }  // namespace standin

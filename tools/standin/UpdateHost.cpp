@@ -7,11 +7,14 @@
 namespace standin {
 namespace {
 
-std::string Md5Hex(std::string_view bytes) {
-    const QByteArray digest = QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
-                                                       QCryptographicHash::Md5);
+std::string HexDigest(std::string_view bytes, QCryptographicHash::Algorithm algorithm) {
+    const QByteArray digest =
+        QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())), algorithm);
     return digest.toHex().toUpper().toStdString();
 }
+
+std::string Md5Hex(std::string_view bytes) { return HexDigest(bytes, QCryptographicHash::Md5); }
+std::string Sha256Hex(std::string_view bytes) { return HexDigest(bytes, QCryptographicHash::Sha256); }
 
 // Made-up package bytes: an installer-like header, then a fixed
 // pseudo-random stream chosen by the name.
@@ -59,6 +62,7 @@ void CUpdateHost::AddProduct(int code, std::string manifestPath, std::string fol
 
     std::string main = PackageBytes(product.mainFile, mainSize);
     product.mainMd5 = Md5Hex(main);
+    product.mainSha256 = Sha256Hex(main);
     m_files[product.folder + product.mainFile] = std::make_shared<const std::string>(std::move(main));
 
     std::string joined;
@@ -69,6 +73,7 @@ void CUpdateHost::AddProduct(int code, std::string manifestPath, std::string fol
         m_files[product.folder + partName] = std::make_shared<const std::string>(std::move(bytes));
     }
     product.patchMd5 = Md5Hex(joined);
+    product.patchSha256 = Sha256Hex(joined);
     m_products.push_back(std::move(product));
 }
 
@@ -83,8 +88,10 @@ bool CUpdateHost::Manifest(const std::string& path, const std::string& host, std
         xml += "  <main_ver>1.01.0120</main_ver>\r\n";
         xml += "  <patch_ver>3</patch_ver>\r\n";
         xml += "  <update_status>0</update_status>\r\n";
-        xml += "  <mainfile>" + XmlEscape(base + product.mainFile) + "</mainfile>\r\n";
-        xml += "  <patchfile>" + XmlEscape(base + PartName(product.patchBase, 1)) + "</patchfile>\r\n";
+        xml += "  <mainfile sha256=\"" + product.mainSha256 + "\">" + XmlEscape(base + product.mainFile) +
+               "</mainfile>\r\n";
+        xml += "  <patchfile sha256=\"" + product.patchSha256 + "\">" +
+               XmlEscape(base + PartName(product.patchBase, 1)) + "</patchfile>\r\n";
         xml += "  <mainfile_md5>" + product.mainMd5 + "</mainfile_md5>\r\n";
         xml += "  <patchfile_md5>" + product.patchMd5 + "</patchfile_md5>\r\n";
         xml += "  <localfile>" + product.mainFile + "</localfile>\r\n";

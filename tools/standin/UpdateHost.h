@@ -3,8 +3,9 @@
 // table and the packages the manifests point at. Every product has a full
 // package in one file and a patch published in three numbered parts
 // ("...Patch.exe01-03" to "...Patch.exe03-03"). Package bytes are made up
-// at start; the manifests carry their MD5 digests (upper-case hex; the
-// patch digest is that of the joined parts).
+// at start; the manifests carry their MD5 and SHA-256 digests (upper-case
+// hex; the patch digests are those of the joined parts), the SHA-256 ones as
+// "sha256" attributes of "mainfile" and "patchfile".
 
 #include <map>
 #include <memory>
@@ -27,6 +28,8 @@ struct St_Product {
     std::string patchBase;      // patch name up to the part numbers, e.g. "TonvikMusicPatch.exe"
     std::string mainMd5;
     std::string patchMd5;       // of the joined parts
+    std::string mainSha256;
+    std::string patchSha256;    // of the joined parts
 };
 
 class CUpdateHost {

@@ -74,7 +74,10 @@ protected:
                   if (song.id != "99") list.SetAt(i, Song(song.id));
               }
               return 1;
-          }) {}
+          }) {
+        // The requests of a test come a second apart, unless it says otherwise.
+        songs.Admission().SetClock([this] { return now += CLibSongAdmission::kPlayInterval; });
+    }
 
     // Posts the page's text and waits until its songs were dealt with.
     void Choose(WPARAM play, const std::u16string& ids) {
@@ -86,6 +89,7 @@ protected:
     }
 
     TraceCapture traces;
+    std::chrono::steady_clock::time_point now;
     CFakeLibSongPanel panel;
     std::atomic<int> fetches{0};
     std::atomic<bool> serviceAnswers{true};

@@ -8,6 +8,7 @@
 #include "albums/ListManage.h"
 #include "albums/PanelIds.h"
 #include "app/DesktopControls.h"
+#include "app/LibSongAdmission.h"
 #include "app/MainFrame.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
@@ -18,6 +19,7 @@
 #include "notify/MprisService.h"
 #include "notify/TaskbarNotifier.h"
 #include "platform/Network.h"
+#include "platform/PrivateFile.h"
 #include "service/ServiceXml.h"
 #include "platform/Shell.h"
 #include "playback/PlayMainDlg.h"
@@ -28,6 +30,7 @@
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/notify/TrayIconTestSupport.h"
 #include "tests/playback/PlayFakes.h"
+#include "tests/support/FakeOpener.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
 #include "tools/standin/ProgramFolder.h"
@@ -45,6 +48,9 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -95,8 +101,9 @@ protected:
         auto host = std::make_unique<FakeTrayHost>();
         tray = host.get();
         frame->SetTrayHost(std::move(host));
-        // No page pane in the panel: the library pane is the only page here.
-        frame->SetPanelPagePane(false);
+        // No page pane in the panel unless a test asks for it: the library
+        // pane is the only page here.
+        frame->SetPanelPagePane(PanelPagePane());
         ASSERT_TRUE(frame->Create());
         ASSERT_TRUE(QTest::qWaitFor([this] { return frame->CompanionsReady(); }, kWaitMs));
     }
@@ -107,6 +114,8 @@ protected:
         tonvik::platform::SetNetworkStateOverride(std::nullopt);
         standIn.Stop();
     }
+
+    virtual bool PanelPagePane() const { return false; }
 
     bool AllLocked() const {
         return !frame->Player()->isEnabled() && !frame->ListManage()->isEnabled() && !frame->MiniWeb()->isEnabled() &&
@@ -379,6 +388,10 @@ TEST_F(MainFrameWindowsTest, AFullPlayListLosesNoSongToALinkThatAddsNothing) {
         song.name = "song" + song.id;
         list.Add(song);
     }
+    // The requests to play come a second apart, as a user's clicks would
+    // (the admission takes one a second).
+    auto now = std::chrono::steady_clock::now();
+    frame->LibSongs()->Admission().SetClock([&now] { return now += std::chrono::seconds(2); });
     // The linked song is in the list already: it plays from its row.
     ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 1, u"20003_"));
     ASSERT_TRUE(QTest::qWaitFor([this] { return tips.size() == 1; }, kWaitMs));
@@ -503,6 +516,33 @@ TEST_F(MainFrameWindowsTest, MovingThePositionSliderTellsTheDesktopWhereTheSongW
     EXPECT_EQ(seeked[1], seeked[0] - 1'000'000);
 }
 
+// 200 requests from pages in a second (a page, or anyone on its way, may
+// send them): a few are taken, at most one plays, the rest are dropped and
+// traced, and the play list keeps the user's songs.
+TEST_F(MainFrameWindowsTest, AFloodOfSongsFromPagesIsCutToAFewRequests) {
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 0, u"20010_"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return tips.size() == 1; }, kWaitMs));
+    const int before = frame->ListManage()->Logic().PlayList().List().GetCount();
+    traces.Clear();
+    for (int i = 0; i < 200; ++i) {
+        const std::u16string id = QString::number(20001 + i % 8).toStdU16String();
+        ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, i % 2, id + u"_"));
+    }
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return int(tips.size()) - 1 + traces.CountContaining("OnLibSong===Dropped") == 200; }, kWaitMs));
+    // All 200 come before the first answer: add, play, add, a second play
+    // (too soon), add, and then the queue is full.
+    const int taken = int(tips.size()) - 1;
+    EXPECT_EQ(taken, int(CLibSongAdmission::kPendingLimit));
+    EXPECT_EQ(traces.CountContaining("OnLibSong===Dropped : a song was played"), 1);
+    const std::vector<std::string> ids = PlayListIds();
+    EXPECT_LE(int(ids.size()), before + taken);
+    EXPECT_EQ(ids.front(), "20010") << "the user's songs stay";
+    // What was taken is done with: a request later is taken again.
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 0, u"20009_"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return int(tips.size()) == taken + 2; }, kWaitMs));
+}
+
 TEST_F(MainFrameWindowsTest, ASongsPageShowsInTheLibraryPane) {
     SendMessage(frame.get(), WM_FRAME_SONGINFO, 20001, 0);
     EXPECT_TRUE(frame->MiniWeb()->IsShown());
@@ -517,6 +557,9 @@ TEST_F(MainFrameWindowsTest, ASongsPageShowsInTheLibraryPane) {
 }
 
 TEST_F(MainFrameWindowsTest, AnAlbumsPageOpensSignedInInTheSystemBrowserOverATopMostPlayer) {
+    // The traces go to a file, as the options file can ask.
+    const auto log = settings / "trace.log";
+    SetTraceSink(MakeFileTraceSink(log.string()));
     CListManage& panel = *frame->ListManage();
     panel.Logic().OnCommand(ID_TAB_ALBUMS);
     panel.SetUserNameText("tester");
@@ -524,18 +567,45 @@ TEST_F(MainFrameWindowsTest, AnAlbumsPageOpensSignedInInTheSystemBrowserOverATop
     panel.Logic().OnCommand(ID_SIGN_IN);
     ASSERT_TRUE(QTest::qWaitFor([&] { return panel.Logic().Page() == kPageAlbumTree; }, kWaitMs));
 
-    std::vector<std::string> opened;
-    tonvik::platform::SetShellRecorder([&](const tonvik::platform::ShellRequest& request) {
-        opened.push_back(request.target);
-        return true;
-    });
+    // The system's opener, as every local user sees it: its arguments hold
+    // no password, nor does its environment hold the web engine's variables.
+    FakeOpener opener;
     SendMessage(frame.get(), WM_FRAME_ALBUMINFO, 77, 0);
-    const std::string host = "http://" + standIn.Host();
-    const std::string expected = host + "/login.php?uid=tester&password=secret123&redirect_url=" + host +
-                                 "/shequ/manage/edituseralbum.php?id=77";
-    EXPECT_EQ(opened, (std::vector<std::string>{expected}));
+    ASSERT_GT(opener.WaitForStart(), 0);
+    const std::vector<std::string> arguments = opener.Arguments();
+    ASSERT_EQ(arguments.size(), 3u);
+    for (const std::string& argument : arguments) EXPECT_EQ(argument.find("secret123"), std::string::npos) << argument;
+    for (const char* engineOnly : tonvik::platform::kEngineOnlyVariables)
+        EXPECT_EQ(opener.Environment().count(engineOnly), 0u) << engineOnly;
+    ASSERT_TRUE(qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS")) << "this process has them";
+    const std::filesystem::path page = arguments[2];
+    EXPECT_EQ(page.parent_path(), runtime.Folder());
+    EXPECT_EQ(tonvik::platform::PermissionBits(page), 0600);
+    opener.Release();
     EXPECT_TRUE(frame->Player()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(traces.Has("URl:" + expected));
+
+    // What a browser makes of the page: the service signs the user in and
+    // shows the album's editing page.
+    standIn.ClearLogs();
+    QWebEnginePage browser;
+    // (A local page may lead on to the web in a browser; not so in Qt's by default.)
+    browser.settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    browser.load(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !standIn.RequestsFor("/shequ/manage/edituseralbum.php").empty(); }, kWaitMs));
+    EXPECT_EQ(standIn.RequestsFor("/shequ/manage/edituseralbum.php")[0].query, "id=77");
+    ASSERT_EQ(standIn.RequestsFor("/login.php").size(), 1u);
+    EXPECT_EQ(standIn.RequestsFor("/login.php")[0].query.find("uid=tester&password=secret123&redirect_url="), 0u);
+
+    // The trace says where it went, without the password; the file is the user's alone.
+    SetTraceSink({});
+    const std::string host = "http://" + standIn.Host();
+    const std::string written = TempDir::Read(log);
+    EXPECT_NE(written.find("URl:" + host + "/login.php?uid=tester&password=***&redirect_url=" + host +
+                           "/shequ/manage/edituseralbum.php?id=77\n"),
+              std::string::npos)
+        << written;
+    for (const char* form : {"secret123", "c2VjcmV0MTIz"}) EXPECT_EQ(written.find(form), std::string::npos) << form;
+    EXPECT_EQ(tonvik::platform::PermissionBits(log), 0600);
 }
 
 TEST_F(MainFrameWindowsTest, AlwaysOnTopIsOneStateOfAllFourWindowsThatTheMenuShows) {
@@ -630,4 +700,58 @@ TEST_F(MainFrameWindowsTest, AnUpdateCheckThatEndsTheStartMakesNoWindow) {
     EXPECT_EQ(second.Player(), nullptr);
     EXPECT_EQ(second.TrayIcon(), nullptr);
     EXPECT_EQ(second.Notifier(), nullptr);
+}
+
+namespace {
+
+// The panel with its strip of a page (the service's advertisement).
+class MainFrameStripTest : public MainFrameWindowsTest {
+protected:
+    bool PanelPagePane() const override { return true; }
+};
+
+}  // namespace
+
+// The strip follows the rules of the library pane: its page's scripts
+// choose no song; the user's click on its song link does.
+TEST_F(MainFrameStripTest, OnlyTheUsersClickInTheStripChoosesASong) {
+    CListManage& panel = *frame->ListManage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel.PagePane() != nullptr; }, kWaitMs));
+    auto shows = [&](const std::string& path) {
+        return QTest::qWaitFor([&] { return panel.PagePane()->url().toString().toStdString() == standIn.Url(path); }, kWaitMs);
+    };
+    ASSERT_TRUE(shows("/iframe/songhall/tonvik/ad.html"));
+    // Once the strip has its page, the watch asks for it no more.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frame->NetworkWatch()->IsTimerActive(CNetworkWatch::kAdvertTimer); }, kWaitMs));
+    traces.Clear();
+    panel.NavigatePane(standIn.Url("/testpages/timer.html"));
+    ASSERT_TRUE(shows("/testpages/timer.html"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return traces.CountContaining("OnBeforeNavigate===Refused song link") == 4; }, kWaitMs));
+
+    panel.NavigatePane(standIn.Url("/iframe/songhall/tonvik/ad.html"));
+    ASSERT_TRUE(shows("/iframe/songhall/tonvik/ad.html"));
+    // The advertisement's song link, clicked with the mouse (until the page,
+    // just drawn, takes the press).
+    QWebEnginePage* page = panel.PagePane()->page();
+    QPoint middle;
+    bool found = false;
+    page->runJavaScript(QStringLiteral("(() => { const a = document.querySelector('a.play'); a.scrollIntoView({block: 'center'});"
+                                       "const r = a.getBoundingClientRect();"
+                                       "return [r.left + r.width / 2, r.top + r.height / 2]; })()"),
+                        [&](const QVariant& value) {
+                            const QVariantList xy = value.toList();
+                            if (xy.size() == 2) middle = QPoint(qRound(xy[0].toDouble()), qRound(xy[1].toDouble()));
+                            found = true;
+                        });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return found; }, kWaitMs));
+    ASSERT_FALSE(middle.isNull());
+    for (int attempt = 0; attempt < 10 && tips.empty(); ++attempt) {
+        QTest::mouseClick(panel.PagePane()->focusProxy(), Qt::LeftButton, {}, middle);
+        if (QTest::qWaitFor([&] { return !tips.empty(); }, 3000)) break;
+    }
+    ASSERT_FALSE(tips.empty()) << middle.x() << "," << middle.y() << " in " << panel.PagePane()->width() << "x"
+                               << panel.PagePane()->height() << "\n"
+                               << [&] { std::string all; for (auto& l : traces.Lines()) all += l + "\n"; return all; }();
+    EXPECT_EQ(PlayListIds(), (std::vector<std::string>{"20001"}));
+    EXPECT_EQ(traces.CountContaining("OnBeforeNavigate===Refused"), 4);
 }

@@ -5,7 +5,9 @@
 #include "common/MessageIds.h"
 #include "common/WindowChannel.h"
 #include "platform/NamedLock.h"
+#include "platform/PrivateFile.h"
 #include "tests/app/startup/StartupTestSupport.h"
+#include "tools/standin/StandIn.h"
 
 #include <gtest/gtest.h>
 
@@ -200,4 +202,40 @@ TEST_F(StartupProcessTest, ArgumentsAreIgnored) {
     ASSERT_TRUE(WaitUntil([&] { return m_folder.TraceCount(kCreated) == 1; }, 30s)) << m_folder.Trace();
     EXPECT_EQ(m_folder.RunCloseTool(), 0);
     EXPECT_EQ(WaitForExit(*player), 0);
+}
+
+// The page strip of the panel keeps a cookie of the service's; the orderly
+// close writes it out before the process ends (the engine would otherwise
+// write it some time later), and the stores stay the user's alone.
+TEST_F(StartupProcessTest, TheOrderlyCloseWritesOutThePagesCookiesAndTheirFolderIsPrivate) {
+    TempDir state;
+    standin::CStandIn standIn(standin::OptionsWithState(state.Path()));
+    ASSERT_TRUE(standIn.Start()) << standIn.Error();
+    const std::string host = standIn.Host();
+    m_folder.SetOptions("[Hosts]\r\nService=" + host + "\r\nLogin=" + host + "\r\nComment=" + host +
+                        "\r\nLyricSearch=" + host + "\r\n");
+    // The advertisement the strip shows sets a cookie, then asks for a
+    // picture, which carries the cookie once the store has it.
+    standIn.SetDocument("/iframe/songhall/tonvik/ad.html",
+                        "<html><body><script>document.cookie = 'tonvikkept=1; max-age=86400; path=/';"
+                        "new Image().src = '/testpages/kept.png';</script></body></html>",
+                        "text/html");
+    auto player = StartRunningPlayer();
+    ASSERT_TRUE(player);
+    const auto carriesCookie = [&] {
+        for (const auto& request : standIn.RequestsFor("/testpages/kept.png")) {
+            for (const auto& [name, value] : request.headers)
+                if (name == "Cookie" && value.find("tonvikkept=1") != std::string::npos) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(WaitUntil(carriesCookie, 60s)) << m_folder.Trace();
+
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*player), 0);
+    const std::filesystem::path profile = m_runtime.DataHome() / "Velora" / "TonvikMusic" / "WebEngine";
+    EXPECT_NE(TempDir::Read(profile / "Cookies").find("tonvikkept"), std::string::npos);
+    EXPECT_EQ(tonvik::platform::PermissionBits(profile), 0700);
+    EXPECT_EQ(tonvik::platform::PermissionBits(m_folder.Path() / "trace.log"), 0600);
+    standIn.Stop();
 }

@@ -85,6 +85,10 @@ PlayerFolder::PlayerFolder(const IsolatedRuntime& runtime) : m_environment(QProc
     m_environment.insert("PATCHWELL_STANDIN_LOG", QString::fromStdString(LibraryLog().string()));
 }
 
+void PlayerFolder::SetOptions(const std::string& sections) const {
+    m_folder.Write("TonvikMusic.ini", "[Trace]\r\nFile=trace.log\r\n" + sections);
+}
+
 std::string PlayerFolder::Trace() const { return TempDir::Read(m_folder / "trace.log"); }
 
 int PlayerFolder::TraceCount(const std::string& part) const {

@@ -53,6 +53,8 @@ public:
     const std::filesystem::path& Path() const { return m_folder.Path(); }
     std::filesystem::path Program() const { return m_folder / "TonvikMusic"; }
     std::string Trace() const;
+    // Replaces the options file (the trace stays routed to "trace.log").
+    void SetOptions(const std::string& sections) const;
     int TraceCount(const std::string& part) const;
 
     // Puts a library into the folder as libPatchwell.so.

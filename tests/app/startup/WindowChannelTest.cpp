@@ -7,6 +7,7 @@
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/support/TraceCapture.h"
 
+#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QObject>
 
@@ -174,5 +175,53 @@ TEST(WindowChannelTest, GarbageAndMessagesNotAcceptedFromOutsideAreRefused) {
                              [] { return SendMessageToWindow(kTitle, WM_FRAME_ACTIVATE, 0, 0, 5s); });
     ASSERT_TRUE(Finished(client));
     EXPECT_EQ(client.get(), RemoteSendStatus::Delivered);
+    EXPECT_EQ(handled, 1);
+}
+
+// Peers that connect and never send a whole message (nothing at all, or
+// half a message): each is closed after a second, and the window goes on
+// taking messages meanwhile.
+TEST(WindowChannelTest, APeerThatNeverSendsAWholeMessageIsClosedAfterASecond) {
+    IsolatedRuntime runtime;
+    TraceCapture traces;
+    Receiver receiver;
+    int handled = 0;
+    receiver.SetMessageHandler(WM_FRAME_ACTIVATE, [&](WPARAM, LPARAM) {
+        ++handled;
+        return LRESULT{1};
+    });
+    CWindowChannel channel(&receiver, {WM_FRAME_ACTIVATE});
+    ASSERT_TRUE(channel.Listen(kTitle));
+
+    // Each returns how long the window kept it, in ms (-1 when it never closed).
+    auto silent = [](int bytes) {
+        return std::async(std::launch::async, [bytes] {
+            QLocalSocket socket;
+            socket.connectToServer(WindowChannelPath(kTitle));
+            if (!socket.waitForConnected(5000)) return qint64(-2);
+            QElapsedTimer kept;
+            kept.start();
+            if (bytes > 0) {
+                socket.write(QByteArray(bytes, 'T'));
+                socket.waitForBytesWritten(5000);
+            }
+            while (socket.state() == QLocalSocket::ConnectedState && kept.elapsed() < 10000) socket.waitForReadyRead(100);
+            return socket.state() == QLocalSocket::ConnectedState ? qint64(-1) : kept.elapsed();
+        });
+    };
+    auto quiet = silent(0);
+    auto half = silent(12);
+    auto client = std::async(std::launch::async,
+                             [] { return SendMessageToWindow(kTitle, WM_FRAME_ACTIVATE, 0, 0, 5s); });
+    ASSERT_TRUE(Finished(client));
+    EXPECT_EQ(client.get(), RemoteSendStatus::Delivered);
+    ASSERT_TRUE(Finished(quiet));
+    ASSERT_TRUE(Finished(half));
+    for (auto* peer : {&quiet, &half}) {
+        const qint64 kept = peer->get();
+        EXPECT_GE(kept, CWindowChannel::kMessageTimeout.count() - 100);
+        EXPECT_LT(kept, 8000) << "closed, not left open";
+    }
+    EXPECT_EQ(traces.CountContaining("CWindowChannel===No whole message in 1000 ms, connection closed."), 2);
     EXPECT_EQ(handled, 1);
 }

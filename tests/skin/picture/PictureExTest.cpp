@@ -430,6 +430,43 @@ TEST_F(PictureExTest, KeptHostileFilesLoadSafelyOrNotAtAll) {
     EXPECT_GT(replayed, 0);
 }
 
+// Counts the paint events a widget receives.
+struct PaintCount : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+TEST_F(PictureExTest, FramesWaitForTheTickTheyFollow) {
+    ASSERT_TRUE(picture.Load(BuildGif(QSize(6, 6), {{QRect(0, 0, 6, 6), kRed, 2, 1},
+                                                     {QRect(0, 0, 6, 6), kGreen, 2, 1}})));
+    picture.resize(6, 6);
+    picture.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&picture));
+    QCoreApplication::processEvents();
+    PaintCount count;
+    picture.installEventFilter(&count);
+    FrameLog log;
+    picture.SetFrameObserver(log.Observer());
+
+    picture.FollowTick(true);
+    picture.ShowPicture();
+    ASSERT_TRUE(log.WaitFor(3));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(count.paints, 0) << "frames drawn between ticks wait for the next tick";
+    picture.Tick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(count.paints, 1) << "the frames since the last tick are shown at once";
+
+    picture.FollowTick(false);
+    const size_t drawn = log.Count();
+    ASSERT_TRUE(log.WaitFor(drawn + 2));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return count.paints > 1; }, 5000)) << "without a tick each frame shows";
+    picture.Stop();
+}
+
 TEST_F(PictureExTest, MissingFilesAreNotLoaded) {
     TraceCapture traces;
     EXPECT_FALSE(picture.LoadPicture(empty / "missing.gif"));

@@ -6,7 +6,7 @@
 #include "tests/support/TempDir.h"
 #include "tools/standin/StandIn.h"
 #include "updater/Gbk.h"
-#include "updater/Md5.h"
+#include "updater/Digest.h"
 #include "updater/WorkFolder.h"
 
 #include <sys/stat.h>
@@ -109,15 +109,18 @@ protected:
     QString ArgsFile() const { return Path(program / "installer-args.txt"); }
     std::string InstallerArguments() const { return TempDir::Read(program / "installer-args.txt"); }
     const standin::St_Product& Music() const { return standIn.UpdateHost().Products()[5]; }
-    // Serves the music manifest with one text replaced.
-    void ServeMusicManifestWith(const std::string& from, const std::string& to) {
+    // Serves the music manifest with texts replaced.
+    void ServeMusicManifestWith(const std::vector<std::pair<std::string, std::string>>& replacements) {
         std::string manifest;
         ASSERT_TRUE(standIn.UpdateHost().Manifest(Music().manifestPath, "{HOST}", manifest));
-        const size_t at = manifest.find(from);
-        ASSERT_NE(at, std::string::npos) << from;
-        manifest.replace(at, from.size(), to);
+        for (const auto& [from, to] : replacements) {
+            const size_t at = manifest.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            manifest.replace(at, from.size(), to);
+        }
         standIn.SetDocument(Music().manifestPath, manifest);
     }
+    void ServeMusicManifestWith(const std::string& from, const std::string& to) { ServeMusicManifestWith({{from, to}}); }
 
     TempDir root;
     fs::path program = root / "program";
@@ -198,7 +201,8 @@ TEST_F(PatchwellHostTest, InstallFileRunsTheVerifiedPackage) {
         "folder=\"${1#fullpath=}\"\n"
         "echo \"$*\" > \"$folder/package-args.tmp\"\n"
         "mv \"$folder/package-args.tmp\" \"$folder/package-args.txt\"\n";
-    ServeMusicManifestWith(Music().mainMd5, patchwell::Md5Hex(package));
+    ServeMusicManifestWith(
+        {{Music().mainMd5, patchwell::Md5Hex(package)}, {Music().mainSha256, patchwell::Sha256Hex(package)}});
     standIn.SetDocument(Music().folder + Music().mainFile, package, "application/octet-stream");
     const HostRun first = Run({"--answers", "next", "prj", "5", "check", "2", "1.00.0100", "5", "wait-prompts", "1",
                                QString::number(kWaitMs), "state"});
@@ -259,6 +263,34 @@ TEST_F(PatchwellHostTest, UnwritableLocalManifestIsReportedInAMessageBox) {
     EXPECT_EQ(run.Starting("message "),
               std::vector<std::string>{"Tonvik Player|升级失败！请确保 " + path + " 文件有可写权限。|error"});
     EXPECT_FALSE(fs::exists(program / "installer-args.txt"));
+}
+
+TEST_F(PatchwellHostTest, TheLibraryRefusesAForgedManifestAndTakesOneSignedByTheNextKey) {
+    // An earlier download's part, which only a refused update clears away.
+    const fs::path stalePart = WorkFolder() / "Temp" / (Music().patchBase + "01-03.qud");
+    fs::create_directories(stalePart.parent_path());
+    std::ofstream(stalePart) << "an earlier part";
+    fs::create_directories(program / "Update");
+    const auto programBefore = TempDir::Snapshot(program);
+    standIn.SetFault(Music().manifestPath + ".sig", standin::MakeFault(standin::FaultKind::BadSignature));
+    const HostRun forged = Run({"prj", "5", "check", "2", "1.00.0100", "5", "wait-gone", Path(stalePart),
+                                QString::number(kWaitMs), "state"});
+    ASSERT_EQ(forged.exitCode, 0) << forged.output;
+    EXPECT_NE(forged.output.find("ManifestPoll : the manifest has a signature of no trusted key: update refused"),
+              std::string::npos)
+        << forged.output;
+    EXPECT_TRUE(forged.Has("CheckNewSetup 0"));
+    EXPECT_TRUE(forged.Starting("prompt ").empty());
+    EXPECT_EQ(TempDir::Snapshot(program), programBefore);
+
+    // The library was built trusting the stand-in's next key too.
+    standIn.Reset();
+    standIn.SetSigningKey(standin::SigningKey::Next);
+    const HostRun rotated = Run({"--answers", "now", "prj", "5", "check", "2", "1.00.0100", "5", "wait-file",
+                                 ArgsFile(), QString::number(kWaitMs)});
+    ASSERT_EQ(rotated.exitCode, 0) << rotated.output;
+    EXPECT_NE(rotated.output.find("ManifestPoll : the manifest is signed by update key 2"), std::string::npos);
+    EXPECT_EQ(InstallerArguments(), "install 5\n");
 }
 
 TEST_F(PatchwellHostTest, UpdateHostDownShowsNothingAndStartsNothing) {

@@ -1,4 +1,4 @@
-#include "updater/Md5.h"
+#include "updater/Digest.h"
 
 #include "tests/support/TempDir.h"
 
@@ -46,4 +46,32 @@ TEST(Md5, FileDigestAndVerification) {
     EXPECT_FALSE(FileMatchesDigest(file, ""));
     EXPECT_FALSE(Md5FileHex(dir / "missing.exe").has_value());
     EXPECT_FALSE(FileMatchesDigest(dir / "missing.exe", expected));
+}
+
+TEST(Sha256, MatchesTheStandardVectorsInUpperCase) {
+    EXPECT_EQ(Sha256Hex(""), "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855");
+    EXPECT_EQ(Sha256Hex("abc"), "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
+    EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248D6A61D20638B8E5C026930C3E6039A33CE45964FF2167F6ECEDD419DB06C1");
+    EXPECT_TRUE(SameHexDigest("ba7816bf", "BA7816BF"));
+    EXPECT_FALSE(SameHexDigest("BA7816BF", "BA7816BE"));
+    EXPECT_FALSE(SameHexDigest("", "")) << "an empty digest matches nothing";
+}
+
+TEST(PackageDigests, OneReadingGivesBothDigestsWhateverTheSize) {
+    TempDir dir;
+    constexpr size_t kBlock = 1024 * 1024;
+    // Empty, short, exactly one block, one byte over, and more blocks than
+    // are read ahead.
+    for (const size_t size : {size_t{0}, size_t{1}, kBlock, kBlock + 1, 17 * kBlock + 3}) {
+        std::string content(size, '\0');
+        for (size_t i = 0; i < size; ++i) content[i] = static_cast<char>((i * 2654435761u) >> 13);
+        const auto file = dir.Write("Setup.exe", content);
+        const auto digests = DigestPackage(file);
+        ASSERT_TRUE(digests) << size;
+        EXPECT_EQ(digests->md5, Md5Hex(content)) << size;
+        EXPECT_EQ(digests->sha256, Sha256Hex(content)) << size;
+    }
+    EXPECT_FALSE(DigestPackage(dir / "missing.exe"));
+    EXPECT_FALSE(DigestPackage(dir.Path())) << "a folder is no package";
 }
