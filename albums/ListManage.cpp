@@ -20,7 +20,6 @@
 #include "skin/controls/SkinButtonEx.h"
 #include "skin/controls/SongListModel.h"
 #include "skin/controls/VividTree.h"
-#include "web/LibraryWebPage.h"
 #include "web/SongLink.h"
 #include "web/WebEngine.h"
 
@@ -33,8 +32,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -182,8 +180,6 @@ CListManage::CListManage(IPlayerFrame& frame, CMessageHandle frameTarget, IPanel
       m_treeItems(static_cast<IAlbumTreeControl&>(*this)),
       m_logic(static_cast<IPanelView&>(*this), static_cast<IAlbumView&>(*this), player) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // The page strip comes after the first show; the panel keeps its native window.
-    if (m_options.pagePane) PrepareWebSurface(this);
     CreateControls();
     RegisterHandlers();
 
@@ -396,7 +392,7 @@ void CListManage::PlaceControls(const CSkinDescription& skin) {
     // The page pane spans the corners of the area under the toolbar.
     m_rcPane = skin.Rect("Static105").united(skin.Rect("Static111")).united(skin.Rect("Static114")).united(
         skin.Rect("Static115"));
-    if (m_pPane) m_pPane->setGeometry(m_rcPane);
+    if (m_pPane) m_pPane->Widget()->setGeometry(m_rcPane);
     FollowScroll();
 }
 
@@ -706,39 +702,46 @@ void CListManage::PostToFrame(unsigned message, WPARAM wParam) { PostMessage(m_f
 void CListManage::ClosePanel() { hide(); }
 
 void CListManage::CreatePagePane() {
-    if (m_pPane || !m_options.pagePane || m_bPaneReleased) return;
-    m_pPane = new QWebEngineView(this);
-    m_pPane->setContextMenuPolicy(Qt::NoContextMenu);
+    if (m_pPane || !m_options.pagePane || m_bPaneReleased || m_bPaneFailed) return;
     // A strip of a page under the toolbar: no scroll bars, and the keyboard
-    // stays with the panel's own controls.
-    m_pPane->setFocusPolicy(Qt::NoFocus);
-    m_pPane->setGeometry(m_rcPane);
-    m_pPanePage = new CLibraryWebPage(SharedWebProfile(), m_pPane);
-    m_pPanePage->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
-    // Song links on the page go to the frame as in the library pane.
-    m_pPanePage->SetNavigationFilter(
-        [this](const St_Navigation& navigation) { return HandleNavigation(navigation, m_frameTarget); });
-    m_pPane->setPage(m_pPanePage);
-    // The engine's own drawing surface comes with the first page.
-    connect(m_pPanePage, &QWebEnginePage::loadFinished, m_pPane, [this](bool loaded) {
-        if (QWidget* surface = m_pPane->focusProxy()) surface->setFocusPolicy(Qt::NoFocus);
-        if (loaded) emit pagePaneLoaded();
-    });
-    m_pPane->show();
+    // stays with the panel's own controls. It comes after the first show;
+    // the panel keeps its native window.
+    St_PageViewOptions options;
+    options.scrollBars = false;
+    options.takesFocus = false;
+    m_pPane = MakePageView(this, *this, options, "CListManage::CreatePagePane");
+    if (!m_pPane) {
+        // The strip stays empty; the panel works without it.
+        m_bPaneFailed = true;
+        return;
+    }
+    m_pPane->Widget()->setGeometry(m_rcPane);
+    m_pPane->Widget()->show();
 }
+
+// Song links on the page go to the frame as in the library pane.
+bool CListManage::OnNavigation(const St_Navigation& navigation) { return HandleNavigation(navigation, m_frameTarget); }
+
+void CListManage::OnLoadFinished(const QUrl&, bool succeeded, int) {
+    if (succeeded) emit pagePaneLoaded();
+}
+
+void CListManage::OnRendererGone(int status, int exitCode) {
+    if (status != 0) Trace("CListManage::OnRenderProcessTerminated : %d %d", status, exitCode);
+}
+
+void CListManage::OnEngineRefusal(const QString& address) { TraceEngineRefusal(address); }
 
 void CListManage::ReleasePagePane() {
     m_bPaneReleased = true;
-    // The page goes before the view that shows it.
-    delete std::exchange(m_pPanePage, nullptr);
-    delete std::exchange(m_pPane, nullptr);
+    m_pPane.reset();
 }
 
 void CListManage::ShowAdvert() { NavigatePane(ServiceAddress(kAdvertPath)); }
 
 void CListManage::NavigatePane(const std::string& address) {
     CreatePagePane();
-    if (m_pPanePage) m_pPanePage->load(QUrl(FromAnsi(address)));
+    if (m_pPane) m_pPane->Load(QUrl(FromAnsi(address)));
 }
 
 // ------------------------------------------------------------------ the window

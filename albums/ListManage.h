@@ -17,6 +17,7 @@
 #include "playback/PlayerPorts.h"
 #include "skin/SkinPaths.h"
 #include "skin/controls/ItemViewOwners.h"
+#include "web/PageView.h"
 
 #include <QImage>
 #include <QPoint>
@@ -25,19 +26,18 @@
 #include <QWidget>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
 class CBitmapSlider;
 class CEditTrans;
 class CLabel;
-class CLibraryWebPage;
 class CListCtrlEx;
 class CSkinButtonEx;
 class CSkinDescription;
 class QCheckBox;
 class QLabel;
-class QWebEngineView;
 class VividTree;
 
 struct St_PanelOptions {
@@ -52,7 +52,8 @@ class CListManage : public QWidget,
                     private IPanelView,
                     private IListCtrlOwner,
                     private ITreeOwner,
-                    private IAlbumTreeControl {
+                    private IAlbumTreeControl,
+                    private IPageViewOwner {
     Q_OBJECT
 public:
     // The frame titles the window with this.
@@ -156,7 +157,7 @@ public:
     // web profile can be released.
     void ReleasePagePane();
     // The page pane once made, else nullptr.
-    QWebEngineView* PagePane() const { return m_pPane; }
+    IPageView* PagePane() const { return m_pPane.get(); }
 
 signals:
     // The page pane has loaded its page.
@@ -213,6 +214,12 @@ private:
     void SetPlayIcon(const TreeItemRef& song) override;
     bool EditLabel(int album, bool newAlbum) override;
     std::string TakeEditedName() override;
+    // IPageViewOwner: the page strip.
+    bool OnNavigation(const St_Navigation& navigation) override;
+    void OnLoadFinished(const QUrl& url, bool succeeded, int errorCode) override;
+    void OnRendererGone(int status, int exitCode) override;
+    void OnHistoryChanged(bool, bool) override {}
+    void OnEngineRefusal(const QString& address) override;
 
     void CreateControls();
     void RegisterHandlers();
@@ -251,9 +258,9 @@ private:
     CEditTrans* m_pPass = nullptr;
     QCheckBox* m_pRemember = nullptr;
     QCheckBox* m_pAutoLogon = nullptr;
-    QWebEngineView* m_pPane = nullptr;
-    CLibraryWebPage* m_pPanePage = nullptr;
+    std::unique_ptr<IPageView> m_pPane;
     bool m_bPaneReleased = false;
+    bool m_bPaneFailed = false;
 
     CAlbumTreeItems m_treeItems;
     CMusicPanel m_logic;

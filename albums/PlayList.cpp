@@ -2,6 +2,7 @@
 
 #include "common/Trace.h"
 #include "common/WellKnownPaths.h"
+#include "platform/AtomicFile.h"
 
 #include <algorithm>
 #include <system_error>
@@ -55,6 +56,8 @@ void CPlayList::Load() {
     // The program's folder as the program was told it at start.
     const std::filesystem::path file = std::filesystem::path(g_strDataDir) / (std::string(kFileName) + ".xls");
     m_list.SetFilePath(file);
+    // What a save killed on the way left beside the file.
+    tonvik::platform::RemoveLeftTemporaries(file);
     const int read = m_list.LoadFromFile();
     // Lines another program or a damaged disk left behind are not songs.
     int unsound = 0;

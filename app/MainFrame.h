@@ -24,6 +24,7 @@
 class CDesktopControls;
 class CListManage;
 class CLyricDlg;
+class CDeferredEngine;
 class CMediaEngine;
 class CMiniWebBrowserDlg;
 class CPanelPlayer;
@@ -150,6 +151,9 @@ private:
     void CreateCompanions();
     void CreateNotifier();
     bool CreatePlayer();
+    // Makes the player's media engine; without one the user is told what is
+    // missing and the program ends.
+    bool AttachEngine();
     void CreatePanel();
     void CreateMiniWeb();
     void CreateLyric();
@@ -199,6 +203,8 @@ private:
     CWindowChannel m_channel;
 
     std::unique_ptr<CPlayMainDlg> m_pPlayDlg;
+    CDeferredEngine* m_pEngine = nullptr;  // the player's, owned by it
+    bool m_bEngineFailed = false;
     std::unique_ptr<CPanelPlayer> m_pPanelPlayer;
     std::unique_ptr<CListManage> m_pListManage;
     std::unique_ptr<CMiniWebBrowserDlg> m_pMiniWeb;

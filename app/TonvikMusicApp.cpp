@@ -8,6 +8,7 @@
 #include "common/WellKnownPaths.h"
 #include "common/WindowChannel.h"
 #include "platform/Paths.h"
+#include "service/AnswerFiles.h"
 #include "platform/Process.h"
 #include "web/WebEngine.h"
 
@@ -87,8 +88,10 @@ int CTonvikMusicApp::InitInstance() {
         return 0;
     }
 
-    // 7. The well-known paths.
+    // 7. The well-known paths (the options' leftovers of a killed save go
+    // with it, the answer files' here, the play list's when it is read).
     SetupWellKnownPaths(tonvik::platform::ProgramFolder());
+    RemoveLeftAnswerTemporaries();
 
     // 8. The hidden main frame.
     m_pMainWnd = std::make_unique<CMainFrame>([this](unsigned exitCode) { TerminateProcess(exitCode); });

@@ -9,6 +9,7 @@
 #include "common/WindowChannel.h"
 #include "platform/DesktopSession.h"
 #include "platform/Paths.h"
+#include "playback/WMPPlayer4.h"
 #include "web/WebEngine.h"
 
 #include <QApplication>
@@ -69,6 +70,7 @@ int main(int argc, char* argv[]) {
     // The program takes no other arguments, not even the framework's own.
     int argumentCount = 1;
     char* arguments[] = {argv[0], nullptr};
+    const std::jthread mediaSetUp = StartMediaFrameworkSetUp();
     PrepareWebEngine();
     // Qt's X11 platform takes the startup id out of the environment.
     tonvik::platform::LaunchToken launchToken = tonvik::platform::ReadLaunchToken();

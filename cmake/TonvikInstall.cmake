@@ -1,13 +1,14 @@
 # cmake --install: the program folder as the program expects it (the player,
-# its close tool, the update library with its engine, the skins and shipped
-# files beside them) under <libdir>/tonvikmusic, a "tonvikmusic" command in
-# <bindir>, and the desktop entry, icons and AppStream data in their places.
+# its close tool and web engine, the update library with its engine, the
+# skins and shipped files beside them) under <libdir>/tonvikmusic, a
+# "tonvikmusic" command in <bindir>, and the desktop entry, icons and
+# AppStream data in their places.
 include(GNUInstallDirs)
 
 set(TONVIK_INSTALL_PROGRAM_DIR "${CMAKE_INSTALL_LIBDIR}/tonvikmusic")
 set(TONVIK_APP_ID "com.velora.TonvikMusic")
 
-install(TARGETS TonvikMusic TonvikClose Patchwell PatchwellEngine
+install(TARGETS TonvikMusic TonvikClose TonvikWebEngine Patchwell PatchwellEngine
   RUNTIME DESTINATION "${TONVIK_INSTALL_PROGRAM_DIR}"
   LIBRARY DESTINATION "${TONVIK_INSTALL_PROGRAM_DIR}")
 foreach(folder IN ITEMS Skin2 Skin res html Update)

@@ -3,6 +3,7 @@
 #include "common/System.h"
 #include "common/Text.h"
 #include "common/Trace.h"
+#include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 
 #include <system_error>
@@ -51,7 +52,7 @@ std::filesystem::path OptionsFileFor(const std::filesystem::path& programFolder)
         std::error_code ec;
         const std::filesystem::path shipped = programFolder / kIniFileName;
         if (!std::filesystem::exists(options, ec) && std::filesystem::is_regular_file(shipped, ec)) {
-            std::filesystem::copy_file(shipped, options, ec);
+            tonvik::platform::CopyFileAtomically(shipped, options);
             std::filesystem::permissions(options, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
                                          std::filesystem::perm_options::add, ec);
         }
@@ -65,6 +66,8 @@ void SetupWellKnownPaths(const std::filesystem::path& programFolder) {
     g_strDataDir = WithSeparator(folders.data);
     g_strIniFile = OptionsFileFor(programFolder).string();
     g_strSkinIni = g_strAppDir + kSkinIniName;
+    // What a save of the options killed on the way left beside them.
+    tonvik::platform::RemoveLeftTemporaries(g_strIniFile);
     g_strServiceErrors = {Cp936("登录失败！"), Cp936("获取专辑列表失败！"), Cp936("创建专辑失败！")};
     if (folders.relocated) {
         Trace("SetupWellKnownPaths===%s is %s: files in %s, options in %s", g_strAppDir.c_str(),

@@ -24,6 +24,11 @@ struct InterfaceAddress {
 // read.
 std::vector<InterfaceAddress> InterfaceAddresses();
 
+// Makes the closing of a connected socket a reset (RST) instead of an
+// orderly end, so that the peer sees its connection broken. False when the
+// descriptor takes no such option.
+bool ResetConnectionOnClose(std::intptr_t socketDescriptor);
+
 // Test seam: while set, the network check reports this state instead of
 // asking the system. Reset with std::nullopt.
 void SetNetworkStateOverride(std::optional<bool> online);

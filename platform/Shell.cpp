@@ -19,6 +19,8 @@ namespace {
 
 std::mutex g_recorderMutex;
 std::shared_ptr<const ShellRecorder> g_recorder;
+std::mutex g_ownVariablesMutex;
+QProcessEnvironment g_ownVariables;
 
 std::shared_ptr<const ShellRecorder> Recorder() {
     std::lock_guard lock(g_recorderMutex);
@@ -100,7 +102,19 @@ void SetShellRecorder(ShellRecorder recorder) {
 QProcessEnvironment ChildEnvironment() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : kEngineOnlyVariables) environment.remove(QString::fromLatin1(name));
+    std::lock_guard lock(g_ownVariablesMutex);
+    for (const QString& name : g_ownVariables.keys()) {
+        if (environment.contains(name) && environment.value(name) == g_ownVariables.value(name))
+            environment.remove(name);
+    }
     return environment;
+}
+
+void KeepFromChildren(const std::string& name) {
+    const QString variable = QString::fromStdString(name);
+    const QString value = QProcessEnvironment::systemEnvironment().value(variable);
+    std::lock_guard lock(g_ownVariablesMutex);
+    g_ownVariables.insert(variable, value);
 }
 
 bool StartProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,

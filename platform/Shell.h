@@ -46,6 +46,11 @@ QProcessEnvironment ChildEnvironment();
 // The variables ChildEnvironment leaves out.
 inline constexpr const char* kEngineOnlyVariables[] = {"QTWEBENGINE_CHROMIUM_FLAGS", "QTWEBENGINE_DISABLE_SANDBOX"};
 
+// A variable this process set for itself (the user did not): while it holds
+// the value it has now, ChildEnvironment leaves it out too, so programs
+// started from here get the user's own.
+void KeepFromChildren(const std::string& name);
+
 // Test seam: while a recorder is installed, the calls above hand it their
 // request instead of acting, and return its answer.
 struct ShellRequest {

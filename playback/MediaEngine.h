@@ -51,7 +51,15 @@ public:
     virtual std::int32_t get_errorCode() const = 0;
     virtual void clearErrorQueue() = 0;
 
+    // The current song's address as the service gives it now, looked up
+    // again after AddressWanted; empty when the lookup failed. An engine
+    // that never asks ignores it.
+    virtual void put_resumeURL(const std::string& url) { static_cast<void>(url); }
+
 signals:
     void PlayStateChange(int newState);
     void Error();
+    // The song's stream broke off and its address no longer answers: the
+    // engine would like it looked up again (answered with put_resumeURL).
+    void AddressWanted();
 };

@@ -101,6 +101,7 @@ CPlayController::CPlayController(CMediaEngine& engine, IPlayPanel* panel, IPlayW
     connect(&m_engine, &CMediaEngine::PlayStateChange, this, &CPlayController::OnPlayStateChange);
     // The control's error event only posts; the handler runs from the queue.
     connect(&m_engine, &CMediaEngine::Error, this, [this] { PostMessage(this, WM_PLAYER_ERROR); });
+    connect(&m_engine, &CMediaEngine::AddressWanted, this, &CPlayController::RefreshAddress);
 
     SetMessageHandler(WM_PLAYER_SONGEND, [this](WPARAM, LPARAM) {
         SetPlayMode();
@@ -200,7 +201,10 @@ void CPlayController::OpenParseThread() {
     m_window.SetTitleScrolling(true);
     m_window.SetDurationText("");
     if (m_panel && !m_panel->SelectRow(m_nListKind, m_nCurIndex) && m_nListKind == kListAlbum) return;
+    StartLookup(m_curSong, false);
+}
 
+WPARAM CPlayController::StartLookup(const St_SongInfo& song, bool refresh) {
     auto lookup = std::make_unique<LookupThread>();
     const WPARAM generation = ++m_nGeneration;
     // A client of its own: closing the previous lookup's client ended that
@@ -208,7 +212,7 @@ void CPlayController::OpenParseThread() {
     m_hRequest = std::make_shared<GenericHTTPClient>();
     try {
         lookup->thread = std::thread([progress = lookup->progress, client = m_hRequest, find = m_lookup, target = Handle(),
-                                      song = m_curSong, generation] {
+                                      song, generation, refresh] {
             // Only what was handed over is touched here: the song copy, the
             // client this lookup owns a share of, the window's handle.
             CSongList list;
@@ -220,9 +224,11 @@ void CPlayController::OpenParseThread() {
                 Trace("Play exception! %.512s", error.what());
             }
             St_SongInfo found;
-            if (result <= 0 || !list.GetAt(0, found)) {
-                Trace("Play===Get song info failed,ID:%s", song.id.c_str());
-            } else {
+            const bool came = result > 0 && list.GetAt(0, found);
+            if (!came) Trace("Play===Get song info failed,ID:%s", song.id.c_str());
+            // A song looked up again for the engine is answered either way,
+            // so that the engine need not wait for nothing.
+            if (came || refresh) {
                 progress->Set(CLookupProgress::kHandingOver);
                 SendMessage(target, WM_PLAYER_SONGREADY, generation, reinterpret_cast<LPARAM>(&found));
             }
@@ -230,9 +236,25 @@ void CPlayController::OpenParseThread() {
         });
     } catch (const std::system_error& error) {
         Trace("Play exception! %.512s", error.what());
-        return;
+        return 0;
     }
     m_hParseThread = std::move(lookup);
+    return generation;
+}
+
+void CPlayController::RefreshAddress() {
+    // The engine's stream broke off and its address did not answer: the
+    // song is looked up again. Nothing else of a play happens: no report,
+    // no list, no title.
+    if (m_bClosing || m_nState == 2 || m_lastSong.id.empty()) {
+        m_engine.put_resumeURL("");
+        return;
+    }
+    Trace("RefreshAddress===%s", m_lastSong.id.c_str());
+    m_hRequest->CloseHandles();
+    if (m_hParseThread && !EndLookup(kStopWait, kExitStopTimeout)) Trace("RefreshAddress===Thread out time.");
+    m_nRefreshGeneration = StartLookup(m_lastSong, true);
+    if (m_nRefreshGeneration == 0) m_engine.put_resumeURL("");
 }
 
 LRESULT CPlayController::PlaySong(WPARAM generation, LPARAM lParam) {
@@ -243,6 +265,14 @@ LRESULT CPlayController::PlaySong(WPARAM generation, LPARAM lParam) {
     if (m_hParseThread) {
         m_hParseThread->thread.detach();
         m_hParseThread.reset();
+    }
+    if (generation == m_nRefreshGeneration) {
+        m_nRefreshGeneration = 0;
+        const auto& found = *reinterpret_cast<const St_SongInfo*>(lParam);
+        const std::string url = StripQuotes(found.playUrl);
+        if (!url.empty()) m_lastSong.playUrl = found.playUrl;
+        m_engine.put_resumeURL(url);
+        return 1;
     }
     m_curSong = *reinterpret_cast<const St_SongInfo*>(lParam);
     m_window.SetTitle("");
@@ -508,6 +538,11 @@ void CPlayController::OnPlayStateChange(int newState) {
     case wmppsReconnecting:
         m_nState = 3;
         m_window.SetTitle(Cp936("    正在连接..."));
+        // The stream broke off: the lyric waits with the time and picks up
+        // the exact position when the song plays again.
+        m_lyric.PostLyric(ILyricSink::kPause, 0);
+        m_bSyncLyric = 1;
+        m_window.SetAnimation(IPlayWindow::Animation::Stopped);
         break;
     default:
         break;

@@ -101,6 +101,11 @@ private:
     struct LookupThread;
 
     void OpenParseThread();
+    // Starts the lookup of `song` on a thread of its own; its generation
+    // (0 when no thread could be started). `refresh`: for the engine, which
+    // gets the song's new address (or none) instead of a new play.
+    WPARAM StartLookup(const St_SongInfo& song, bool refresh);
+    void RefreshAddress();
     // Waits for the running lookup at most `wait`; abandons it on time-out
     // and records `exitCode`. True when there was none or it ended in time.
     bool EndLookup(std::chrono::milliseconds wait, std::uint32_t exitCode);
@@ -141,6 +146,7 @@ private:
     // Counts the lookups started and abandoned; a song handed over under an
     // older number is not played.
     WPARAM m_nGeneration = 0;
+    WPARAM m_nRefreshGeneration = 0;  // the lookup under way is one for the engine
     std::uint32_t m_dwParseExitCode = 0;
 
     CPlayReporter m_reporter;

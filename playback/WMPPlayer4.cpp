@@ -5,6 +5,7 @@
 #include <gst/audio/streamvolume.h>
 #include <gst/gst.h>
 
+#include <QMetaMethod>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -62,6 +63,13 @@ std::string ToUri(const std::string& address) {
 
 }  // namespace
 
+std::jthread StartMediaFrameworkSetUp() {
+    return std::jthread([] {
+        std::string reason;
+        if (!InitGStreamer(&reason)) Trace("StartMediaFrameworkSetUp===%s", reason.c_str());
+    });
+}
+
 struct CWMPPlayer4::Pipeline {
     GstElement* playbin = nullptr;
     GstBus* bus = nullptr;
@@ -109,6 +117,22 @@ std::unique_ptr<CWMPPlayer4> CWMPPlayer4::Create(const CWMPPlayer4Options& optio
 CWMPPlayer4::CWMPPlayer4(const CWMPPlayer4Options& options, std::unique_ptr<Pipeline> pipeline, QObject* parent)
     : CMediaEngine(parent), m_options(options) {
     Adopt(std::move(pipeline));
+    m_watch.setInterval(kWatchPeriod);
+    connect(&m_watch, &QTimer::timeout, this, &CWMPPlayer4::OnWatch);
+    for (QTimer* timer : {&m_backoff, &m_addressLimit, &m_tryLimit}) timer->setSingleShot(true);
+    connect(&m_backoff, &QTimer::timeout, this, [this] {
+        m_backoffDone = true;
+        MaybeStartTry();
+    });
+    connect(&m_addressLimit, &QTimer::timeout, this, [this] {
+        if (!m_addressPending) return;
+        Trace("CWMPPlayer4::Resume===No new address, the old one again.");
+        m_addressPending = false;
+        MaybeStartTry();
+    });
+    connect(&m_tryLimit, &QTimer::timeout, this, [this] {
+        TryFailed({(3 << 16) | GST_RESOURCE_ERROR_READ, "The stream did not come back."});
+    });
 }
 
 CWMPPlayer4::~CWMPPlayer4() = default;
@@ -156,23 +180,38 @@ void CWMPPlayer4::put_URL(const std::string& url) {
         Trace("CWMPPlayer4::put_URL===%s", reason.c_str());
         return;
     }
+    EndResume();
+    m_resume.Reset();
     Adopt(std::move(pipeline));
     m_wantPlaying = false;
     m_buffering = false;
     m_played = false;
+    m_sourceFailed.reset();
+    m_lastPosition = 0;
+    m_duration = 0;
     m_url = url;
+    m_resumeUrl = url;
     g_object_set(m_pipeline->playbin, "uri", ToUri(url).c_str(), nullptr);
 }
 
 void CWMPPlayer4::play() {
     if (m_url.empty()) return;
     m_wantPlaying = true;
+    m_stillTicks = 0;
+    // On its way back from a break, the stream plays as soon as it can.
+    if (Resuming()) return;
+    // The stream failed while it was paused: it is taken up now.
+    if (m_sourceFailed) {
+        Broke("failed while paused");
+        return;
+    }
     // The user's play takes over from a pause for filling up; a stream still
     // short of data is paused again by the next buffering report.
     m_buffering = false;
     if (m_state != wmppsPaused) SetState(wmppsTransitioning);
     // A failure shows up on the bus and is reported from there.
     gst_element_set_state(m_pipeline->playbin, GST_STATE_PLAYING);
+    if (IsNetworkStream()) m_watch.start();
 }
 
 void CWMPPlayer4::pause() {
@@ -186,6 +225,9 @@ void CWMPPlayer4::pause() {
 }
 
 void CWMPPlayer4::stop() {
+    EndResume();
+    m_resume.Reset();
+    m_sourceFailed.reset();
     Halt();
     if (m_state != 0) SetState(wmppsStopped);
 }
@@ -193,11 +235,23 @@ void CWMPPlayer4::stop() {
 void CWMPPlayer4::Halt() {
     m_wantPlaying = false;
     m_buffering = false;
+    m_watch.stop();
     gst_element_set_state(m_pipeline->playbin, GST_STATE_READY);
     ++m_epoch;  // whatever the song still had to say is no longer news
 }
 
+void CWMPPlayer4::Fail(const St_PlayError& error) {
+    m_errors.push_back(error);
+    Halt();
+    SetState(wmppsReady);
+    emit Error();
+}
+
 void CWMPPlayer4::HandleMessage(GstMessage* message) {
+    if (Resuming()) {
+        HandleTryMessage(message);
+        return;
+    }
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_STATE_CHANGED: {
         if (GST_MESSAGE_SRC(message) != GST_OBJECT(m_pipeline->playbin)) break;
@@ -212,6 +266,7 @@ void CWMPPlayer4::HandleMessage(GstMessage* message) {
     case GST_MESSAGE_BUFFERING: {
         gint percent = 100;
         gst_message_parse_buffering(message, &percent);
+        m_stillTicks = 0;  // data is moving
         if (!m_wantPlaying) break;
         if (percent < 100) {
             if (m_state != wmppsBuffering) SetState(wmppsBuffering);
@@ -230,34 +285,246 @@ void CWMPPlayer4::HandleMessage(GstMessage* message) {
         break;
     }
     case GST_MESSAGE_EOS:
-        Halt();
-        SetState(wmppsStopped);
+        HandleEndOfStream();
         break;
-    case GST_MESSAGE_ERROR: {
-        GError* error = nullptr;
-        gchar* debug = nullptr;
-        gst_message_parse_error(message, &error, &debug);
-        m_errors.push_back({ErrorCode(error), error ? error->message : "playback failed"});
-        if (error) g_error_free(error);
-        g_free(debug);
-        Halt();
-        SetState(wmppsReady);
-        emit Error();
+    case GST_MESSAGE_ERROR:
+        HandleError(message);
         break;
-    }
     default:
         break;
     }
 }
 
+void CWMPPlayer4::HandleError(GstMessage* message) {
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    const St_PlayError failure{ErrorCode(error), error ? error->message : "playback failed"};
+    const bool fromStream = error && (error->domain == GST_RESOURCE_ERROR || FromSource(message));
+    if (error) g_error_free(error);
+    g_free(debug);
+    if (!IsNetworkStream() || (!fromStream && !m_sourceFailed)) {
+        Fail(failure);
+        return;
+    }
+    // The stream failed; what follows from it (the decoder running dry)
+    // is the same failure.
+    if (m_sourceFailed) return;
+    m_sourceFailed = failure;
+    m_lastFailure = failure;
+    if (!m_wantPlaying) return;  // taken up when the user plays again
+    if (m_played || get_duration() > 0) {
+        // Audio came before the break: it still plays, and the stream is
+        // taken up where it runs dry (or stalls).
+        Trace("CWMPPlayer4::Resume===Stream failed (%s), playing what came.", failure.description.c_str());
+        // Paused to fill up, it would wait for data that cannot come.
+        if (std::exchange(m_buffering, false)) gst_element_set_state(m_pipeline->playbin, GST_STATE_PLAYING);
+        return;
+    }
+    Broke("failed");
+}
+
+void CWMPPlayer4::HandleEndOfStream() {
+    const double position = QueryPosition();
+    const bool early = m_duration > 0 && position + kEarlyEndSeconds < m_duration;
+    if (IsNetworkStream() && (m_sourceFailed || early)) {
+        Broke(m_sourceFailed ? "ran dry" : "ended early");
+        return;
+    }
+    Halt();
+    SetState(wmppsStopped);
+}
+
+// ---- resuming a stream that broke off ----
+
+bool CWMPPlayer4::IsNetworkStream() const {
+    const std::string uri = ToUri(m_url);
+    return gst_uri_has_protocol(uri.c_str(), "http") || gst_uri_has_protocol(uri.c_str(), "https");
+}
+
+bool CWMPPlayer4::FromSource(GstMessage* message) const {
+    GstElement* source = nullptr;
+    g_object_get(m_pipeline->playbin, "source", &source, nullptr);
+    const bool same = source && GST_MESSAGE_SRC(message) == GST_OBJECT(source);
+    if (source) gst_object_unref(source);
+    return same;
+}
+
+double CWMPPlayer4::QueryPosition() const {
+    gint64 position = 0;
+    if (!gst_element_query_position(m_pipeline->playbin, GST_FORMAT_TIME, &position) || position < 0)
+        return m_lastPosition;
+    return std::max(m_lastPosition, static_cast<double>(position) / GST_SECOND);
+}
+
+void CWMPPlayer4::OnWatch() {
+    if (Resuming() || !m_wantPlaying) return;
+    if (m_duration <= 0) m_duration = get_duration();
+    gint64 now = 0;
+    const double position = gst_element_query_position(m_pipeline->playbin, GST_FORMAT_TIME, &now) && now > 0
+                                ? static_cast<double>(now) / GST_SECOND
+                                : 0;
+    if (position > m_lastPosition + 0.05) {
+        m_lastPosition = position;
+        m_stillTicks = 0;
+        return;
+    }
+    // Nothing plays and nothing comes: a song that was playing, or whose
+    // stream failed, has stalled.
+    if (!m_played && !m_sourceFailed) return;
+    if (++m_stillTicks * kWatchPeriod >= kStallLimit) Broke("stalled");
+}
+
+void CWMPPlayer4::Broke(const char* why) {
+    const double position = QueryPosition();
+    if (!m_sourceFailed) m_lastFailure = {(3 << 16) | GST_RESOURCE_ERROR_READ, "The stream broke off."};
+    m_sourceFailed.reset();
+    Trace("CWMPPlayer4::Resume===Stream %s at %.1f s.", why, position);
+    if (!m_resume.Broke(position)) {
+        GiveUp();
+        return;
+    }
+    SetState(wmppsReconnecting);
+    ScheduleTry();
+}
+
+void CWMPPlayer4::ScheduleTry() {
+    // The broken pipeline says nothing more.
+    m_watch.stop();
+    m_buffering = false;
+    gst_element_set_state(m_pipeline->playbin, GST_STATE_READY);
+    ++m_epoch;
+    m_backoffDone = false;
+    m_addressPending = m_resume.WantsNewAddress() && isSignalConnected(QMetaMethod::fromSignal(&CMediaEngine::AddressWanted));
+    Trace("CWMPPlayer4::Resume===Try %d of %d in %lld ms%s.", m_resume.Try(), CStreamResume::kMaxTries,
+          static_cast<long long>(m_resume.Delay().count()), m_addressPending ? ", with the address looked up again" : "");
+    m_backoff.start(m_resume.Delay());
+    if (m_addressPending) {
+        m_addressLimit.start(kAddressWait);
+        emit AddressWanted();
+    }
+}
+
+void CWMPPlayer4::put_resumeURL(const std::string& url) {
+    if (!Resuming() || !m_addressPending) return;
+    m_addressPending = false;
+    m_addressLimit.stop();
+    if (!url.empty()) m_resumeUrl = url;
+    Trace("CWMPPlayer4::Resume===Address %s.", url.empty() ? "not found again" : url.c_str());
+    MaybeStartTry();
+}
+
+void CWMPPlayer4::MaybeStartTry() {
+    if (Resuming() && m_backoffDone && !m_addressPending) StartTry();
+}
+
+void CWMPPlayer4::StartTry() {
+    m_backoffDone = false;
+    std::string reason;
+    auto pipeline = MakePipeline(m_options, &reason);
+    if (!pipeline) {
+        Trace("CWMPPlayer4::Resume===%s", reason.c_str());
+        GiveUp();
+        return;
+    }
+    Trace("CWMPPlayer4::Resume===Try %d from %.1f s.", m_resume.Try(), m_resume.Position());
+    Adopt(std::move(pipeline));
+    m_seekIssued = false;
+    m_buffering = false;
+    g_object_set(m_pipeline->playbin, "uri", ToUri(m_resumeUrl).c_str(), nullptr);
+    gst_element_set_state(m_pipeline->playbin, GST_STATE_PAUSED);
+    m_tryLimit.start(kTryLimit);
+}
+
+void CWMPPlayer4::HandleTryMessage(GstMessage* message) {
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_STATE_CHANGED: {
+        if (GST_MESSAGE_SRC(message) != GST_OBJECT(m_pipeline->playbin)) break;
+        GstState oldState, newState, pending;
+        gst_message_parse_state_changed(message, &oldState, &newState, &pending);
+        if (!m_seekIssued && newState == GST_STATE_PAUSED) {
+            // Ready again: on from where the stream broke off.
+            m_seekIssued = true;
+            const double position = m_resume.Position();
+            if (position > 0 &&
+                !gst_element_seek_simple(m_pipeline->playbin, GST_FORMAT_TIME,
+                                         static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                         static_cast<gint64>(position * GST_SECOND)))
+                Trace("CWMPPlayer4::Resume===The stream cannot move to %.1f s.", position);
+            gst_element_set_state(m_pipeline->playbin, GST_STATE_PLAYING);
+        } else if (m_seekIssued && newState == GST_STATE_PLAYING) {
+            m_tryLimit.stop();
+            Trace("CWMPPlayer4::Resume===Playing again from %.1f s after %d tries.", m_resume.Position(), m_resume.Try());
+            m_resume.Recovered();
+            m_lastPosition = m_resume.Position();
+            m_stillTicks = 0;
+            m_played = true;
+            m_watch.start();
+            SetState(wmppsPlaying);
+        }
+        break;
+    }
+    case GST_MESSAGE_ERROR: {
+        GError* error = nullptr;
+        gchar* debug = nullptr;
+        gst_message_parse_error(message, &error, &debug);
+        St_PlayError failure{ErrorCode(error), error ? error->message : "playback failed"};
+        if (error) g_error_free(error);
+        g_free(debug);
+        TryFailed(failure);
+        break;
+    }
+    case GST_MESSAGE_EOS:
+        // Back exactly at its end: the song is over.
+        if (m_duration > 0 && m_resume.Position() + kEarlyEndSeconds >= m_duration) {
+            EndResume();
+            Halt();
+            SetState(wmppsStopped);
+        } else {
+            TryFailed({(3 << 16) | GST_RESOURCE_ERROR_READ, "The stream ended early."});
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CWMPPlayer4::TryFailed(const St_PlayError& error) {
+    if (!Resuming()) return;
+    m_tryLimit.stop();
+    m_lastFailure = error;
+    Trace("CWMPPlayer4::Resume===Try %d failed: %s", m_resume.Try(), error.description.c_str());
+    if (m_resume.TryFailed()) ScheduleTry();
+    else GiveUp();
+}
+
+void CWMPPlayer4::GiveUp() {
+    Trace("CWMPPlayer4::Resume===Given up after %d tries: %s", m_resume.Try(), m_lastFailure.description.c_str());
+    EndResume();
+    Fail(m_lastFailure);
+}
+
+void CWMPPlayer4::EndResume() {
+    if (m_resume.Active()) m_resume.Reset();
+    m_backoff.stop();
+    m_addressLimit.stop();
+    m_tryLimit.stop();
+    m_addressPending = false;
+    m_backoffDone = false;
+    m_seekIssued = false;
+}
+
 double CWMPPlayer4::get_currentPosition() const {
     gint64 position = 0;
     if (m_state == wmppsStopped || m_state == 0) return 0;
+    // On the way back from a break the time stands where the stream broke off.
+    if (Resuming()) return m_resume.Position();
     if (!gst_element_query_position(m_pipeline->playbin, GST_FORMAT_TIME, &position) || position < 0) return 0;
     return static_cast<double>(position) / GST_SECOND;
 }
 
 void CWMPPlayer4::put_currentPosition(double seconds) {
+    if (Resuming()) return;
     if (!(seconds >= 0)) seconds = 0;
     const double duration = get_duration();
     if (duration > 0) seconds = std::min(seconds, duration);
@@ -287,7 +554,7 @@ void CWMPPlayer4::put_volume(int volume) {
 
 double CWMPPlayer4::get_duration() const {
     gint64 duration = 0;
-    if (!gst_element_query_duration(m_pipeline->playbin, GST_FORMAT_TIME, &duration) || duration <= 0) return 0;
+    if (!gst_element_query_duration(m_pipeline->playbin, GST_FORMAT_TIME, &duration) || duration <= 0) return m_duration;
     return static_cast<double>(duration) / GST_SECOND;
 }
 

@@ -1,6 +1,7 @@
 #include "service/AnswerFiles.h"
 
 #include "common/WellKnownPaths.h"
+#include "platform/AtomicFile.h"
 
 #include <map>
 #include <memory>
@@ -17,6 +18,14 @@ const char* SongAnswerFileName(int kind) {
 }
 
 std::string AnswerFilePath(std::string_view fileName) { return g_strDataDir + std::string(fileName); }
+
+int RemoveLeftAnswerTemporaries() {
+    int removed = 0;
+    for (const char* name : {kPlaySongFile, kAlbumSongFile, kRecmdSongFile, kRecommendFile, kLogonFile, kAlbumFile,
+                             kCreateAlbumFile, kCheckUpdateFile})
+        removed += tonvik::platform::RemoveLeftTemporaries(AnswerFilePath(name));
+    return removed;
+}
 
 std::unique_lock<std::mutex> LockAnswerFile(const std::string& path) {
     static std::mutex registryMutex;

@@ -24,6 +24,9 @@ const char* SongAnswerFileName(int kind);
 
 // The full path of an answer file: the program's folder and the name.
 std::string AnswerFilePath(std::string_view fileName);
+// Removes what answers written when the program was killed left beside the
+// answer files (see tonvik::platform::RemoveLeftTemporaries); at start.
+int RemoveLeftAnswerTemporaries();
 
 // Holds the lock of one answer file (by its path) while it lives. Taken
 // before the file is written and released once the parser has read it in.

@@ -1,5 +1,6 @@
 #include "updater/HttpDownloader.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Disk.h"
 #include "updater/Gbk.h"
 
@@ -95,15 +96,13 @@ fs::path ExistingFolderOf(const fs::path& file) {
     return folder;
 }
 
-// Puts the finished temporary file in place of the local file.
+// Puts the finished temporary file in place of the local file: the rename
+// replaces it at once; where renaming is refused, a copy replaces it whole.
 bool MoveIntoPlace(const fs::path& temporary, const fs::path& target) {
     std::error_code ec;
-    fs::remove(target, ec);
     fs::rename(temporary, target, ec);
     if (!ec) return true;
-    ec.clear();
-    fs::copy_file(temporary, target, fs::copy_options::overwrite_existing, ec);
-    if (ec) return false;
+    if (!tonvik::platform::CopyFileAtomically(temporary, target)) return false;
     fs::remove(temporary, ec);
     return true;
 }

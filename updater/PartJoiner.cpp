@@ -1,5 +1,6 @@
 #include "updater/PartJoiner.h"
 
+#include "platform/AtomicFile.h"
 #include "updater/DownloadTask.h"
 #include "updater/Gbk.h"
 #include "updater/PatchwellTrace.h"
@@ -32,14 +33,15 @@ void TraceTime(const tonvik::platform::LocalFileTime& time) {
 
 JoinResult JoinParts(const fs::path& output, const fs::path& folder, std::vector<std::string>& addresses,
                      const CreationTimeQuery& creationTime) {
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
+    // Joined beside the package and put in its place at the end: a join cut
+    // short (or killed) never leaves half a package under its name.
+    tonvik::platform::CAtomicFileWriter out(output);
     auto fail = [&](std::string why) {
-        out.close();
         std::error_code ec;
         fs::remove(output, ec);
         return JoinResult{false, std::move(why)};
     };
-    if (!out) return fail("cannot create " + output.string());
+    if (!out.IsOpen()) return fail("cannot create " + output.string());
 
     std::optional<int> firstDate;
     std::array<char, kBlock> block{};
@@ -58,7 +60,8 @@ JoinResult JoinParts(const fs::path& output, const fs::path& folder, std::vector
         for (;;) {
             in.read(block.data(), kBlock);
             const std::streamsize got = in.gcount();
-            if (got > 0 && !out.write(block.data(), got)) return fail("cannot write " + output.string());
+            if (got > 0 && !out.Write(std::string_view(block.data(), static_cast<size_t>(got))))
+                return fail("cannot write " + output.string());
             if (got < kBlock) break;
         }
         if (in.bad()) return fail("cannot read part " + part.string());
@@ -67,8 +70,7 @@ JoinResult JoinParts(const fs::path& output, const fs::path& folder, std::vector
         fs::remove(part, ec);
         addresses.erase(addresses.begin());
     }
-    out.close();
-    if (!out) return fail("cannot write " + output.string());
+    if (!out.Commit()) return fail("cannot write " + output.string());
     return {true, {}};
 }
 

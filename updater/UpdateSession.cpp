@@ -1,5 +1,6 @@
 #include "updater/UpdateSession.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Executable.h"
 #include "platform/FileTimes.h"
 #include "platform/Paths.h"
@@ -54,13 +55,13 @@ std::string NoteText(std::string_view content) {
 
 void Trace(const std::string& text) { TraceOut(text + "\n"); }
 
-// Moves a finished download into place, copying when renaming is refused.
+// Moves a finished download into place, copying when renaming is refused
+// (the copy replaces the old file whole, too).
 bool MoveReplacing(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::rename(from, to, ec);
     if (!ec) return true;
-    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
-    if (ec) return false;
+    if (!tonvik::platform::CopyFileAtomically(from, to)) return false;
     fs::remove(from, ec);
     return true;
 }
@@ -130,6 +131,8 @@ void UpdateSession::Reinitialise() {
 
     if (Exists(m_pendingPath)) LoadInto(m_pendingPath, m_pending);
     if (Exists(m_localPath)) LoadInto(m_localPath, m_local);
+    // What a save or a join killed on the way left behind.
+    m_workFolder.RemoveLeftTemporaries(m_local.mstrLocalFile);
 }
 
 void UpdateSession::UnlockManifests(bool& enumerationOk) {
@@ -385,10 +388,7 @@ void UpdateSession::ManifestPoll() {
         }
 
         bool copied = false;
-        if (!Exists(m_localPath)) {
-            std::error_code ec;
-            copied = fs::copy_file(m_pendingPath, m_localPath, fs::copy_options::skip_existing, ec) && !ec;
-        }
+        if (!Exists(m_localPath)) copied = tonvik::platform::CopyFileAtomically(m_pendingPath, m_localPath);
         DownloadUpdateInfo loadedLocal;
         const bool localLoaded = Exists(m_localPath) && LoadInto(m_localPath, loadedLocal);
         if (copied && localLoaded) {
@@ -747,9 +747,7 @@ int UpdateSession::CompleteSetup(int) {
     m_document->Record() = m_pending;
     m_document->Save(kSaveWithFileTime);
     if (!seeded) {
-        std::error_code ec;
-        fs::copy_file(m_pendingPath, m_localPath, fs::copy_options::overwrite_existing, ec);
-        if (ec) {
+        if (!tonvik::platform::CopyFileAtomically(m_pendingPath, m_localPath)) {
             Trace("CompleteSetup : cannot write " + m_localPath.string());
             return 0;
         }

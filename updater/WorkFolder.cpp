@@ -1,5 +1,6 @@
 #include "updater/WorkFolder.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "updater/Digest.h"
@@ -71,14 +72,22 @@ bool WorkFolder::Clear() const {
     return cleared && !ec;
 }
 
+int WorkFolder::RemoveLeftTemporaries(std::string_view packageName) const {
+    int removed = 0;
+    for (const fs::path& file : {LocalManifest(), PendingManifest()}) removed += tonvik::platform::RemoveLeftTemporaries(file);
+    if (packageName.empty()) return removed;
+    if (const auto package = FileFor(packageName)) removed += tonvik::platform::RemoveLeftTemporaries(*package);
+    return removed;
+}
+
 bool WorkFolder::CopySeed(const fs::path& programFolder) const {
     const fs::path seed = programFolder / "Update" / "Update.xml";
     std::error_code ec;
     if (!fs::is_regular_file(seed, ec)) return true;
     fs::create_directories(m_folder, ec);
     if (ec) return false;
-    fs::copy_file(seed, LocalManifest(), fs::copy_options::skip_existing, ec);
-    return !ec;
+    if (fs::exists(LocalManifest(), ec)) return true;
+    return tonvik::platform::CopyFileAtomically(seed, LocalManifest());
 }
 
 }  // namespace patchwell

@@ -50,6 +50,11 @@ public:
     // missing seed is not an error: false only when copying failed.
     bool CopySeed(const std::filesystem::path& programFolder) const;
 
+    // Removes what saves killed on the way left beside the manifests and
+    // the package named `packageName` (see
+    // tonvik::platform::RemoveLeftTemporaries). The number removed.
+    int RemoveLeftTemporaries(std::string_view packageName = {}) const;
+
 private:
     std::filesystem::path m_folder;
 };

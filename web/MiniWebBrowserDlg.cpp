@@ -3,21 +3,20 @@
 #include "common/Text.h"
 #include "common/TopLevelWindow.h"
 #include "common/Trace.h"
+#include "common/WellKnownPaths.h"
 #include "skin/SkinChoice.h"
 #include "skin/SkinDescription.h"
 #include "skin/controls/HoverButton.h"
 #include "skin/controls/SkinButtonEx.h"
-#include "web/LibraryWebPage.h"
 #include "web/WebEngine.h"
 #include "web/WebIds.h"
 
-#include <QAction>
 #include <QCloseEvent>
+#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWebEngineHistory>
-#include <QWebEngineLoadingInfo>
-#include <QWebEngineView>
+#include <QTextBrowser>
+#include <QUrl>
 
 namespace {
 
@@ -41,11 +40,6 @@ void LoadPageButton(CHoverButton* button, const CSkinDescription& skin, const Pa
 
 }  // namespace
 
-void FollowActionEnabled(QAction* action, QAbstractButton* button) {
-    button->setEnabled(action->isEnabled());
-    QObject::connect(action, &QAction::changed, button, [action, button] { button->setEnabled(action->isEnabled()); });
-}
-
 CMiniWebBrowserDlg::CMiniWebBrowserDlg(CMessageHandle frame, const std::string& skinFolder, QWidget* owner,
                                        CMiniWebBrowser::ConnectionProbe probe)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint),
@@ -60,8 +54,6 @@ CMiniWebBrowserDlg::CMiniWebBrowserDlg(CMessageHandle frame, const std::string& 
     SetCommandHandler(IDC_LIB_FORWARD, [this] { m_browser.Forward(); });
     SetCommandHandler(IDC_LIB_REFRESH, [this] { m_browser.Refresh(); });
     SetCommandHandler(IDC_LIB_CLOSE, [this] { ShowWindow(false); });
-    // The page view comes after the first show; the window keeps its native window.
-    PrepareWebSurface(this);
 
     m_shadow.Create(this);
     SetSkin(skinFolder);
@@ -73,10 +65,8 @@ CMiniWebBrowserDlg::CMiniWebBrowserDlg(CMessageHandle frame, const std::string& 
 CMiniWebBrowserDlg::~CMiniWebBrowserDlg() { ReleasePageView(); }
 
 void CMiniWebBrowserDlg::ReleasePageView() {
-    // The page goes before the view that shows it.
     m_bReleased = true;
-    delete std::exchange(m_pPage, nullptr);
-    delete std::exchange(m_pView, nullptr);
+    m_pView.reset();
 }
 
 // ------------------------------------------------------------------ window
@@ -122,7 +112,7 @@ void CMiniWebBrowserDlg::SetSkin(const std::string& skinFolder) {
     setFixedSize(window.size());
 
     m_rcClient = skin.Rect("Wnd_Lib_Client");
-    if (m_pView) m_pView->setGeometry(m_rcClient);
+    if (QWidget* page = Control(IDC_MINIWEB_BROWSER)) page->setGeometry(m_rcClient);
     LoadPageButton(m_pBack, skin, kBackButton);
     LoadPageButton(m_pForward, skin, kForwardButton);
     LoadPageButton(m_pRefresh, skin, kRefreshButton);
@@ -140,7 +130,7 @@ QWidget* CMiniWebBrowserDlg::Control(int controlId) const {
     case IDC_LIB_FORWARD: return m_pForward;
     case IDC_LIB_REFRESH: return m_pRefresh;
     case IDC_LIB_CLOSE: return m_pClose;
-    case IDC_MINIWEB_BROWSER: return m_pView;
+    case IDC_MINIWEB_BROWSER: return m_pView ? m_pView->Widget() : m_pOffline;
     default: return nullptr;
     }
 }
@@ -157,7 +147,7 @@ void CMiniWebBrowserDlg::paintEvent(QPaintEvent*) {
 void CMiniWebBrowserDlg::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The window is drawn first; the engine starts from the event loop.
-    if (!m_pView) QTimer::singleShot(0, this, &CMiniWebBrowserDlg::CreatePageView);
+    if (!m_pView && !m_pOffline) QTimer::singleShot(0, this, &CMiniWebBrowserDlg::CreatePageView);
 }
 
 void CMiniWebBrowserDlg::closeEvent(QCloseEvent* event) {
@@ -168,60 +158,73 @@ void CMiniWebBrowserDlg::closeEvent(QCloseEvent* event) {
 // ------------------------------------------------------------------ page
 
 void CMiniWebBrowserDlg::CreatePageView() {
-    if (m_pView || m_bReleased) return;
-    m_pView = new QWebEngineView(this);
-    m_pView->setContextMenuPolicy(Qt::NoContextMenu);
-    m_pView->setGeometry(m_rcClient);
-    m_pPage = new CLibraryWebPage(SharedWebProfile(), m_pView);
-    m_pPage->SetNavigationFilter([this](const St_Navigation& navigation) { return m_browser.BeforeNavigate(navigation); });
-    connect(m_pPage, &QWebEnginePage::loadingChanged, this, &CMiniWebBrowserDlg::OnLoadingChanged);
-    connect(m_pPage, &QWebEnginePage::renderProcessTerminated, this,
-            [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
-                if (status == QWebEnginePage::NormalTerminationStatus) return;
-                Trace("CMiniWebBrowserDlg::OnRenderProcessTerminated : %d %d", int(status), exitCode);
-                // Not from within the engine's own report.
-                QMetaObject::invokeMethod(this, [this] { m_browser.RendererGone(); }, Qt::QueuedConnection);
-            });
-    m_pView->setPage(m_pPage);
-    FollowActionEnabled(m_pPage->action(QWebEnginePage::Back), m_pBack);
-    FollowActionEnabled(m_pPage->action(QWebEnginePage::Forward), m_pForward);
-    m_pView->show();
-    if (m_pendingAddress) m_pPage->load(*std::exchange(m_pendingAddress, std::nullopt));
+    if (m_pView || m_pOffline || m_bReleased) return;
+    m_pView = MakePageView(this, *this, {}, "CMiniWebBrowserDlg::CreatePageView");
+    if (!m_pView) {
+        ShowOfflineText();
+        return;
+    }
+    QWidget* view = m_pView->Widget();
+    view->setGeometry(m_rcClient);
+    view->show();
+    if (m_pendingAddress) m_pView->Load(*std::exchange(m_pendingAddress, std::nullopt));
+}
+
+void CMiniWebBrowserDlg::ShowOfflineText() {
+    m_pendingAddress.reset();
+    m_pOffline = new QTextBrowser(this);
+    m_pOffline->setOpenLinks(false);
+    m_pOffline->setContextMenuPolicy(Qt::NoContextMenu);
+    m_pOffline->setGeometry(m_rcClient);
+    // The page that says the pages cannot be shown now (its text only).
+    const St_PageChoice offline = ChooseLibraryPage({}, ConnectionState::NoRoute, g_strAppDir);
+    QFile page(QUrl(QString::fromStdString(offline.address)).toLocalFile());
+    if (page.open(QIODevice::ReadOnly)) m_pOffline->setHtml(QString::fromUtf8(page.readAll()));
+    m_pOffline->show();
 }
 
 void CMiniWebBrowserDlg::Navigate(const std::string& address) {
     const QUrl url(FromAnsi(address));
-    if (m_pPage) {
-        m_pPage->load(url);
-    } else {
+    if (m_pView) {
+        m_pView->Load(url);
+    } else if (!m_pOffline) {
         m_pendingAddress = url;
     }
 }
 
 void CMiniWebBrowserDlg::GoBack() {
-    if (m_pPage) m_pPage->triggerAction(QWebEnginePage::Back);
+    if (m_pView) m_pView->GoBack();
 }
 
 void CMiniWebBrowserDlg::GoForward() {
-    if (m_pPage) m_pPage->triggerAction(QWebEnginePage::Forward);
+    if (m_pView) m_pView->GoForward();
 }
 
 void CMiniWebBrowserDlg::Reload() {
-    if (m_pPage) m_pPage->triggerAction(QWebEnginePage::Reload);
+    if (m_pView) m_pView->Reload();
 }
 
-void CMiniWebBrowserDlg::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
-    const std::string address = info.url().toString(QUrl::FullyEncoded).toStdString();
-    switch (info.status()) {
-    case QWebEngineLoadingInfo::LoadSucceededStatus:
+void CMiniWebBrowserDlg::OnLoadFinished(const QUrl& url, bool succeeded, int errorCode) {
+    const std::string address = url.toString(QUrl::FullyEncoded).toStdString();
+    if (succeeded) {
         m_browser.NavigateComplete(address);
-        break;
-    case QWebEngineLoadingInfo::LoadFailedStatus:
+    } else {
         // No error page of the engine's own: the pane keeps what it showed
         // (or the service's own answer, such as its page for a 404).
-        Trace("CMiniWebBrowserDlg::OnNavigateError : %s %d", address.c_str(), info.errorCode());
-        break;
-    default:
-        break;
+        Trace("CMiniWebBrowserDlg::OnNavigateError : %s %d", address.c_str(), errorCode);
     }
 }
+
+void CMiniWebBrowserDlg::OnRendererGone(int status, int exitCode) {
+    if (status == 0) return;
+    Trace("CMiniWebBrowserDlg::OnRenderProcessTerminated : %d %d", status, exitCode);
+    // Not from within the engine's own report.
+    QMetaObject::invokeMethod(this, [this] { m_browser.RendererGone(); }, Qt::QueuedConnection);
+}
+
+void CMiniWebBrowserDlg::OnHistoryChanged(bool canGoBack, bool canGoForward) {
+    m_pBack->setEnabled(canGoBack);
+    m_pForward->setEnabled(canGoForward);
+}
+
+void CMiniWebBrowserDlg::OnEngineRefusal(const QString& address) { TraceEngineRefusal(address); }

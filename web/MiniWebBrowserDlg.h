@@ -7,7 +7,8 @@
 // The web engine is the heaviest part of the program, so the page view is
 // made only when the pane is first shown or when the frame asks for it
 // (CreatePageView, queued after the player window is on screen). Pages asked
-// for before then are shown once the view exists.
+// for before then are shown once the view exists. Without a web engine the
+// pane shows its offline page as plain text.
 
 #include "common/WindowMessage.h"
 #include "notify/BodyDrag.h"
@@ -16,6 +17,7 @@
 #include "web/WebIds.h"
 #include "playback/PlayerPorts.h"
 #include "web/MiniWebBrowser.h"
+#include "web/PageView.h"
 
 #include <QImage>
 #include <QPoint>
@@ -24,23 +26,20 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 class CHoverButton;
-class CLibraryWebPage;
 class CSkinButtonEx;
-class QAbstractButton;
-class QAction;
-class QWebEngineLoadingInfo;
-class QWebEngineView;
+class QTextBrowser;
 
-// Keeps `button` enabled exactly while `action` is (the page's back and
-// forward actions follow its history).
-void FollowActionEnabled(QAction* action, QAbstractButton* button);
-
-class CMiniWebBrowserDlg : public QWidget, public CMessageTarget, public IBrowserWindow, private IBrowserPane {
+class CMiniWebBrowserDlg : public QWidget,
+                           public CMessageTarget,
+                           public IBrowserWindow,
+                           private IBrowserPane,
+                           private IPageViewOwner {
     Q_OBJECT
 public:
     // Made hidden, wearing `skinFolder` (the player's full skin). `frame`
@@ -75,11 +74,12 @@ public:
     // Lets the page and its view go for good (the program is ending), so
     // that the web profile can be released.
     void ReleasePageView();
-    QWebEngineView* PageView() const { return m_pView; }
+    IPageView* PageView() const { return m_pView.get(); }
     const CMiniWebBrowser& Browser() const { return m_browser; }
     const std::string& SkinFolder() const { return m_strSkinFolder; }
     // The buttons by control number (IDC_LIB_*), the page view by
-    // IDC_MINIWEB_BROWSER once it exists; nullptr for any other number.
+    // IDC_MINIWEB_BROWSER once it exists (the offline text without a web
+    // engine); nullptr for any other number.
     QWidget* Control(int controlId) const;
     const CWndShadow& Shadow() const { return m_shadow; }
 
@@ -94,8 +94,15 @@ private:
     void GoBack() override;
     void GoForward() override;
     void Reload() override;
+    // IPageViewOwner
+    bool OnNavigation(const St_Navigation& navigation) override { return m_browser.BeforeNavigate(navigation); }
+    void OnLoadFinished(const QUrl& url, bool succeeded, int errorCode) override;
+    void OnRendererGone(int status, int exitCode) override;
+    void OnHistoryChanged(bool canGoBack, bool canGoForward) override;
+    void OnEngineRefusal(const QString& address) override;
 
-    void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+    // The pane without a web engine: its offline page, as plain text.
+    void ShowOfflineText();
 
     CMiniWebBrowser m_browser;
     std::string m_strSkinFolder;
@@ -105,8 +112,8 @@ private:
     CHoverButton* m_pForward;
     CHoverButton* m_pRefresh;
     CSkinButtonEx* m_pClose;
-    QWebEngineView* m_pView = nullptr;
-    CLibraryWebPage* m_pPage = nullptr;
+    std::unique_ptr<IPageView> m_pView;
+    QTextBrowser* m_pOffline = nullptr;
     std::optional<QUrl> m_pendingAddress;
     bool m_bReleased = false;
     CWndShadow m_shadow;

@@ -1,41 +1,53 @@
 #pragma once
-// The program's one web engine: the switches it needs on this machine, set
-// before the QApplication exists, and the one profile that every page pane
-// of the program shares (cookies, cache, settings). The engine itself
-// starts with the first page view, not before.
+// The program's side of its one web engine. The engine lives in a library
+// of its own (kWebEngineLibraryFile beside the program, see PageView.h),
+// loaded when the first page view is made, after the player is on screen:
+// nothing of it runs before the first paint. The switches it needs on this
+// machine are set before the QApplication exists.
 
-class QWebEngineProfile;
+#include "web/PageView.h"
+
+#include <filesystem>
+#include <memory>
+
 class QWidget;
 
-// Call before the QApplication is created: shared drawing contexts, software
-// rendering, no background traffic of the engine's own, and, only when the
-// program runs as the system administrator, the engine's sandbox off (it
-// refuses to start otherwise).
+// Call before the QApplication is created: software rendering, no OpenGL
+// on X11 (unless QT_XCB_GL_INTEGRATION says otherwise), no background
+// traffic of the engine's own, one process to draw the service's pages,
+// and, only when the program runs as the system administrator, the
+// engine's sandbox off (it refuses to start otherwise).
 void PrepareWebEngine();
 
-// Before the first SharedWebProfile: keep nothing on disk (tests).
+
+// Before the first page view: keep nothing on disk (tests).
 void KeepWebProfileInMemory();
 
-// The profile all page panes use, made on first use: stored in the user's
-// data folder for the program (kWebProfileFolder, made private to the user;
-// kept in memory when it cannot be), with a bounded cache, and with the settings
-// of a pane that shows the service's pages (no pop-up windows, no error
-// pages of the engine's own, no plug-ins, no clipboard, no external
-// programs for unknown link schemes). It lives until the application ends.
-QWebEngineProfile* SharedWebProfile();
+// Before the first page view: load the engine from `library` instead of the
+// one beside the program (tests and tools that live elsewhere).
+void SetWebEngineLibrary(const std::filesystem::path& library);
 
 // Where the profile is kept, in the user's data folder for the program.
 inline constexpr const char* kWebProfileFolder = "WebEngine";
 
-// The program is ending in order, right after this: the profile goes and
-// the engine shuts down, writing out the cookies and the pages' storage.
-// Every page on the profile must have gone before. Nothing to do when the
-// engine never started.
-void ShutDownWebEngine();
+// The engine, its library loaded and the profile's folder made private to
+// the user (kept in memory when it cannot be) on first use; nullptr, traced
+// once, when the library cannot be loaded or refuses to start.
+IWebEngine* OpenWebEngine();
 
-// For a window that gets a page view only after it is shown: makes it draw
-// through the kind of surface the view needs from its first show on. Without
-// this, adding the view to the shown window makes the system destroy and
-// remake its native window (a flicker; input sent meanwhile is lost). Call
-// before the window is first shown. The engine does not start.
-void PrepareWebSurface(QWidget* window);
+// A page view for `parent` reporting to `owner`, or nullptr with a trace
+// naming `caller` when the engine cannot make one. The engine's settings for
+// a pane of the service's pages hold (no pop-up windows, no error pages of
+// the engine's own, no plug-ins, no clipboard, no external programs for
+// unknown link schemes).
+std::unique_ptr<IPageView> MakePageView(QWidget* parent, IPageViewOwner& owner, const St_PageViewOptions& options,
+                                        const char* caller);
+
+// The trace of an address the engine refused by itself (see
+// IPageViewOwner::OnEngineRefusal).
+void TraceEngineRefusal(const QString& address);
+
+// The program is ending in order, right after this: the engine shuts down,
+// writing out the cookies and the pages' storage. Every page view must have
+// gone before. Nothing to do when the engine never started.
+void ShutDownWebEngine();

@@ -127,6 +127,8 @@ public:
         std::error_code failure;
         const char* other = std::getenv("PLAYER_BENCH_PROGRAM");
         std::filesystem::copy_file(other ? other : TONVIK_PLAYER_PROGRAM, Path() / "TonvikMusic", failure);
+        // The web engine it loads from beside itself.
+        if (!failure) std::filesystem::copy_file(bin / "libTonvikWebEngine.so", Path() / "libTonvikWebEngine.so", failure);
         // Every shipped folder (skins, pages, update files) beside it.
         for (const auto& entry : std::filesystem::directory_iterator(bin, failure)) {
             if (failure || !entry.is_directory()) continue;

@@ -75,6 +75,7 @@ int RunSample(int argc, char** argv) {
 
     PrepareWebEngine();
     KeepWebProfileInMemory();
+    SetWebEngineLibrary(TONVIK_WEB_ENGINE_LIBRARY);
     QApplication application(argc, argv);
     QTemporaryDir scratch;
     const std::filesystem::path program = scratch.path().toStdString();

@@ -14,6 +14,14 @@ namespace {
 std::atomic<int> g_override{0};
 }  // namespace
 
+bool ResetConnectionOnClose(std::intptr_t socketDescriptor) {
+    if (socketDescriptor < 0) return false;
+    linger option{};
+    option.l_onoff = 1;
+    option.l_linger = 0;
+    return setsockopt(static_cast<int>(socketDescriptor), SOL_SOCKET, SO_LINGER, &option, sizeof option) == 0;
+}
+
 std::vector<InterfaceAddress> InterfaceAddresses() {
     std::vector<InterfaceAddress> addresses;
     ifaddrs* list = nullptr;

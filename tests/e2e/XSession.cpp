@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 namespace {
 
@@ -194,4 +195,12 @@ QImage CVirtualScreen::Grab(QRect area) const {
     arguments << QStringLiteral("png:-");
     const std::optional<QByteArray> png = Run(QStringLiteral("import"), arguments, 15s);
     return png ? QImage::fromData(*png, "PNG") : QImage();
+}
+
+int Colours(const QImage& image, int enough) {
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height() && static_cast<int>(colours.size()) < enough; ++y)
+        for (int x = 0; x < image.width() && static_cast<int>(colours.size()) < enough; ++x)
+            colours.insert(image.pixel(x, y));
+    return static_cast<int>(colours.size());
 }

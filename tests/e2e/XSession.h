@@ -21,6 +21,10 @@
 // all are there.
 std::vector<std::string> MissingXTools();
 
+// How many colours a picture has, counted up to `enough`: a list showing its
+// rows has more than a few.
+int Colours(const QImage& image, int enough = 64);
+
 class CVirtualScreen {
 public:
     CVirtualScreen() = default;

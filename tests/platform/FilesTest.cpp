@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 using namespace tonvik::platform;
 
 TEST(AtomicFile, ReplacesContentAndLeavesNoTemporaryFiles) {
@@ -41,6 +43,30 @@ TEST(AtomicFile, FailureKeepsTheOldFile) {
     CProfile profile;
     EXPECT_FALSE(profile.Load(folder));
     EXPECT_EQ(GetPrivateProfileInt("SKIN", "Kind", 7, folder), 7);
+}
+
+// Only a killed save's temporaries go: named like one of this file's, a
+// minute old. The kept-aside ".bad" list, look-alikes and other files' stay.
+TEST(AtomicFile, LeftTemporariesGoOnlyWhenOldAndNamedSo) {
+    TempDir dir;
+    const auto list = dir / "Playlist.xls";
+    ASSERT_TRUE(WriteFileAtomically(list, "1\t\r\n"));
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2);
+    for (const char* name : {"Playlist.xls.a1B2c3", "Playlist.xls.Zz9Yy8", "Playlist.xls.bad", "Playlist.xls.a1B2c",
+                             "Playlist.xls.a1B2c3d", "Playlist.xls.a1-2c3", "Other.xls.a1B2c3", "fresh"}) {
+        ASSERT_TRUE(WriteFileAtomically(dir / name, "x"));
+        if (std::string(name) != "fresh") std::filesystem::last_write_time(dir / name, old);
+    }
+    ASSERT_TRUE(WriteFileAtomically(dir / "Playlist.xls.Fresh1", "x"));  // a save under way elsewhere
+    std::filesystem::create_directory(dir / "Playlist.xls.Folder");
+    std::filesystem::last_write_time(dir / "Playlist.xls.Folder", old);
+
+    EXPECT_EQ(RemoveLeftTemporaries(list), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Playlist.xls.a1B2c3"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Playlist.xls.Zz9Yy8"));
+    for (const char* kept : {"Playlist.xls", "Playlist.xls.bad", "Playlist.xls.a1B2c", "Playlist.xls.a1B2c3d",
+                             "Playlist.xls.a1-2c3", "Other.xls.a1B2c3", "Playlist.xls.Fresh1", "Playlist.xls.Folder"})
+        EXPECT_TRUE(std::filesystem::exists(dir / kept)) << kept;
 }
 
 TEST(PrivateFile, StaysOwnerOnlyThroughLaterWrites) {

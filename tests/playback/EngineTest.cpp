@@ -1,3 +1,4 @@
+#include "playback/StreamResume.h"
 #include "playback/WMPPlayer4.h"
 
 #include "tests/support/TempDir.h"
@@ -99,6 +100,21 @@ private:
 
 }  // namespace
 
+// The program sets the framework up beside its own start; an engine made
+// meanwhile (each test runs in a process of its own) waits for it and works.
+TEST(EngineSetUp, AnEngineMadeWhileTheFrameworkSetsUpWorks) {
+    std::jthread setUp = StartMediaFrameworkSetUp();
+    std::string reason;
+    CWMPPlayer4Options options;
+    options.audioSink = "fakesink";
+    const auto player = CWMPPlayer4::Create(options, &reason);
+    ASSERT_TRUE(player) << reason;
+    setUp.join();
+    EXPECT_TRUE(gst_is_initialized());
+    const auto second = CWMPPlayer4::Create(options, &reason);
+    EXPECT_TRUE(second) << reason;
+}
+
 TEST(PlayTime, MinutesAndSeconds) {
     EXPECT_EQ(FormatPlayTime(0), "00:00");
     EXPECT_EQ(FormatPlayTime(59.9), "00:59");
@@ -106,6 +122,40 @@ TEST(PlayTime, MinutesAndSeconds) {
     EXPECT_EQ(FormatPlayTime(3723.4), "62:03");
     EXPECT_EQ(FormatPlayTime(-3), "00:00");
     EXPECT_EQ(FormatPlayTime(std::nan("")), "00:00");
+}
+
+// The tries after a break: spaced out, bounded, the address looked up again
+// after a failed one, a fresh set only for a stream that got on.
+TEST(StreamResume, TriesAreBoundedSpacedAndRenewedOnlyByProgress) {
+    CStreamResume resume;
+    ASSERT_TRUE(resume.Broke(3.2));
+    EXPECT_EQ(resume.Position(), 3.2);
+    EXPECT_EQ(resume.Delay(), CStreamResume::kFirstDelay);
+    EXPECT_FALSE(resume.WantsNewAddress());
+    ASSERT_TRUE(resume.TryFailed());
+    EXPECT_EQ(resume.Delay(), 2 * CStreamResume::kFirstDelay);
+    EXPECT_TRUE(resume.WantsNewAddress());
+    ASSERT_TRUE(resume.TryFailed());
+    EXPECT_EQ(resume.Try(), CStreamResume::kMaxTries);
+    EXPECT_FALSE(resume.TryFailed());
+    EXPECT_FALSE(resume.Active());
+
+    // Mended at the second try, broken again at the same place: the set
+    // goes on; broken further on: a fresh set.
+    resume.Reset();
+    ASSERT_TRUE(resume.Broke(5));
+    ASSERT_TRUE(resume.TryFailed());
+    resume.Recovered();
+    ASSERT_TRUE(resume.Broke(5.5));
+    EXPECT_EQ(resume.Try(), 3);
+    EXPECT_FALSE(resume.WantsNewAddress());
+    resume.Recovered();
+    EXPECT_FALSE(resume.Broke(5.6));
+    resume.Reset();
+    ASSERT_TRUE(resume.Broke(5));
+    resume.Recovered();
+    ASSERT_TRUE(resume.Broke(9));
+    EXPECT_EQ(resume.Try(), 1);
 }
 
 TEST_F(Engine, PlaysASongToItsEndAndReportsStopped) {

@@ -3,6 +3,7 @@
 // audio into a sink that plays in real time but makes no sound.
 
 #include "playback/PlayController.h"
+#include "playback/StreamResume.h"
 #include "playback/WMPPlayer4.h"
 
 #include "PlayFakes.h"
@@ -11,6 +12,7 @@
 #include "common/WellKnownPaths.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
+#include "tools/standin/AudioSynth.h"
 #include "tools/standin/StandIn.h"
 
 #include <QSignalSpy>
@@ -22,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -140,4 +143,148 @@ TEST_F(PlayEndToEnd, PlaysASongToItsEndAndContinuesWithTheNextByMode) {
     EXPECT_TRUE(controller->ForceStop());
     QTest::qWait(300);
     EXPECT_EQ(standIn.PlayReports().size(), 2u);
+}
+
+// ---- a stream that breaks off mid-song ----
+
+namespace {
+
+class StreamBreak : public PlayEndToEnd {
+protected:
+    void SetUp() override {
+        PlayEndToEnd::SetUp();
+        if (HasFatalFailure()) return;
+        // One song of at least 8 s, alone in the list, played once.
+        const standin::St_CatalogueSong* chosen = nullptr;
+        for (const auto& song : standIn.Catalogue().Songs())
+            if (song.seconds >= 8 && (!chosen || song.seconds < chosen->seconds)) chosen = &song;
+        ASSERT_NE(chosen, nullptr);
+        length = chosen->seconds;
+        song.id = chosen->id;
+        song.name = "name" + song.id;
+        panel.lists[kListTemporary].RemoveAll();
+        panel.lists[kListTemporary].Add(song);
+        panel.mode = kModeSingle;
+        audioPath = "/songhall/audio/" + song.id + ".wav";
+        QObject::connect(engine.get(), &CMediaEngine::Error, engine.get(), [this] { errorCodes.push_back(engine->get_errorCode()); });
+    }
+
+    // Plays the song and follows its position until the engine reports the
+    // end or an error: the furthest position, and the smallest one seen
+    // after the stream broke off. `onPlaying` is called with each position
+    // seen while the song plays.
+    bool PlayThrough(const std::function<void(double)>& onPlaying = {}) {
+        controller->Play(song, 0, kListTemporary, 0);
+        const int bound = (length + 30) * 1000;
+        return QTest::qWaitFor(
+            [&] {
+                const double position = engine->get_currentPosition();
+                if (onPlaying && engine->state() == wmppsPlaying) onPlaying(position);
+                if (engine->state() == wmppsPlaying) furthest = std::max(furthest, position);
+                if (Reports(wmppsReconnecting) > 0 && engine->state() == wmppsPlaying)
+                    lowestAfterBreak = std::min(lowestAfterBreak, position);
+                return Reports(wmppsStopped) > 0 || !errorCodes.empty();
+            },
+            bound);
+    }
+
+    // The byte the engine asked for when it took the stream up again: the
+    // start of the last ranged request for the audio.
+    long long ResumedAt() const {
+        long long start = -1;
+        for (const auto& request : standIn.RequestsFor(audioPath))
+            if (request.range.rfind("bytes=", 0) == 0) start = std::atoll(request.range.c_str() + 6);
+        return start;
+    }
+
+    bool Traced(const std::string& text) const {
+        for (const auto& line : traces.Lines())
+            if (line.find(text) != std::string::npos) return true;
+        return false;
+    }
+
+    St_SongInfo song;
+    int length = 0;
+    std::string audioPath;
+    std::vector<std::int32_t> errorCodes;
+    double furthest = 0;
+    double lowestAfterBreak = 1e9;
+};
+
+using standin::CAudioSynth;
+using standin::FaultKind;
+using standin::MakeFault;
+
+}  // namespace
+
+TEST_F(StreamBreak, ADroppedConnectionGoesOnFromWhereItBrokeOff) {
+    // 3 s of audio go out, then the connection is dropped while the song
+    // plays (dropped at once, the break would come before anything played),
+    // and the stream's own immediate reconnect is dropped too: the engine
+    // takes it up.
+    standIn.SetFault(audioPath, MakeFault(FaultKind::Hang, 0, CAudioSynth::ByteAt(3), 1));
+    standIn.AddFault(audioPath, MakeFault(FaultKind::Drop, 0, 0, 1));
+    bool dropped = false;
+    ASSERT_TRUE(PlayThrough([&](double position) {
+        if (dropped || position < 1.0) return;
+        dropped = true;
+        standIn.DropHung(audioPath);
+    }));
+    ASSERT_TRUE(dropped);
+
+    ASSERT_EQ(Reports(wmppsStopped), 1) << engine->get_errorDescription();
+    EXPECT_TRUE(errorCodes.empty());
+    EXPECT_GE(Reports(wmppsReconnecting), 1);
+    EXPECT_TRUE(Traced("Playing again from"));
+    EXPECT_FALSE(Traced("Stream stalled"));  // the break itself was seen, not a stall after it
+    // On from about 3 s, not from the start, and on to the song's end.
+    EXPECT_GE(ResumedAt(), static_cast<long long>(CAudioSynth::ByteAt(2)));
+    EXPECT_LE(ResumedAt(), static_cast<long long>(CAudioSynth::ByteAt(3)));
+    EXPECT_GE(lowestAfterBreak, 2.0);
+    EXPECT_GE(furthest, length - 1.0);
+    // One song, one report; nothing else was started.
+    EXPECT_EQ(standIn.PlayReports().size(), 1u);
+    EXPECT_EQ(standIn.RequestsFor("/songhall/port/tonvik/playlist.php").size(), 1u);
+    EXPECT_TRUE(panel.messages.empty());
+}
+
+TEST_F(StreamBreak, AStalledConnectionIsTakenUpAgain) {
+    // 3 s of audio, then nothing: the answer is held for a minute.
+    standIn.SetFault(audioPath, MakeFault(FaultKind::Hang, 0, CAudioSynth::ByteAt(3), 1));
+    ASSERT_TRUE(PlayThrough());
+
+    ASSERT_EQ(Reports(wmppsStopped), 1) << engine->get_errorDescription();
+    EXPECT_TRUE(errorCodes.empty());
+    // The engine's own watch saw the stall, long before the held answer
+    // or the connection's time-out would have ended it.
+    EXPECT_TRUE(Traced("Stream stalled at"));
+    EXPECT_EQ(engine->resumeTries(), 1);
+    // On from where the song stood when it ran short (it waits to fill up
+    // before the 3 s are played), not from the start.
+    EXPECT_GE(ResumedAt(), static_cast<long long>(CAudioSynth::ByteAt(1)));
+    EXPECT_LE(ResumedAt(), static_cast<long long>(CAudioSynth::ByteAt(3)));
+    EXPECT_GE(lowestAfterBreak, 1.0);
+    EXPECT_GE(furthest, length - 1.0);
+    EXPECT_EQ(standIn.PlayReports().size(), 1u);
+}
+
+TEST_F(StreamBreak, AStreamThatNeverComesBackEndsWithTheEnginesError) {
+    // Dropped after 3 s, and every connection after that dropped unanswered.
+    standIn.SetFault(audioPath, MakeFault(FaultKind::Drop, 0, CAudioSynth::ByteAt(3), 1));
+    standIn.AddFault(audioPath, MakeFault(FaultKind::Drop));
+    ASSERT_TRUE(PlayThrough());
+
+    ASSERT_EQ(errorCodes.size(), 1u);
+    EXPECT_EQ(errorCodes[0] >> 16, 3);  // a resource error, as the stream gave it
+    EXPECT_EQ(Reports(wmppsReady), 1);
+    EXPECT_EQ(engine->resumeTries(), CStreamResume::kMaxTries);
+    EXPECT_TRUE(Traced("Given up after 3 tries"));
+    // Looked up again once its address stopped answering; still one report.
+    EXPECT_GE(standIn.RequestsFor("/songhall/port/tonvik/playlist.php").size(), 2u);
+    EXPECT_EQ(standIn.PlayReports().size(), 1u);
+    // The error ends the song as any error does: its message, and no next song.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel.messages.empty(); }, kStartMs));
+    EXPECT_EQ(panel.messages.back(), Cp936("  该歌曲无法正常播放！"));
+    EXPECT_EQ(controller->State(), 2);
+    EXPECT_EQ(controller->CurIndex(), 0);
 }

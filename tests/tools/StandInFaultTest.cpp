@@ -145,6 +145,44 @@ TEST_F(StandInFaultTest, StopEndsHungAnswers) {
     EXPECT_TRUE(answer.closed);
 }
 
+// A break in the middle of the body: a stall that the release ends with the
+// rest, a stall ended by a reset, a reset after the first bytes, and faults
+// queued one after another.
+TEST_F(StandInFaultTest, MidwayFaultsAndQueuedFaults) {
+    standIn.SetFault(kRecommend, standin::MakeFault(FaultKind::Hang, 0, 100, 1));
+    standIn.AddFault(kRecommend, standin::MakeFault(FaultKind::Drop, 0, 50, 1));
+    auto pending = std::async(std::launch::async, [this] { return RawGet(standIn.Port(), kRecommend); });
+    ASSERT_TRUE(standIn.WaitForHung(1, 5s, kRecommend));
+    standIn.ReleaseHung(kRecommend);
+    ASSERT_EQ(pending.wait_for(10s), std::future_status::ready);
+    const RawAnswer stalled = pending.get();
+    EXPECT_EQ(stalled.Header("content-length"), std::to_string(normal.body.size()));
+    EXPECT_EQ(stalled.body, normal.body);
+
+    const RawAnswer dropped = Get();
+    EXPECT_EQ(dropped.Header("content-length"), std::to_string(normal.body.size()));
+    EXPECT_EQ(dropped.body, normal.body.substr(0, 50));
+    EXPECT_TRUE(dropped.closed);
+    // Both have worn off.
+    EXPECT_EQ(Get().body, normal.body);
+    // A stall ended by a drop: the first bytes, then the connection breaks.
+    standIn.SetFault(kRecommend, standin::MakeFault(FaultKind::Hang, 0, 100, 1));
+    pending = std::async(std::launch::async, [this] { return RawGet(standIn.Port(), kRecommend); });
+    ASSERT_TRUE(standIn.WaitForHung(1, 5s, kRecommend));
+    standIn.DropHung(kRecommend);
+    ASSERT_EQ(pending.wait_for(10s), std::future_status::ready);
+    const RawAnswer cut = pending.get();
+    EXPECT_EQ(cut.body, normal.body.substr(0, 100));
+    EXPECT_TRUE(cut.closed);
+    EXPECT_EQ(standIn.HungCount(kRecommend), 0u);
+    // Queued over the control requests too.
+    EXPECT_EQ(Get(std::string("/_standin/fault?path=") + kRecommend + "&kind=empty&count=1").status, 200);
+    EXPECT_EQ(Get(std::string("/_standin/fault?path=") + kRecommend + "&kind=html404&count=1&queue=1").status, 200);
+    EXPECT_TRUE(Get().body.empty());
+    EXPECT_EQ(Get().status, 404);
+    EXPECT_EQ(Get().body, normal.body);
+}
+
 TEST_F(StandInFaultTest, ControlRequestSetsAndClearsFaults) {
     const std::string set = std::string("/_standin/fault?path=") + kRecommend + "&kind=empty&count=1";
     EXPECT_EQ(Get(set).status, 200);
@@ -174,3 +212,25 @@ TEST_F(StandInFaultTest, KeptConnectionServesSeveralRequests) {
 }
 
 }  // namespace
+
+// Faults for long runs: every n-th request of the kinds chaos knows gets
+// one, the kinds of fault in turn; a set fault comes first and other paths
+// do not count; 0 ends it, and the control request counts what was given.
+TEST_F(StandInFaultTest, ChaosFaultsEveryFewRequestsInTurn) {
+    standIn.SetChaos(2);
+    EXPECT_EQ(Get().body, normal.body);
+    EXPECT_FALSE(Get().gotBytes);  // dropped
+    EXPECT_EQ(Get().body, normal.body);
+    const RawAnswer malformed = Get();
+    EXPECT_EQ(malformed.status, 200);
+    EXPECT_FALSE(ParsesAsXml(malformed.body));
+    Get("/songhall/tonvik/newrecommand.shtml");
+    standIn.SetFault(kRecommend, standin::MakeFault(FaultKind::HtmlError404, 0, 0, 1));
+    EXPECT_EQ(Get().status, 404);
+    EXPECT_EQ(Get().body, normal.body);
+    const RawAnswer errorPage = Get();  // the third kind: an error page as 200
+    EXPECT_EQ(errorPage.status, 200);
+    EXPECT_FALSE(ParsesAsXml(errorPage.body));
+    EXPECT_EQ(Get("/_standin/chaos?every=0").body, "recommend\t3\n");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Get().body, normal.body);
+}

@@ -3,6 +3,7 @@
 
 #include "common/Text.h"
 #include "platform/Shell.h"
+#include "tests/support/EngineView.h"
 #include "tests/support/TraceCapture.h"
 #include "tests/web/WebTestSupport.h"
 #include "tools/standin/StandIn.h"
@@ -11,8 +12,6 @@
 
 #include <QProcess>
 #include <QTest>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -41,7 +40,8 @@ protected:
         standIn.Stop();
     }
 
-    QWebEnginePage* Page() const { return dialog->PageView() ? dialog->PageView()->page() : nullptr; }
+    QWebEngineView* View() const { return EngineViewOf(dialog->PageView()); }
+    QWebEnginePage* Page() const { return View() ? View()->page() : nullptr; }
 
     // Whether the pane finishes loading the service page at `pathAndQuery`.
     bool Shows(const std::string& pathAndQuery) {
@@ -74,7 +74,7 @@ protected:
     }
 
     // A click of the user's: real mouse events into the page view.
-    void MouseClickAt(QPoint point) { QTest::mouseClick(dialog->PageView()->focusProxy(), Qt::LeftButton, {}, point); }
+    void MouseClickAt(QPoint point) { QTest::mouseClick(View()->focusProxy(), Qt::LeftButton, {}, point); }
 
     // Clicks at `point` with the mouse until `seen` says the page had the
     // press: a page that has just loaded takes no input until it has drawn.

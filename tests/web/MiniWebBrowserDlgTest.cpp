@@ -5,12 +5,13 @@
 #include "skin/controls/SkinButtonEx.h"
 #include "tests/web/WebTestSupport.h"
 #include "web/MiniWebBrowserDlg.h"
+#include "platform/Shell.h"
+#include "web/WebEngine.h"
 #include "web/WebIds.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QPushButton>
+#include <QProcessEnvironment>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -96,14 +97,27 @@ TEST_F(MiniWebBrowserDlgTest, DraggingOutsideThePageMovesTheWindow) {
     EXPECT_EQ(dialog.pos(), start + QPoint(30, 15));
 }
 
-TEST(FollowActionEnabledTest, TheButtonFollowsItsAction) {
-    QAction action(nullptr);
-    QPushButton button;
-    action.setEnabled(false);
-    FollowActionEnabled(&action, &button);
-    EXPECT_FALSE(button.isEnabled());
-    action.setEnabled(true);
-    EXPECT_TRUE(button.isEnabled());
-    action.setEnabled(false);
-    EXPECT_FALSE(button.isEnabled());
+// The program draws nothing through OpenGL: X11's GL integration stays off
+// for the process's life (the platform reads it when the engine first asks
+// for OpenGL), unless the user chose one, and programs opened from ours get
+// the user's environment back.
+TEST(PrepareWebEngineTest, GlStaysOffUnlessTheUserChoseItAndChildrenGetTheUsersEnvironment) {
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    const bool hadGl = qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION");
+    const QByteArray gl = qgetenv("QT_XCB_GL_INTEGRATION");
+    const QString variable = QStringLiteral("QT_XCB_GL_INTEGRATION");
+
+    qputenv("QT_XCB_GL_INTEGRATION", "xcb_glx");
+    PrepareWebEngine();
+    EXPECT_EQ(qgetenv("QT_XCB_GL_INTEGRATION"), "xcb_glx");
+    EXPECT_EQ(tonvik::platform::ChildEnvironment().value(variable), QStringLiteral("xcb_glx"));
+
+    qunsetenv("QT_XCB_GL_INTEGRATION");
+    PrepareWebEngine();
+    EXPECT_EQ(qgetenv("QT_XCB_GL_INTEGRATION"), "none");
+    EXPECT_FALSE(tonvik::platform::ChildEnvironment().contains(variable));
+
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    if (hadGl) qputenv("QT_XCB_GL_INTEGRATION", gl);
+    else qunsetenv("QT_XCB_GL_INTEGRATION");
 }

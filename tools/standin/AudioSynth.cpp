@@ -46,7 +46,7 @@ std::string CAudioSynth::MakeWav(int seconds, int key, uint32_t seed) {
 
     std::string wav;
     const uint32_t dataBytes = static_cast<uint32_t>(frames * 2);
-    wav.reserve(44 + dataBytes);
+    wav.reserve(kHeaderBytes + dataBytes);
     wav += "RIFF";
     PutLe(wav, 36 + dataBytes, 4);
     wav += "WAVEfmt ";

@@ -42,11 +42,13 @@ std::optional<FaultKind> FaultKindFromName(const std::string& name) {
 
 void CFaultTable::Set(const std::string& path, const St_Fault& fault) {
     std::lock_guard lock(m_lock);
-    if (fault.count == 0) {
-        m_faults.erase(path);
-        return;
-    }
-    m_faults[path] = fault;
+    m_faults.erase(path);
+    if (fault.count != 0) m_faults[path].push_back(fault);
+}
+
+void CFaultTable::Add(const std::string& path, const St_Fault& fault) {
+    std::lock_guard lock(m_lock);
+    if (fault.count != 0) m_faults[path].push_back(fault);
 }
 
 void CFaultTable::Clear(const std::string& path) {
@@ -62,17 +64,19 @@ void CFaultTable::ClearAll() {
 std::optional<St_Fault> CFaultTable::Take(const std::string& path) {
     std::lock_guard lock(m_lock);
     auto it = m_faults.find(path);
-    if (it == m_faults.end()) return std::nullopt;
-    St_Fault fault = it->second;
-    if (it->second.count > 0 && --it->second.count == 0) m_faults.erase(it);
+    if (it == m_faults.end() || it->second.empty()) return std::nullopt;
+    std::deque<St_Fault>& queue = it->second;
+    const St_Fault fault = queue.front();
+    if (queue.front().count > 0 && --queue.front().count == 0) queue.pop_front();
+    if (queue.empty()) m_faults.erase(it);
     return fault;
 }
 
 std::optional<St_Fault> CFaultTable::Peek(const std::string& path) {
     std::lock_guard lock(m_lock);
     auto it = m_faults.find(path);
-    if (it == m_faults.end()) return std::nullopt;
-    return it->second;
+    if (it == m_faults.end() || it->second.empty()) return std::nullopt;
+    return it->second.front();
 }
 
 void CFaultTable::ApplyToContent(const St_Fault& fault, St_HttpReply& reply) {
@@ -96,7 +100,10 @@ void CFaultTable::Apply(const St_Fault& fault, St_HttpReply& reply) {
     reply.delayMs = std::max(0, fault.delayMs);
     switch (fault.kind) {
     case FaultKind::None: break;
-    case FaultKind::Hang: reply.delivery = Delivery::Hang; break;
+    case FaultKind::Hang:
+        reply.delivery = Delivery::Hang;
+        reply.cutAt = fault.cutAt;
+        break;
     case FaultKind::CutShort:
         reply.delivery = Delivery::CutShort;
         reply.cutAt = fault.cutAt > 0 ? fault.cutAt : reply.length / 2;
@@ -133,7 +140,10 @@ void CFaultTable::Apply(const St_Fault& fault, St_HttpReply& reply) {
         break;
     }
     case FaultKind::NoContentLength: reply.delivery = Delivery::NoContentLength; break;
-    case FaultKind::Drop: reply.delivery = Delivery::Drop; break;
+    case FaultKind::Drop:
+        reply.delivery = Delivery::Drop;
+        reply.cutAt = fault.cutAt;
+        break;
     case FaultKind::BadSignature:
         // Another first character keeps the text a signature's, of other bytes.
         if (reply.status == 200 && reply.length > 0) {

@@ -4,6 +4,7 @@
 
 #include "tools/standin/HttpMessage.h"
 
+#include <deque>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -13,7 +14,8 @@ namespace standin {
 
 enum class FaultKind {
     None,             // only the delay, if any
-    Hang,             // hold the answer until released (or the stand-in stops)
+    Hang,             // hold the answer until released (or the stand-in stops); with `cutAt`,
+                      // send the head and `cutAt` body bytes, then hold the rest (a stall)
     CutShort,         // announce the full length, send `cutAt` bytes (0: half), close
     MalformedXml,     // a GBK XML document that breaks off inside an element
     HtmlError200,     // an HTML error page with status 200
@@ -21,7 +23,8 @@ enum class FaultKind {
     EmptyBody,        // status 200 with 0 bytes
     Oversize,         // more than 1 MiB (1 MiB + 64 KiB)
     NoContentLength,  // the answer without Content-Length, ended by closing
-    Drop,             // close the connection without answering
+    Drop,             // close the connection without answering; with `cutAt`, send the
+                      // head and `cutAt` body bytes, then reset the connection
     // The update host's faults, on the paths they name:
     BadSignature,     // a manifest's ".sig": a well-formed signature that does not match
     NoSignature,      // a manifest's ".sig": none published (404)
@@ -32,7 +35,7 @@ enum class FaultKind {
 struct St_Fault {
     FaultKind kind = FaultKind::None;
     int delayMs = 0;   // wait before answering (with any kind)
-    size_t cutAt = 0;  // CutShort: body bytes sent
+    size_t cutAt = 0;  // CutShort: body bytes sent; Hang, Drop: body bytes sent before
     int count = -1;    // requests it applies to; -1 until cleared
 };
 
@@ -57,7 +60,11 @@ class CFaultTable {
 public:
     static constexpr size_t kOversizeBytes = 1024 * 1024 + 64 * 1024;
 
+    // Replaces the faults of `path` with this one.
     void Set(const std::string& path, const St_Fault& fault);
+    // Queues a fault behind those of `path`: it applies once theirs have
+    // run out (a fault without a count never runs out).
+    void Add(const std::string& path, const St_Fault& fault);
     void Clear(const std::string& path);
     void ClearAll();
     // The fault for one request to `path`, counting it down.
@@ -77,7 +84,7 @@ public:
 
 private:
     std::mutex m_lock;
-    std::map<std::string, St_Fault> m_faults;
+    std::map<std::string, std::deque<St_Fault>> m_faults;
 };
 
 }  // namespace standin

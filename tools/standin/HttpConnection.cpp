@@ -2,6 +2,8 @@
 
 #include "tools/standin/HttpRequestParser.h"
 
+#include "platform/Network.h"
+
 #include <QTcpSocket>
 
 #include <algorithm>
@@ -81,6 +83,16 @@ void CHttpConnection::Answer(St_HttpReply reply, bool keepAlive, bool headOnly) 
     }
     if (reply.delivery == Delivery::Hang) {
         reply.delivery = Delivery::Normal;
+        // A stall in the middle of the body: the head and the first bytes
+        // go out now, the rest waits.
+        if (reply.cutAt > 0 && !headOnly && m_socket->state() == QAbstractSocket::ConnectedState) {
+            const size_t first = std::min(reply.cutAt, reply.length);
+            WriteHead(reply, keepAlive && !reply.close, true);
+            WriteBody(reply.BodyView().substr(0, first));
+            reply.offset += first;
+            reply.length -= first;
+            reply.headSent = true;
+        }
         m_hungPath = m_currentPath;
         m_hung = std::move(reply);
         if (m_hangObserver) m_hangObserver(m_hungPath, +1);
@@ -99,6 +111,12 @@ void CHttpConnection::Release() {
     Deliver(reply, m_hungKeepAlive, m_hungHeadOnly);
 }
 
+void CHttpConnection::Drop() {
+    if (!m_hung) return;
+    EndHang();
+    ResetWhenSent();
+}
+
 void CHttpConnection::EndHang() {
     m_hangLimit.stop();
     if (!m_hung) return;
@@ -112,7 +130,8 @@ void CHttpConnection::Deliver(const St_HttpReply& reply, bool keepAlive, bool he
         Close();
         return;
     }
-    if (reply.delivery == Delivery::Drop) {
+    const bool dropped = reply.delivery == Delivery::Drop;
+    if (dropped && (reply.cutAt == 0 || headOnly)) {
         m_closing = true;
         m_socket->abort();
         deleteLater();
@@ -120,12 +139,15 @@ void CHttpConnection::Deliver(const St_HttpReply& reply, bool keepAlive, bool he
     }
     const bool withLength = reply.delivery != Delivery::NoContentLength;
     const bool stays = keepAlive && !reply.close && reply.delivery == Delivery::Normal;
-    const std::string head = Head(reply, stays, withLength);
-    m_socket->write(head.data(), static_cast<qint64>(head.size()));
+    if (!reply.headSent) WriteHead(reply, stays, withLength);
     if (!headOnly) {
         std::string_view body = reply.BodyView();
-        if (reply.delivery == Delivery::CutShort) body = body.substr(0, std::min(reply.cutAt, body.size()));
-        if (!body.empty()) m_socket->write(body.data(), static_cast<qint64>(body.size()));
+        if (reply.delivery == Delivery::CutShort || dropped) body = body.substr(0, std::min(reply.cutAt, body.size()));
+        WriteBody(body);
+    }
+    if (dropped) {
+        ResetWhenSent();
+        return;
     }
     if (!stays) {
         Close();
@@ -133,6 +155,33 @@ void CHttpConnection::Deliver(const St_HttpReply& reply, bool keepAlive, bool he
     }
     m_busy = false;
     QTimer::singleShot(0, this, &CHttpConnection::ProcessBuffer);
+}
+
+void CHttpConnection::WriteHead(const St_HttpReply& reply, bool stays, bool withLength) {
+    const std::string head = Head(reply, stays, withLength);
+    m_socket->write(head.data(), static_cast<qint64>(head.size()));
+}
+
+void CHttpConnection::WriteBody(std::string_view body) {
+    if (!body.empty()) m_socket->write(body.data(), static_cast<qint64>(body.size()));
+}
+
+void CHttpConnection::ResetWhenSent() {
+    m_closing = true;
+    m_buffer.clear();
+    auto reset = [this] {
+        // The peer gets what was written, then a reset instead of an end.
+        tonvik::platform::ResetConnectionOnClose(m_socket->socketDescriptor());
+        m_socket->abort();
+        deleteLater();
+    };
+    if (m_socket->bytesToWrite() == 0) {
+        reset();
+        return;
+    }
+    connect(m_socket, &QTcpSocket::bytesWritten, this, [this, reset] {
+        if (m_socket->bytesToWrite() == 0 && m_socket->state() == QAbstractSocket::ConnectedState) reset();
+    });
 }
 
 void CHttpConnection::SendError(int status) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class QTcpSocket;
 
@@ -34,12 +35,19 @@ public:
     const std::string& HungPath() const { return m_hungPath; }
     // Sends the held-back answer now.
     void Release();
+    // Resets the connection of the held-back answer instead: the peer has
+    // what went out before the stall, then the connection breaks.
+    void Drop();
 
 private:
     void OnReadyRead();
     void ProcessBuffer();
     void Answer(St_HttpReply reply, bool keepAlive, bool headOnly);
     void Deliver(const St_HttpReply& reply, bool keepAlive, bool headOnly);
+    void WriteHead(const St_HttpReply& reply, bool stays, bool withLength);
+    void WriteBody(std::string_view body);
+    // Resets the connection once what was written has gone out.
+    void ResetWhenSent();
     void SendError(int status);
     void Close();
     void EndHang();

@@ -28,10 +28,12 @@ struct St_HttpRequest {
 // How the reply goes out on the connection.
 enum class Delivery {
     Normal,           // head with Content-Length, then the body
-    Hang,             // held back until released (or the server stops)
+    Hang,             // held back until released (or the server stops); with `cutAt`, the head
+                      // and `cutAt` body bytes go out first and only the rest is held back
     CutShort,         // full Content-Length announced, `cutAt` body bytes sent, then closed
     NoContentLength,  // no Content-Length; the end of the body is the end of the connection
-    Drop,             // the connection is closed without a byte of answer
+    Drop,             // the connection is closed without a byte of answer; with `cutAt`, the
+                      // head and `cutAt` body bytes go out first and the connection is reset
 };
 
 struct St_HttpReply {
@@ -46,8 +48,9 @@ struct St_HttpReply {
 
     Delivery delivery = Delivery::Normal;
     int delayMs = 0;    // wait this long before answering
-    size_t cutAt = 0;   // CutShort: body bytes sent
+    size_t cutAt = 0;   // CutShort: body bytes sent; Hang, Drop: body bytes sent first
     bool close = false; // close the connection after this reply
+    bool headSent = false;  // the head (and the body before `offset`) went out already
 
     void SetBody(std::string bytes, std::string type);
     void SetSharedBody(std::shared_ptr<const std::string> bytes, std::string type);

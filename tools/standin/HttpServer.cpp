@@ -26,10 +26,12 @@ int CHttpServer::Listen(int port) {
     return m_server.serverPort();
 }
 
-void CHttpServer::ReleaseHung(const std::string& path) {
+void CHttpServer::EndHung(const std::string& path, bool drop) {
     const auto connections = findChildren<CHttpConnection*>(Qt::FindDirectChildrenOnly);
     for (CHttpConnection* connection : connections) {
-        if (connection->IsHung() && (path.empty() || connection->HungPath() == path)) connection->Release();
+        if (!connection->IsHung() || (!path.empty() && connection->HungPath() != path)) continue;
+        if (drop) connection->Drop();
+        else connection->Release();
     }
 }
 

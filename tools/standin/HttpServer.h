@@ -22,7 +22,9 @@ public:
     QString ErrorText() const { return m_server.errorString(); }
 
     // Sends the held-back answers of `path` (of every path when empty).
-    void ReleaseHung(const std::string& path);
+    // Releases (or, with `drop`, resets) the held-back answers of `path`
+    // (all when empty).
+    void EndHung(const std::string& path, bool drop);
 
 private:
     void OnNewConnection();

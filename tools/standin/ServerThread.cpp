@@ -31,11 +31,11 @@ bool CServerThread::StopAndWait() {
     return wait(QDeadlineTimer(5000));
 }
 
-void CServerThread::ReleaseHung(const std::string& path) {
+void CServerThread::EndHung(const std::string& path, bool drop) {
     std::lock_guard lock(m_lock);
     if (!m_server) return;
     CHttpServer* server = m_server;
-    QMetaObject::invokeMethod(server, [server, path] { server->ReleaseHung(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(server, [server, path, drop] { server->EndHung(path, drop); }, Qt::QueuedConnection);
 }
 
 void CServerThread::run() {

@@ -25,7 +25,7 @@ public:
     // Ends the event loop and waits (bounded) for the thread; false when it
     // did not end in time.
     bool StopAndWait();
-    void ReleaseHung(const std::string& path);
+    void EndHung(const std::string& path, bool drop);
 
 protected:
     void run() override;

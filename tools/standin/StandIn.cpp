@@ -114,6 +114,7 @@ std::string CStandIn::Host() const { return "127.0.0.1:" + std::to_string(m_port
 std::string CStandIn::Url(std::string_view pathAndQuery) const { return "http://" + Host() + std::string(pathAndQuery); }
 
 void CStandIn::SetFault(const std::string& path, const St_Fault& fault) { m_faults.Set(path, fault); }
+void CStandIn::AddFault(const std::string& path, const St_Fault& fault) { m_faults.Add(path, fault); }
 void CStandIn::ClearFault(const std::string& path) { m_faults.Clear(path); }
 void CStandIn::ClearFaults() { m_faults.ClearAll(); }
 
@@ -128,7 +129,11 @@ bool CStandIn::RangesEnabled() const {
 }
 
 void CStandIn::ReleaseHung(const std::string& path) {
-    if (m_thread) m_thread->ReleaseHung(path);
+    if (m_thread) m_thread->EndHung(path, false);
+}
+
+void CStandIn::DropHung(const std::string& path) {
+    if (m_thread) m_thread->EndHung(path, true);
 }
 
 size_t CStandIn::HungCount(const std::string& path) const {
@@ -177,6 +182,7 @@ void CStandIn::SetSigningKey(SigningKey key) {
 
 void CStandIn::Reset() {
     m_faults.ClearAll();
+    m_chaos.SetEvery(0);
     SetRangesEnabled(true);
     ReleaseHung();
     m_log.Clear();
@@ -207,9 +213,10 @@ St_HttpReply CStandIn::Handle(const St_HttpRequest& request) {
     m_log.Add(request);
     std::string host = request.Header("Host");
     if (host.empty()) host = Host();
-    const std::optional<St_Fault> fault = m_faults.Take(request.path);
+    std::optional<St_Fault> fault = m_faults.Take(request.path);
     std::optional<St_HttpReply> signature = Signature(request, host);
     St_HttpReply reply = signature ? std::move(*signature) : m_router->Route(request, host);
+    if (!fault) fault = m_chaos.Take(request.path, reply.length);
     if (fault) CFaultTable::ApplyToContent(*fault, reply);
     if (RangesEnabled() && (!fault || !ReplacesBody(fault->kind))) ApplyRange(request, reply);
     if (fault) CFaultTable::Apply(*fault, reply);
@@ -249,9 +256,10 @@ std::optional<St_HttpReply> CStandIn::Signature(const St_HttpRequest& request, c
 
 // Control requests, for tests in other processes and for trying faults by
 // hand:
-//   /_standin/fault?path=P&kind=K[&delay=MS][&cut=N][&count=C]
-//   /_standin/clear[?path=P]      /_standin/release[?path=P]
+//   /_standin/fault?path=P&kind=K[&delay=MS][&cut=N][&count=C][&queue=1]
+//   /_standin/clear[?path=P]      /_standin/release[?path=P][&drop=1]
 //   /_standin/ranges?on=0|1       /_standin/reset
+//   /_standin/chaos?every=N       (0: off; the answer counts the faults given)
 //   /_standin/updatecheck?code=C&quit=Q
 //   /_standin/signkey?key=current|next
 //   /_standin/log                 /_standin/playlog
@@ -269,8 +277,15 @@ St_HttpReply CStandIn::Control(const St_HttpRequest& request) {
         bool hasCount = false;
         const std::string count = UrlDecode(QueryValue(request.query, "count", &hasCount), true);
         fault.count = hasCount ? std::atoi(count.c_str()) : -1;
-        SetFault(path, fault);
+        if (param("queue") == "1") AddFault(path, fault);
+        else SetFault(path, fault);
         return Text("OK\n");
+    }
+    if (command == "chaos") {
+        SetChaos(std::atoi(param("every").c_str()));
+        std::string text;
+        for (const auto& [kind, count] : ChaosFaults()) text += kind + "\t" + std::to_string(count) + "\n";
+        return Text(text.empty() ? "OK\n" : text);
     }
     if (command == "clear") {
         const std::string path = param("path");
@@ -279,7 +294,8 @@ St_HttpReply CStandIn::Control(const St_HttpRequest& request) {
         return Text("OK\n");
     }
     if (command == "release") {
-        ReleaseHung(param("path"));
+        if (param("drop") == "1") DropHung(param("path"));
+        else ReleaseHung(param("path"));
         return Text("OK\n");
     }
     if (command == "ranges") {

@@ -19,6 +19,7 @@
 #include "tools/standin/Accounts.h"
 #include "tools/standin/AlbumStore.h"
 #include "tools/standin/Catalogue.h"
+#include "tools/standin/Chaos.h"
 #include "tools/standin/FaultTable.h"
 #include "tools/standin/RequestLog.h"
 #include "tools/standin/UpdateHost.h"
@@ -88,13 +89,23 @@ public:
 
     // Faults per request path (the path without the query).
     void SetFault(const std::string& path, const St_Fault& fault);
+    // Queues a fault behind the path's faults: it applies once they have
+    // run out (say, a song's audio dropped once and then not answered).
+    void AddFault(const std::string& path, const St_Fault& fault);
     void ClearFault(const std::string& path);
     void ClearFaults();
+    // Every `every`-th request for audio, a look-up, the recommendations
+    // or a sign-in gets a fault (CChaos); 0 ends it. For long runs.
+    void SetChaos(int every) { m_chaos.SetEvery(every); }
+    std::map<std::string, size_t> ChaosFaults() const { return m_chaos.Given(); }
     // With ranges refused, a Range header is ignored: 200 and the whole body.
     void SetRangesEnabled(bool enabled);
     bool RangesEnabled() const;
     // Sends the held-back answers of `path` (all when empty).
     void ReleaseHung(const std::string& path = {});
+    // Resets their connections instead, after the bytes sent before the
+    // stall: a connection dropped at the moment the caller chooses.
+    void DropHung(const std::string& path = {});
     size_t HungCount(const std::string& path = {}) const;
     bool WaitForHung(size_t count, std::chrono::milliseconds timeout, const std::string& path = {}) const;
 
@@ -149,6 +160,7 @@ private:
     CRequestLog m_log;
     CFaultTable m_faults;
     std::optional<patchwell::UpdateSigner> m_signers[2];
+    CChaos m_chaos;
     std::unique_ptr<CPages> m_pages;
     std::unique_ptr<CServiceRouter> m_router;
     std::unique_ptr<CServerThread> m_thread;

@@ -30,6 +30,7 @@
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/notify/TrayIconTestSupport.h"
 #include "tests/playback/PlayFakes.h"
+#include "tests/support/EngineView.h"
 #include "tests/support/FakeOpener.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
@@ -717,8 +718,10 @@ protected:
 TEST_F(MainFrameStripTest, OnlyTheUsersClickInTheStripChoosesASong) {
     CListManage& panel = *frame->ListManage();
     ASSERT_TRUE(QTest::qWaitFor([&] { return panel.PagePane() != nullptr; }, kWaitMs));
+    QWebEngineView* strip = EngineViewOf(panel.PagePane());
+    ASSERT_NE(strip, nullptr);
     auto shows = [&](const std::string& path) {
-        return QTest::qWaitFor([&] { return panel.PagePane()->url().toString().toStdString() == standIn.Url(path); }, kWaitMs);
+        return QTest::qWaitFor([&] { return strip->url().toString().toStdString() == standIn.Url(path); }, kWaitMs);
     };
     ASSERT_TRUE(shows("/iframe/songhall/tonvik/ad.html"));
     // Once the strip has its page, the watch asks for it no more.
@@ -732,7 +735,7 @@ TEST_F(MainFrameStripTest, OnlyTheUsersClickInTheStripChoosesASong) {
     ASSERT_TRUE(shows("/iframe/songhall/tonvik/ad.html"));
     // The advertisement's song link, clicked with the mouse (until the page,
     // just drawn, takes the press).
-    QWebEnginePage* page = panel.PagePane()->page();
+    QWebEnginePage* page = strip->page();
     QPoint middle;
     bool found = false;
     page->runJavaScript(QStringLiteral("(() => { const a = document.querySelector('a.play'); a.scrollIntoView({block: 'center'});"
@@ -746,11 +749,11 @@ TEST_F(MainFrameStripTest, OnlyTheUsersClickInTheStripChoosesASong) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return found; }, kWaitMs));
     ASSERT_FALSE(middle.isNull());
     for (int attempt = 0; attempt < 10 && tips.empty(); ++attempt) {
-        QTest::mouseClick(panel.PagePane()->focusProxy(), Qt::LeftButton, {}, middle);
+        QTest::mouseClick(strip->focusProxy(), Qt::LeftButton, {}, middle);
         if (QTest::qWaitFor([&] { return !tips.empty(); }, 3000)) break;
     }
-    ASSERT_FALSE(tips.empty()) << middle.x() << "," << middle.y() << " in " << panel.PagePane()->width() << "x"
-                               << panel.PagePane()->height() << "\n"
+    ASSERT_FALSE(tips.empty()) << middle.x() << "," << middle.y() << " in " << strip->width() << "x"
+                               << strip->height() << "\n"
                                << [&] { std::string all; for (auto& l : traces.Lines()) all += l + "\n"; return all; }();
     EXPECT_EQ(PlayListIds(), (std::vector<std::string>{"20001"}));
     EXPECT_EQ(traces.CountContaining("OnBeforeNavigate===Refused"), 4);

@@ -1,5 +1,7 @@
 #include "tests/app/startup/StartupTestSupport.h"
 
+#include "web/PageView.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -78,6 +80,9 @@ int IsolatedRuntime::FileCount() const {
 
 PlayerFolder::PlayerFolder(const IsolatedRuntime& runtime) : m_environment(QProcessEnvironment::systemEnvironment()) {
     Link(TONVIK_PLAYER_PROGRAM, Program());
+    // The web engine the program loads from beside itself.
+    const std::filesystem::path engine = std::filesystem::path(TONVIK_PLAYER_PROGRAM).parent_path() / kWebEngineLibraryFile;
+    if (std::filesystem::exists(engine)) Link(engine, m_folder / kWebEngineLibraryFile);
     m_folder.Write("TonvikMusic.ini", "[Trace]\r\nFile=trace.log\r\n");
     m_environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.Folder().string()));
     m_environment.insert("XDG_DATA_HOME", QString::fromStdString(runtime.DataHome().string()));

@@ -1,7 +1,5 @@
-#include "web/LibraryWebPage.h"
+#include "web/engine/LibraryWebPage.h"
 
-#include "common/Text.h"
-#include "common/Trace.h"
 #include "web/UserInputWatch.h"
 
 #include <QWebEngineNewWindowRequest>
@@ -28,8 +26,8 @@ NavigationKind KindOf(QWebEnginePage::NavigationType type) {
 
 }  // namespace
 
-CLibraryWebPage::CLibraryWebPage(QWebEngineProfile* profile, QWebEngineView* view)
-    : QWebEnginePage(profile, view), m_pInput(new CUserInputWatch(view)) {
+CLibraryWebPage::CLibraryWebPage(QWebEngineProfile* profile, QWebEngineView* view, IPageViewOwner& owner)
+    : QWebEnginePage(profile, view), m_owner(owner), m_pInput(new CUserInputWatch(view)) {
     connect(this, &QWebEnginePage::featurePermissionRequested, this, [this](const QUrl& origin, Feature feature) {
         setFeaturePermission(origin, feature, PermissionDeniedByUser);
     });
@@ -38,7 +36,7 @@ CLibraryWebPage::CLibraryWebPage(QWebEngineProfile* profile, QWebEngineView* vie
     connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
         St_Navigation navigation = Describe(request.requestedUrl(), NavigationKind::NewWindow, true);
         navigation.userStarted = request.isUserInitiated() && m_pInput->TakeRecentPress();
-        if (Filter(navigation)) load(request.requestedUrl());
+        if (m_owner.OnNavigation(navigation)) load(request.requestedUrl());
     });
 }
 
@@ -56,7 +54,7 @@ bool CLibraryWebPage::acceptNavigationRequest(const QUrl& url, NavigationType ty
     // The user's press is spent on the first navigation of the page that
     // comes after it, whatever it is: the page it leads to cannot use it.
     if (isMainFrame) navigation.userStarted = m_pInput->TakeRecentPress();
-    return Filter(navigation);
+    return m_owner.OnNavigation(navigation);
 }
 
 QStringList CLibraryWebPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) { return {}; }
@@ -72,6 +70,5 @@ void CLibraryWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel lev
     // The engine refuses a page's links to local files and to its own
     // pages by itself, before any navigation; it says so only here.
     if (level != ErrorMessageLevel || !message.startsWith(QLatin1String(kEngineRefusal))) return;
-    Trace("OnBeforeNavigate===Refused address (by the engine) : %s",
-          ToAnsi(message.mid(int(std::strlen(kEngineRefusal))).left(kTracedAddressLimit)).c_str());
+    m_owner.OnEngineRefusal(message.mid(int(std::strlen(kEngineRefusal))));
 }
