@@ -41,8 +41,11 @@ for size in 16 24 32 48 64 128 256; do
   [ -f "$png" ] || fail "no $png"
   file "$png" | grep -q "$size x $size" || fail "$png is not $size x $size"
 done
-command=$(sed -n 's/^Exec=//p' "$desktop")
-[ -x "$prefix/bin/$command" ] || fail "the desktop entry's command $command is not installed"
+# The entry and each of its actions start the installed command.
+for exec in $(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop"); do
+  [ -x "$prefix/bin/$exec" ] || fail "the desktop entry's command $exec is not installed"
+done
+command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop" | head -n 1)
 folder=$(dirname "$(readlink -f "$prefix/bin/$command")")
 for file in TonvikMusic TonvikClose libPatchwell.so libPatchwellEngine.so Skin2/Skin.ini Skin/Skin.ini res/128.ico Update/Update.xml; do
   [ -e "$folder/$file" ] || fail "no $file in the program folder $folder"
