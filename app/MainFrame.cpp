@@ -308,6 +308,8 @@ IPanelWindow* CMainFrame::Panel() { return m_pListManage.get(); }
 
 IBrowserWindow* CMainFrame::Browser() { return m_pMiniWeb.get(); }
 
+bool CMainFrame::PerformPlayerKey(PlayerKey action) { return m_pPlayDlg && m_pPlayDlg->PerformKey(action); }
+
 ILyricWindow* CMainFrame::Lyric() { return m_pLyricDlg.get(); }
 
 // ------------------------------------------------------------------ messages to the user

@@ -134,6 +134,7 @@ public:
     int ShowMessageWindow(QWidget* owner, const std::string& text, unsigned flags = kMbOk) override;
     void SetTopMost(bool topMost) override;
     bool IsTopMost() const override { return m_bTopMost; }
+    bool PerformPlayerKey(PlayerKey action) override;
     void RestoreDragSetting() override;
     void ShowAbout(QWidget* owner) override;
     // Ends the process through the frame's end function.
