@@ -9,6 +9,8 @@
 #include "playback/PlayerIds.h"
 #include "playback/PlayerRules.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 static_assert(int{kMprisSingle} == int{kModeSingle} && int{kMprisRepeatOne} == int{kModeRepeatOne} &&
@@ -27,13 +29,26 @@ constexpr int kStateStopped = 2;
 CPlayerMediaPort::CPlayerMediaPort(CPlayMainDlg& player, IPlayerFrame& frame, CMessageHandle frameHandle)
     : m_player(player), m_frame(frame), m_frameHandle(std::move(frameHandle)) {}
 
+namespace {
+
+// Between a Next (or any new song) and the song's arrival the engine stands
+// stopped while its address is looked up: the player is on its way to play
+// that song, and says so rather than stopped without a song.
+bool Fetching(const CPlayController& controller) {
+    return controller.State() == kStateStopped && controller.LookupRunning();
+}
+
+}  // namespace
+
 MprisStatus CPlayerMediaPort::Status() const {
-    switch (m_player.Controller().State()) {
+    const CPlayController& controller = m_player.Controller();
+    if (Fetching(controller)) return MprisStatus::Playing;
+    switch (controller.State()) {
     case kStatePaused:
         return MprisStatus::Paused;
     case kStateStopped:
         return MprisStatus::Stopped;
-    default:  // playing, or fetching and buffering on the way to it
+    default:  // playing, or buffering on the way to it
         return MprisStatus::Playing;
     }
 }
@@ -41,8 +56,9 @@ MprisStatus CPlayerMediaPort::Status() const {
 std::optional<MprisTrack> CPlayerMediaPort::Track() const {
     const CPlayController& controller = m_player.Controller();
     const int state = controller.State();
-    const St_SongInfo& song = controller.LastSong();
-    if (state == kStateStopped || song.id.empty()) return std::nullopt;
+    const bool fetching = Fetching(controller);
+    const St_SongInfo& song = fetching ? controller.CurSong() : controller.LastSong();
+    if ((state == kStateStopped && !fetching) || song.id.empty()) return std::nullopt;
     MprisTrack track;
     track.id = song.id;
     track.title = FromAnsi(song.name);
@@ -65,6 +81,23 @@ double CPlayerMediaPort::Volume() const { return m_player.Engine().get_volume() 
 int CPlayerMediaPort::PlayMode() const {
     const IPanelWindow* panel = m_frame.Panel();
     return panel ? panel->PlayMode() : -1;
+}
+
+MprisListPlace CPlayerMediaPort::ListPlace() const {
+    // Next and Previous step through the list the current song came from.
+    const int kind = m_player.Controller().ListKind();
+    IPanelWindow* panel = m_frame.Panel();
+    CSongList* list = panel && kind >= 0 ? panel->ListOfKind(kind) : nullptr;
+    if (list == nullptr) return {};
+    CMFAutoLock lock(*list);
+    return {list->GetCount(), list->GetPlayingIndex()};
+}
+
+bool CPlayerMediaPort::HasSongToStart() const {
+    // The play key starts the play list when nothing is chosen.
+    IPanelWindow* panel = m_frame.Panel();
+    const CSongList* list = panel ? panel->ListOfKind(kListTemporary) : nullptr;
+    return list != nullptr && list->GetCount() > 0;
 }
 
 bool CPlayerMediaPort::Command(int command) {
@@ -113,14 +146,22 @@ void CPlayerMediaPort::Raise() { SendMessage(m_frameHandle, WM_FRAME_ACTIVATE); 
 void CPlayerMediaPort::Quit() { PostMessage(m_frameHandle, WM_FRAME_CLOSEAPP); }
 
 CDesktopControls::CDesktopControls(CPlayMainDlg& player, IPlayerFrame& frame, CMessageHandle frameHandle,
-                                   const std::filesystem::path& settingsFile)
+                                   const std::filesystem::path& settingsFile, NoteFallback noteFallback)
     : m_port(player, frame, std::move(frameHandle)),
       m_service(std::make_unique<CMprisService>(m_port)),
-      m_notes(std::make_unique<CDesktopNotes>()) {
+      m_notes(std::make_unique<CDesktopNotes>(std::move(noteFallback))) {
     m_notice = std::make_unique<CSongNotice>(settingsFile, [notes = m_notes.get()](const QString& title, const QString& text) {
         return notes->Show(title, text);
     });
-    m_service->Player().SetTrackStarted([notice = m_notice.get()](const MprisTrack& track) { notice->OnTrackStarted(track); });
+    CMprisPlayer& media = m_service->Player();
+    media.SetTrackStarted([notice = m_notice.get()](const MprisTrack& track) { notice->OnTrackStarted(track); });
+    // What the desktop is told follows the player's own events.
+    CPlayController& controller = player.Controller();
+    QObject::connect(&controller, &CPlayController::PositionMoved, m_service.get(),
+                     [&media](int seconds) { media.OnSeeked(std::int64_t{seconds} * 1000000); });
+    QObject::connect(&player.Engine(), &CMediaEngine::PlayStateChange, m_service.get(),
+                     [service = m_service.get()](int) { service->Poke(); });
+    m_service->WatchUserInput(QCoreApplication::instance());
     m_service->Start();
 }
 

@@ -8,7 +8,10 @@
 #include "common/WindowMessage.h"
 #include "notify/MprisPort.h"
 
+#include <QString>
+
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 class CDesktopNotes;
@@ -27,6 +30,8 @@ public:
     std::int64_t PositionUs() const override;
     double Volume() const override;
     int PlayMode() const override;
+    MprisListPlace ListPlace() const override;
+    bool HasSongToStart() const override;
 
     void PlayPause() override;
     void Stop() override;
@@ -50,8 +55,11 @@ private:
 
 class CDesktopControls {
 public:
+    // Shows a song's note where the desktop has no notification service.
+    using NoteFallback = std::function<void(const QString& title, const QString& text)>;
+
     CDesktopControls(CPlayMainDlg& player, IPlayerFrame& frame, CMessageHandle frameHandle,
-                     const std::filesystem::path& settingsFile);
+                     const std::filesystem::path& settingsFile, NoteFallback noteFallback);
     ~CDesktopControls();
     CDesktopControls(const CDesktopControls&) = delete;
     CDesktopControls& operator=(const CDesktopControls&) = delete;
@@ -59,6 +67,13 @@ public:
     // The tray menu's switch of the song note.
     bool SongNoticeOn() const;
     void ToggleSongNotice();
+
+    // The desktop's actions, as its media keys do them.
+    void PlayPause() { m_port.PlayPause(); }
+    void Next() { m_port.Next(); }
+
+    // The media-player object the desktop's calls reach.
+    CMprisService& MediaService() { return *m_service; }
 
 private:
     CPlayerMediaPort m_port;

@@ -20,6 +20,7 @@
 #include "notify/TaskbarNotifier.h"
 #include "notify/TrayIcon.h"
 #include "notify/TrayIconSystemHost.h"
+#include "platform/DesktopSession.h"
 #include "platform/Shell.h"
 #include "playback/DeferredEngine.h"
 #include "playback/PlayMainDlg.h"
@@ -32,6 +33,7 @@
 #include <QTimer>
 #include <QMessageBox>
 #include <QPalette>
+#include <QWindow>
 
 #include <exception>
 
@@ -78,18 +80,21 @@ bool Built(const char* failure, Make make) {
 
 // The notifier's text, plain and under the mouse.
 constexpr ColorRef kNotifierText = 0x000000;
+// How long a song's note shows in the tray's balloon.
+constexpr unsigned kNoteBalloonMs = 5000;
 
 }  // namespace
 
-// Other processes may only ask for the player to be shown and for the
-// orderly close; every other message comes from this program's windows.
+// Other processes may only ask for the player to be shown, for the orderly
+// close and for the two desktop actions; every other message comes from
+// this program's windows.
 CMainFrame::CMainFrame(EndProcess endProcess)
     : QWidget(nullptr),
       CMessageTarget(this),
       m_endProcess(std::move(endProcess)),
       m_createEngine(CreatePlaybackEngine),
       m_messageBox(ShowMessageBox),
-      m_channel(this, {WM_FRAME_ACTIVATE, WM_FRAME_CLOSEAPP}) {
+      m_channel(this, {WM_FRAME_ACTIVATE, WM_FRAME_CLOSEAPP, WM_FRAME_DESKTOPACTION}) {
     setObjectName(QString::fromUtf8(kMainFrameClassName));
     setWindowTitle(QString::fromUtf8(kMainFrameTitle));
     QPalette palette = this->palette();
@@ -130,6 +135,7 @@ void CMainFrame::SetTrayHost(std::unique_ptr<ITrayIconHost> host) { m_pTrayHost 
 void CMainFrame::RegisterHandlers() {
     SetMessageHandler(WM_FRAME_ACTIVATE, [this](WPARAM w, LPARAM l) { return OnActivatePlayer(w, l); });
     SetMessageHandler(WM_FRAME_CLOSEAPP, [this](WPARAM w, LPARAM l) { return OnCloseWnd(w, l); });
+    SetMessageHandler(WM_FRAME_DESKTOPACTION, [this](WPARAM w, LPARAM l) { return OnDesktopAction(w, l); });
     SetMessageHandler(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) { return OnSysCommand(w, l); });
     SetMessageHandler(WM_FRAME_LIBSONG, [this](WPARAM w, LPARAM l) { return OnLibSong(w, l); });
     SetMessageHandler(WM_FRAME_SONGINFO, [this](WPARAM w, LPARAM l) { return OnSongInfo(w, l); });
@@ -216,7 +222,10 @@ void CMainFrame::CreateCompanions() {
         return;
     }
     m_pLibSongs = std::make_unique<CLibSongs>(static_cast<ILibSongPanel&>(*this), m_songFetch);
-    m_pDesktop = std::make_unique<CDesktopControls>(*m_pPlayDlg, *this, Handle(), g_strIniFile);
+    m_pDesktop = std::make_unique<CDesktopControls>(*m_pPlayDlg, *this, Handle(), g_strIniFile,
+                                                    [this](const QString& title, const QString& text) {
+                                                        ShowNoteInTray(title, text);
+                                                    });
 
     // The player shows its list: the panel appears docked under it.
     m_pPlayDlg->OnCommand(IDC_LIST);
@@ -362,6 +371,12 @@ void CMainFrame::ShowTrayBalloon(const std::string& text, int seconds) {
     if (m_pTrayIcon) m_pTrayIcon->ShowBalloonTip(text, kTrayTip, NIIF_INFO_ICON, static_cast<unsigned>(seconds) * 1000u);
 }
 
+void CMainFrame::ShowNoteInTray(const QString& title, const QString& text) {
+    const bool shown =
+        m_pTrayIcon && m_pTrayIcon->ShowBalloonTip(ToAnsi(text), ToAnsi(title), NIIF_INFO_ICON, kNoteBalloonMs);
+    Trace("ShowNoteInTray===%s: %s", shown ? "Shown" : "No tray", qUtf8Printable(title));
+}
+
 void CMainFrame::StopPlayback() {
     if (m_pPlayDlg) m_pPlayDlg->OnCommand(ID_STOP);
 }
@@ -409,11 +424,43 @@ void CMainFrame::ShowAbout(QWidget* owner) {
     about.exec();
 }
 
-LRESULT CMainFrame::OnActivatePlayer(WPARAM, LPARAM) {
+LRESULT CMainFrame::OnActivatePlayer(WPARAM, LPARAM lParam) {
     Trace("OnActivatePlayer===Show the player.");
-    if (m_pPlayDlg) m_pPlayDlg->ShowAndRestore();
+    // A second start hands over its launcher's token, with which the
+    // player may take the focus from whatever the user left.
+    const std::u16string* text = MessageText(lParam);
+    const tonvik::platform::LaunchToken token =
+        text ? tonvik::platform::LaunchToken::Decode(QString::fromStdU16String(*text).toStdString())
+             : tonvik::platform::LaunchToken();
+    if (!token.Empty()) {
+        Trace("OnActivatePlayer===Launch token: %s %s", token.activation.c_str(), token.startupId.c_str());
+    }
+    if (m_pPlayDlg) {
+        m_pPlayDlg->ShowAndRestore();
+        if (QWindow* window = m_pPlayDlg->windowHandle()) tonvik::platform::RaiseForLaunch(*window, token);
+    }
     activateWindow();
     return 0;
+}
+
+LRESULT CMainFrame::OnDesktopAction(WPARAM wParam, LPARAM) {
+    if (!m_pDesktop) {
+        Trace("OnDesktopAction===No player yet for action %d.", static_cast<int>(wParam));
+        return 0;
+    }
+    switch (wParam) {
+    case kDesktopActionPlayPause:
+        Trace("OnDesktopAction===Play/Pause");
+        m_pDesktop->PlayPause();
+        return 1;
+    case kDesktopActionNext:
+        Trace("OnDesktopAction===Next");
+        m_pDesktop->Next();
+        return 1;
+    default:
+        Trace("OnDesktopAction===Refused action %d.", static_cast<int>(wParam));
+        return 0;
+    }
 }
 
 LRESULT CMainFrame::OnCloseWnd(WPARAM, LPARAM) {

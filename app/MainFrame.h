@@ -102,6 +102,7 @@ public:
     const CLibSongs* LibSongs() const { return m_pLibSongs.get(); }
     CLibSongs* LibSongs() { return m_pLibSongs.get(); }
     CNetworkWatch* NetworkWatch() const { return m_pNetworkWatch.get(); }
+    CDesktopControls* Desktop() const { return m_pDesktop.get(); }
     bool DragFullWindows() const { return m_bDragFullWindows != 0; }
 
     // The system-menu close: ends the process at once with 0xFFFFFFFF.
@@ -111,6 +112,8 @@ public:
     std::string PlayerSkinFolder() const override;
     void SetTrayIcon(int iconResource) override;
     void ShowTrayBalloon(const std::string& text, int seconds) override;
+    // A song's note where the desktop has no notification service.
+    void ShowNoteInTray(const QString& title, const QString& text);
     void StopPlayback() override;
     // The message over the panel when it shows, else over the player.
     void ShowMessage(const std::string& text) override;
@@ -164,6 +167,7 @@ private:
 
     LRESULT OnActivatePlayer(WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseWnd(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDesktopAction(WPARAM wParam, LPARAM lParam);
     LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnLibSong(WPARAM wParam, LPARAM lParam);
     LRESULT OnSongInfo(WPARAM wParam, LPARAM lParam);

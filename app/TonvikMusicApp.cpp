@@ -42,8 +42,14 @@ int CTonvikMusicApp::InitInstance() {
         }
     });
 
-    // 1. A running player: bring it to the front and end.
-    if (SendMessageToWindow(kMainFrameTitle, WM_FRAME_ACTIVATE, 0, 0, kActivateTimeout) != RemoteSendStatus::NoWindow) {
+    // 1. A running player: bring it to the front with this launch's token
+    // and end. The running player raises itself, so this start ends the
+    // launcher's busy cursor itself: it shows no window that would.
+    if (SendTextToWindow(kMainFrameTitle, WM_FRAME_ACTIVATE, 0, m_launchToken.Encode(), kActivateTimeout) !=
+        RemoteSendStatus::NoWindow) {
+        if (!m_launchToken.startupId.empty() && !tonvik::platform::EndStartupNotice(m_launchToken.startupId)) {
+            Trace("InitInstance===Could not end the startup notice %s.", m_launchToken.startupId.c_str());
+        }
         return 0;
     }
 

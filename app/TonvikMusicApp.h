@@ -3,6 +3,7 @@
 // prepares the data folder and the well-known paths, lets the update library
 // install a pending new version first, and creates the hidden main frame.
 
+#include "platform/DesktopSession.h"
 #include "platform/NamedLock.h"
 
 #include <filesystem>
@@ -39,6 +40,10 @@ public:
     // InitInstance, then the event loop; the program's exit code.
     int Run();
 
+    // The launcher's token of this start, read before the windowing library
+    // takes it from the environment; a second start hands it to the first.
+    void SetLaunchToken(tonvik::platform::LaunchToken token) { m_launchToken = std::move(token); }
+
     // Ends the process at once, leaving no lock file or socket behind.
     [[noreturn]] void TerminateProcess(unsigned exitCode);
 
@@ -49,6 +54,7 @@ private:
     void ReleaseInstanceObjects();
 
     std::filesystem::path m_strDataPath;
+    tonvik::platform::LaunchToken m_launchToken;
     std::unique_ptr<tonvik::platform::NamedLock> m_hInstanceMutex;
     std::unique_ptr<tonvik::platform::NamedLock> m_hSetupEvent;
     std::unique_ptr<CMainFrame> m_pMainWnd;

@@ -14,6 +14,11 @@ install(TARGETS TonvikMusic TonvikClose TonvikWebEngine Patchwell PatchwellEngin
 foreach(folder IN ITEMS Skin2 Skin res html Update)
   install(DIRECTORY "${PROJECT_SOURCE_DIR}/data/${folder}" DESTINATION "${TONVIK_INSTALL_PROGRAM_DIR}")
 endforeach()
+# The marker beside the program: an installed copy keeps what it writes in
+# the user's folders, whoever runs it (the superuser may write here too).
+file(WRITE "${CMAKE_BINARY_DIR}/TonvikMusic.installed"
+  "This copy of TonvikMusic was installed: it keeps the files it writes in the user's folders.\n")
+install(FILES "${CMAKE_BINARY_DIR}/TonvikMusic.installed" DESTINATION "${TONVIK_INSTALL_PROGRAM_DIR}")
 
 # The command finds the program through a relative link; the program finds
 # its folder through the link's target.

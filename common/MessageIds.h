@@ -20,6 +20,11 @@ inline constexpr unsigned WM_FRAME_LIBSONG = WM_USER + 101;       // 0x0465, son
 inline constexpr unsigned WM_FRAME_SONGINFO = WM_USER + 103;      // 0x0467, song information page
 inline constexpr unsigned WM_FRAME_ALBUMINFO = WM_USER + 104;     // 0x0468, album editing page
 inline constexpr unsigned WM_FRAME_ACTIVATE = WM_USER + 107;      // 0x046B, second instance: show the player
+// A second start with a desktop action ("tonvikmusic --next"): wParam is
+// the action, as the media keys would do it. Nothing else is taken.
+inline constexpr unsigned WM_FRAME_DESKTOPACTION = WM_USER + 108; // 0x046C
+inline constexpr std::uintptr_t kDesktopActionPlayPause = 1;
+inline constexpr std::uintptr_t kDesktopActionNext = 2;
 
 // Player window.
 inline constexpr unsigned WM_PLAYER_SONGEND = 0x0451;   // posted: continue by play mode

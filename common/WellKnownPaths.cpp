@@ -27,8 +27,14 @@ std::string WithSeparator(const std::filesystem::path& folder) {
 
 }  // namespace
 
+bool IsInstalledCopy(const std::filesystem::path& programFolder) {
+    std::error_code ec;
+    return !programFolder.empty() && std::filesystem::is_regular_file(programFolder / kInstalledMarkerName, ec);
+}
+
 St_WritableFolders ChooseWritableFolders(const std::filesystem::path& programFolder) {
-    if (tonvik::platform::IsWritableFolder(programFolder)) return {programFolder, programFolder, false};
+    if (!IsInstalledCopy(programFolder) && tonvik::platform::IsWritableFolder(programFolder))
+        return {programFolder, programFolder, false};
     St_WritableFolders folders;
     folders.relocated = true;
     folders.data = GetDataFolder(kProgramFolderName);
@@ -64,7 +70,7 @@ void SetupWellKnownPaths(const std::filesystem::path& programFolder) {
     tonvik::platform::RemoveLeftTemporaries(g_strIniFile);
     g_strServiceErrors = {Cp936("登录失败！"), Cp936("获取专辑列表失败！"), Cp936("创建专辑失败！")};
     if (folders.relocated) {
-        Trace("SetupWellKnownPaths===%s is read-only: files in %s, options in %s", g_strAppDir.c_str(),
-              g_strDataDir.c_str(), g_strIniFile.c_str());
+        Trace("SetupWellKnownPaths===%s is %s: files in %s, options in %s", g_strAppDir.c_str(),
+              IsInstalledCopy(programFolder) ? "installed" : "read-only", g_strDataDir.c_str(), g_strIniFile.c_str());
     }
 }

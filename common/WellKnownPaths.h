@@ -23,17 +23,24 @@ extern std::array<std::string, 3> g_strServiceErrors;
 inline constexpr const char* kIniFileName = "TonvikMusic.ini";
 inline constexpr const char* kSkinIniName = "Skin.ini";
 
-// Where a program living in `programFolder` keeps what it writes. A copy
-// that may write in its own folder keeps everything there; an installed
-// copy whose folder it may not write keeps its files in the user's data
+// The file the install step puts beside the program: the copy is installed.
+inline constexpr const char* kInstalledMarkerName = "TonvikMusic.installed";
+
+// Where a program living in `programFolder` keeps what it writes. An
+// installed copy (the marker beside it) keeps its files in the user's data
 // folder and its options in the user's configuration folder, each under
-// "Velora/TonvikMusic".
+// "Velora/TonvikMusic", whoever runs it: the superuser, who may write in
+// the program's folder, gets the same folders as anyone. So does a copy
+// whose folder it may not write. Any other copy (a build, an unpacked
+// folder) keeps everything in its own folder.
 struct St_WritableFolders {
     std::filesystem::path data;
     std::filesystem::path config;
     bool relocated = false;  // not the program's folder
 };
 St_WritableFolders ChooseWritableFolders(const std::filesystem::path& programFolder);
+// Whether the copy in `programFolder` was installed.
+bool IsInstalledCopy(const std::filesystem::path& programFolder);
 
 // The options file of a program living in `programFolder`. A relocated one
 // starts from a copy of the options shipped beside the program, if any.

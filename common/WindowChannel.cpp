@@ -19,29 +19,39 @@
 namespace {
 
 constexpr quint32 kRecordTag = 0x5456574D;  // "TVWM"
+constexpr quint32 kTextRecordTag = 0x54565754;  // "TVWT": a text follows
 constexpr qint64 kRecordSize = 24;
 constexpr char kTakenMark = 'A';
 
-QByteArray EncodeRecord(unsigned message, WPARAM wParam, LPARAM lParam) {
+QByteArray EncodeRecord(quint32 tag, unsigned message, WPARAM wParam, LPARAM lParam) {
     QByteArray record;
     QDataStream out(&record, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::BigEndian);
-    out << kRecordTag << static_cast<quint32>(message) << static_cast<quint64>(wParam) << static_cast<qint64>(lParam);
+    out << tag << static_cast<quint32>(message) << static_cast<quint64>(wParam) << static_cast<qint64>(lParam);
     return record;
 }
 
-bool DecodeRecord(const QByteArray& record, unsigned& message, WPARAM& wParam, LPARAM& lParam) {
-    QDataStream in(record);
+struct St_Record {
+    bool hasText = false;
+    unsigned message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;  // a text's length for a text record
+};
+
+bool DecodeRecord(const QByteArray& bytes, St_Record& record) {
+    QDataStream in(bytes);
     in.setByteOrder(QDataStream::BigEndian);
     quint32 tag = 0;
     quint32 number = 0;
     quint64 w = 0;
     qint64 l = 0;
     in >> tag >> number >> w >> l;
-    if (in.status() != QDataStream::Ok || tag != kRecordTag) return false;
-    message = number;
-    wParam = static_cast<WPARAM>(w);
-    lParam = static_cast<LPARAM>(l);
+    if (in.status() != QDataStream::Ok || (tag != kRecordTag && tag != kTextRecordTag)) return false;
+    record.hasText = tag == kTextRecordTag;
+    if (record.hasText && (l < 0 || l > static_cast<qint64>(kMaxChannelText))) return false;
+    record.message = number;
+    record.wParam = static_cast<WPARAM>(w);
+    record.lParam = static_cast<LPARAM>(l);
     return true;
 }
 
@@ -90,14 +100,16 @@ bool FindWindowByTitle(std::string_view utf8Title, std::chrono::milliseconds tim
     return AnswersOn(WindowChannelPath(utf8Title), timeout);
 }
 
-RemoteSendStatus SendMessageToWindow(std::string_view utf8Title, unsigned message, WPARAM wParam, LPARAM lParam,
-                                     std::chrono::milliseconds timeout, LRESULT* result) {
+namespace {
+
+RemoteSendStatus SendRecord(std::string_view utf8Title, const QByteArray& record, std::chrono::milliseconds timeout,
+                            LRESULT* result) {
     if (result) *result = 0;
     QLocalSocket socket;
     socket.connectToServer(WindowChannelPath(utf8Title));
     if (!socket.waitForConnected(static_cast<int>(timeout.count()))) return RemoteSendStatus::NoWindow;
 
-    socket.write(EncodeRecord(message, wParam, lParam));
+    socket.write(record);
     socket.waitForBytesWritten(static_cast<int>(timeout.count()));
     if (!WaitForBytes(socket, 1, timeout)) return RemoteSendStatus::NoAnswer;
     char mark = 0;
@@ -114,6 +126,22 @@ RemoteSendStatus SendMessageToWindow(std::string_view utf8Title, unsigned messag
     }
     socket.abort();
     return RemoteSendStatus::Delivered;
+}
+
+}  // namespace
+
+RemoteSendStatus SendMessageToWindow(std::string_view utf8Title, unsigned message, WPARAM wParam, LPARAM lParam,
+                                     std::chrono::milliseconds timeout, LRESULT* result) {
+    return SendRecord(utf8Title, EncodeRecord(kRecordTag, message, wParam, lParam), timeout, result);
+}
+
+RemoteSendStatus SendTextToWindow(std::string_view utf8Title, unsigned message, WPARAM wParam, std::string_view utf8Text,
+                                  std::chrono::milliseconds timeout, LRESULT* result) {
+    if (result) *result = 0;
+    if (utf8Text.size() > kMaxChannelText) return RemoteSendStatus::NoAnswer;
+    QByteArray record = EncodeRecord(kTextRecordTag, message, wParam, static_cast<LPARAM>(utf8Text.size()));
+    record.append(utf8Text.data(), static_cast<qsizetype>(utf8Text.size()));
+    return SendRecord(utf8Title, record, timeout, result);
 }
 
 CWindowChannel::CWindowChannel(QObject* target, std::initializer_list<unsigned> acceptedMessages, QObject* parent)
@@ -165,26 +193,34 @@ void CWindowChannel::OnNewConnection() {
 
 void CWindowChannel::OnReadable(QLocalSocket* socket) {
     if (socket->bytesAvailable() < kRecordSize) return;
-    // A whole message came in time; its handler may take as long as it needs.
-    for (QTimer* deadline : socket->findChildren<QTimer*>(Qt::FindDirectChildrenOnly)) deadline->stop();
-    unsigned message = 0;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
-    if (!DecodeRecord(socket->read(kRecordSize), message, wParam, lParam)) {
+    St_Record record;
+    if (!DecodeRecord(socket->peek(kRecordSize), record)) {
         socket->abort();
         return;
     }
+    const unsigned message = record.message;
     if (std::find(m_acceptedMessages.begin(), m_acceptedMessages.end(), message) == m_acceptedMessages.end()) {
         Trace("CWindowChannel===Refused message 0x%04X from another process.", message);
         socket->abort();
         return;
     }
+    // A text comes whole before the message is taken.
+    const qint64 textSize = record.hasText ? static_cast<qint64>(record.lParam) : 0;
+    if (socket->bytesAvailable() < kRecordSize + textSize) return;
+    // A whole message came in time; its handler may take as long as it needs.
+    for (QTimer* deadline : socket->findChildren<QTimer*>(Qt::FindDirectChildrenOnly)) deadline->stop();
+    socket->skip(kRecordSize);
+    const QByteArray text = socket->read(textSize);
     socket->putChar(kTakenMark);
     socket->flush();
 
-    // The handler may end the process, or close this channel.
+    // The handler may end the process, or close this channel. A text is
+    // handed over as the message's own (MessageText); the handler never
+    // sees another process's lParam as anything but a number.
     QPointer<QLocalSocket> guard(socket);
-    const LRESULT result = SendMessage(m_target, message, wParam, lParam);
+    const LRESULT result =
+        record.hasText ? SendMessageWithText(m_target, message, record.wParam, QString::fromUtf8(text).toStdU16String())
+                       : SendMessage(m_target, message, record.wParam, record.lParam);
     if (!guard) return;
     QByteArray answer;
     QDataStream out(&answer, QIODevice::WriteOnly);

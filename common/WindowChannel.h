@@ -9,10 +9,13 @@
 // derivation through WindowChannelPath.
 //
 // On the wire a message is 24 bytes, big-endian: the tag "TVWM", the
-// message number (32 bits), wParam (64 bits) and lParam (64 bits). The window
-// answers one byte 'A' as soon as it has the message, then the handler's
-// result (64 bits). A connection that closes after the 'A' was delivered
-// too (the orderly close ends the process before it can answer).
+// message number (32 bits), wParam (64 bits) and lParam (64 bits). A message
+// that carries a text has the tag "TVWT" and the text's length in bytes in
+// place of lParam (at most kMaxChannelText), and the text (UTF-8) follows;
+// its handler reads the text with MessageText. The window answers one byte
+// 'A' as soon as it has the message, then the handler's result (64 bits). A
+// connection that closes after the 'A' was delivered too (the orderly close
+// ends the process before it can answer).
 
 #include "common/WindowMessage.h"
 
@@ -45,6 +48,12 @@ enum class RemoteSendStatus {
 // handler's result when it came back.
 RemoteSendStatus SendMessageToWindow(std::string_view utf8Title, unsigned message, WPARAM wParam, LPARAM lParam,
                                      std::chrono::milliseconds timeout, LRESULT* result = nullptr);
+
+// Sends a message that carries a text (at most kMaxChannelText bytes of
+// UTF-8; a longer one is not sent: NoAnswer), as SendMessageToWindow does.
+inline constexpr size_t kMaxChannelText = 4096;
+RemoteSendStatus SendTextToWindow(std::string_view utf8Title, unsigned message, WPARAM wParam, std::string_view utf8Text,
+                                  std::chrono::milliseconds timeout, LRESULT* result = nullptr);
 
 // Makes a message target findable by title: each message that arrives is
 // sent to the target on this object's thread, as if sent in-process, when

@@ -239,6 +239,15 @@ bool PostMessageWithText(const CMessageHandle& target, unsigned message, WPARAM 
     return true;
 }
 
+LRESULT SendMessageWithText(QObject* target, unsigned message, WPARAM wParam, std::u16string text) {
+    if (!target || !OnCallingThread(target)) return 0;
+    auto owned = std::make_unique<const std::u16string>(std::move(text));
+    CMessageEvent event(message, wParam, reinterpret_cast<LPARAM>(owned->c_str()));
+    event.AttachText(std::move(owned));
+    QCoreApplication::sendEvent(target, &event);
+    return event.Result();
+}
+
 const std::u16string* MessageText(LPARAM lParam) {
     const std::u16string* text = t_handledMessage ? t_handledMessage->Text() : nullptr;
     if (!text || reinterpret_cast<LPARAM>(text->c_str()) != lParam) return nullptr;

@@ -171,6 +171,10 @@ bool PostMessage(const CMessageHandle& target, unsigned message, WPARAM wParam =
 // (the text ends with a 0). False, and the text freed, when there is no target.
 bool PostMessageWithText(const CMessageHandle& target, unsigned message, WPARAM wParam, std::u16string text);
 
+// Runs the handler of a target on this thread with a message that carries
+// `text`, as PostMessageWithText would deliver it; its result.
+LRESULT SendMessageWithText(QObject* target, unsigned message, WPARAM wParam, std::u16string text);
+
 // For the handler of a message on this thread: the text that message carries
 // when `lParam` is that text, else nullptr. An lParam that came from anywhere
 // else (another process, a message without text) is never read.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -20,13 +21,38 @@ constexpr const char* kUnknownProperty = "org.freedesktop.DBus.Error.UnknownProp
 constexpr const char* kReadOnly = "org.freedesktop.DBus.Error.PropertyReadOnly";
 constexpr const char* kNotSupported = "org.freedesktop.DBus.Error.NotSupported";
 
+// Where the interface takes a 64-bit integer (x), any integer a caller
+// sends is taken: a client that does not introspect sends a plain number as
+// a 32-bit one.
+constexpr int kAnyInteger = -1;
+
+std::optional<qint64> IntegerOf(const QVariant& value) {
+    switch (value.metaType().id()) {
+    case QMetaType::UChar:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        return value.toLongLong();
+    case QMetaType::ULongLong: {
+        const qulonglong number = value.toULongLong();
+        if (number > static_cast<qulonglong>(std::numeric_limits<qint64>::max())) return std::nullopt;
+        return static_cast<qint64>(number);
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
 // The argument types of a call, as Qt hands them over.
 bool HasTypes(const QDBusMessage& call, std::initializer_list<int> types) {
     const QList<QVariant> arguments = call.arguments();
     if (arguments.size() != static_cast<qsizetype>(types.size())) return false;
     qsizetype at = 0;
     for (int type : types) {
-        if (arguments[at++].metaType().id() != type) return false;
+        const QVariant& argument = arguments[at++];
+        if (type == kAnyInteger ? !IntegerOf(argument).has_value() : argument.metaType().id() != type) return false;
     }
     return true;
 }
@@ -99,7 +125,8 @@ QVariantMap CMprisPlayer::Metadata() const {
     }
     metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(TrackPath(track->id))));
     metadata.insert(QStringLiteral("xesam:title"), track->title);
-    metadata.insert(QStringLiteral("xesam:artist"), QStringList{track->artist});
+    // A song without a singer has no artist rather than an empty one.
+    if (!track->artist.isEmpty()) metadata.insert(QStringLiteral("xesam:artist"), QStringList{track->artist});
     if (!track->album.isEmpty()) metadata.insert(QStringLiteral("xesam:album"), track->album);
     if (track->lengthUs > 0) metadata.insert(QStringLiteral("mpris:length"), static_cast<qlonglong>(track->lengthUs));
     return metadata;
@@ -127,9 +154,11 @@ QVariantMap CMprisPlayer::Properties(const QString& interface) const {
         properties.insert(QStringLiteral("Volume"), m_port.Volume());
         properties.insert(QStringLiteral("Position"), static_cast<qlonglong>(
                                                           m_port.Status() == MprisStatus::Stopped ? 0 : m_port.PositionUs()));
-        properties.insert(QStringLiteral("CanGoNext"), true);
-        properties.insert(QStringLiteral("CanGoPrevious"), true);
-        properties.insert(QStringLiteral("CanPlay"), true);
+        const MprisListPlace place = m_port.ListPlace();
+        const bool canStep = place.count > 1 || (place.count == 1 && place.current != 0);
+        properties.insert(QStringLiteral("CanGoNext"), canStep);
+        properties.insert(QStringLiteral("CanGoPrevious"), canStep);
+        properties.insert(QStringLiteral("CanPlay"), m_port.Status() != MprisStatus::Stopped || m_port.HasSongToStart());
         properties.insert(QStringLiteral("CanPause"), true);
         properties.insert(QStringLiteral("CanSeek"), CanSeek());
         properties.insert(QStringLiteral("CanControl"), true);
@@ -155,7 +184,9 @@ QDBusMessage CMprisPlayer::Answer(const QDBusMessage& call) {
         } else if (member == QLatin1String("Get") && HasTypes(call, {QMetaType::QString, QMetaType::QString})) {
             const QVariantMap all = Properties(arguments[0].toString());
             const auto found = all.constFind(arguments[1].toString());
-            if (found == all.constEnd()) {
+            if (all.isEmpty()) {
+                reply = Error(call, kUnknownInterface, QStringLiteral("No interface %1 here.").arg(arguments[0].toString()));
+            } else if (found == all.constEnd()) {
                 reply = Error(call, kUnknownProperty, QStringLiteral("No property %1.").arg(arguments[1].toString()));
             } else {
                 reply = call.createReply(QVariant::fromValue(QDBusVariant(*found)));
@@ -218,14 +249,14 @@ QDBusMessage CMprisPlayer::CallPlayer(const QDBusMessage& call) {
         return call.createReply();
     }
     if (member == QLatin1String("Seek")) {
-        if (!HasTypes(call, {QMetaType::LongLong})) return Error(call, kInvalidArgs, QStringLiteral("Seek takes an offset (x)."));
-        Seek(arguments[0].toLongLong());
+        if (!HasTypes(call, {kAnyInteger})) return Error(call, kInvalidArgs, QStringLiteral("Seek takes an offset (x)."));
+        Seek(*IntegerOf(arguments[0]));
         return call.createReply();
     }
     if (member == QLatin1String("SetPosition")) {
-        if (!HasTypes(call, {PathType(), QMetaType::LongLong}))
+        if (!HasTypes(call, {PathType(), kAnyInteger}))
             return Error(call, kInvalidArgs, QStringLiteral("SetPosition takes a track id and a position (ox)."));
-        SetPosition(arguments[0].value<QDBusObjectPath>().path(), arguments[1].toLongLong());
+        SetPosition(arguments[0].value<QDBusObjectPath>().path(), *IntegerOf(arguments[1]));
         return call.createReply();
     }
     if (member == QLatin1String("OpenUri")) {
@@ -245,7 +276,18 @@ void CMprisPlayer::Seek(qint64 offsetUs) {
         m_port.Next();
         return;
     }
-    SignalSeeked(m_port.SeekTo(std::max<std::int64_t>(0, from + offsetUs)));
+    SignalSeeked(SeekPort(std::max<std::int64_t>(0, from + offsetUs)));
+}
+
+std::int64_t CMprisPlayer::SeekPort(std::int64_t positionUs) {
+    m_seeking = true;
+    const std::int64_t reached = m_port.SeekTo(positionUs);
+    m_seeking = false;
+    return reached;
+}
+
+void CMprisPlayer::OnSeeked(std::int64_t positionUs) {
+    if (!m_seeking) SignalSeeked(positionUs);
 }
 
 void CMprisPlayer::SetPosition(const QString& trackPath, qint64 positionUs) {
@@ -255,7 +297,7 @@ void CMprisPlayer::SetPosition(const QString& trackPath, qint64 positionUs) {
     // song is no place.
     if (trackPath != TrackPath(track.id)) return;
     if (positionUs < 0 || positionUs > track.lengthUs) return;
-    SignalSeeked(m_port.SeekTo(positionUs));
+    SignalSeeked(SeekPort(positionUs));
 }
 
 // The place is the one the player went to: a position read at once may
@@ -370,7 +412,22 @@ void CMprisPlayer::Refresh() {
 }
 
 QString CMprisPlayer::IntrospectionXml() {
-    return QStringLiteral(R"(<interface name="org.mpris.MediaPlayer2">
+    return QStringLiteral(
+               "<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
+               " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n"
+               "<node>\n") +
+           InterfacesXml() + QStringLiteral("</node>\n");
+}
+
+QString CMprisPlayer::InterfacesXml() {
+    return QStringLiteral(R"(<interface name="org.freedesktop.DBus.Introspectable">
+  <method name="Introspect"><arg name="xml_data" type="s" direction="out"/></method>
+</interface>
+<interface name="org.freedesktop.DBus.Peer">
+  <method name="Ping"/>
+  <method name="GetMachineId"><arg name="machine_uuid" type="s" direction="out"/></method>
+</interface>
+<interface name="org.mpris.MediaPlayer2">
   <method name="Raise"/>
   <method name="Quit"/>
   <property name="CanQuit" type="b" access="read"/>

@@ -12,6 +12,11 @@
 // Shuffle on chooses random; off leaves random for repeat list. LoopStatus
 // Track chooses repeat one, Playlist repeat list (random while shuffled),
 // None in order (single stays single).
+//
+// Next and Previous step through the list whatever the mode, the first
+// song after the last: they can change the song when that list holds
+// another song than the current one. Play can start something while a song
+// is current or the player has a song to start.
 
 #include "notify/MprisPort.h"
 
@@ -51,13 +56,19 @@ public:
     // Compares the player's state with what was last told and signals the
     // differences (PropertiesChanged; never for Position).
     void Refresh();
+    // The player moved in the song by itself (its position slider): Seeked.
+    // A move made for a call of the bus is told by that call, once.
+    void OnSeeked(std::int64_t positionUs);
 
-    // The object's introspection data.
+    // The object's introspection document (the standard interfaces too).
     static QString IntrospectionXml();
+    // Its interface elements only, as the bus library puts them in a node.
+    static QString InterfacesXml();
     // The track id of a song identifier: a D-Bus object path below
     // kTrackPathPrefix that holds any identifier.
     static QString TrackPath(const std::string& songId);
 
+    MprisStatus Status() const { return m_port.Status(); }
     // The properties of an interface as they are now; empty for an unknown one.
     QVariantMap Properties(const QString& interface) const;
 
@@ -66,6 +77,8 @@ private:
     QString SetProperty(const QString& interface, const QString& name, const QVariant& value, QString* message);
     QDBusMessage CallPlayer(const QDBusMessage& call);
     void Seek(qint64 offsetUs);
+    // Moves the player for a call; the place it went to.
+    std::int64_t SeekPort(std::int64_t positionUs);
     void SetPosition(const QString& trackPath, qint64 positionUs);
     void SetLoopStatus(const QString& loop);
     void SetShuffle(bool shuffle);
@@ -75,6 +88,7 @@ private:
     void SignalSeeked(std::int64_t positionUs);
 
     IMprisPort& m_port;
+    bool m_seeking = false;  // a call of the bus moves in the song
     SignalSink m_signals;
     TrackStarted m_trackStarted;
     QVariantMap m_toldPlayer;  // what was last signalled (or first read)

@@ -23,6 +23,13 @@ struct MprisTrack {
 
 enum class MprisStatus { Playing, Paused, Stopped };
 
+// The list that Next and Previous step through: how many songs it holds and
+// the current song's row in it (-1: not in it, or no list chosen yet).
+struct MprisListPlace {
+    int count = 0;
+    int current = -1;
+};
+
 // The player's play modes, by their numbers.
 enum MprisPlayMode {
     kMprisSingle = 0,      // stop at the end
@@ -44,6 +51,9 @@ public:
     virtual double Volume() const = 0;
     // The play mode (MprisPlayMode); -1 while there is no play list to keep it.
     virtual int PlayMode() const = 0;
+    virtual MprisListPlace ListPlace() const = 0;
+    // Whether the play button, pressed while nothing plays, has a song to start.
+    virtual bool HasSongToStart() const = 0;
 
     // The player's own buttons and menus.
     virtual void PlayPause() = 0;
@@ -53,7 +63,8 @@ public:
     // 0.0 to 1.0, as the volume slider would set it.
     virtual void SetVolume(double volume) = 0;
     // Moves in the current song, as the position slider would; returns the
-    // place it went to.
+    // place it went to. The player tells of the move as of any other (see
+    // CMprisPlayer::OnSeeked).
     virtual std::int64_t SeekTo(std::int64_t positionUs) = 0;
     virtual void SetPlayMode(int mode) = 0;
     // Shows, restores and raises the player.

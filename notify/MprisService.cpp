@@ -4,12 +4,16 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusError>
+#include <QEvent>
 #include <QThread>
 
 CMprisService::CMprisService(IMprisPort& port, QObject* parent)
-    : QDBusVirtualObject(parent), m_player(port), m_bus(QDBusConnection::sessionBus()) {
+    : CMprisService(port, QDBusConnection::sessionBus(), parent) {}
+
+CMprisService::CMprisService(IMprisPort& port, QDBusConnection bus, QObject* parent)
+    : QDBusVirtualObject(parent), m_player(port), m_bus(std::move(bus)) {
     m_refresh.setInterval(kRefreshMs);
-    connect(&m_refresh, &QTimer::timeout, this, [this] { m_player.Refresh(); });
+    connect(&m_refresh, &QTimer::timeout, this, [this] { Look(); });
 }
 
 CMprisService::~CMprisService() {
@@ -35,14 +39,48 @@ bool CMprisService::Start() {
         return false;
     }
     m_player.SetSignalSink([this](const QDBusMessage& signal) { m_bus.send(signal); });
-    m_player.Refresh();
-    m_refresh.start();
     m_started = true;
+    Look();
     Trace("MPRIS===Media controls on the session bus as %s", CMprisPlayer::kServiceName);
     return true;
 }
 
-QString CMprisService::introspect(const QString&) const { return CMprisPlayer::IntrospectionXml(); }
+void CMprisService::Look() {
+    m_player.Refresh();
+    // A playing song moves on by itself (its state, its length once known);
+    // anything else changes only through an event that pokes.
+    const bool playing = m_player.Status() == MprisStatus::Playing;
+    if (playing && !m_refresh.isActive()) m_refresh.start();
+    if (!playing && m_refresh.isActive()) m_refresh.stop();
+}
+
+void CMprisService::Poke() {
+    if (!m_started || m_poked) return;
+    m_poked = true;
+    QTimer::singleShot(0, this, [this] {
+        m_poked = false;
+        Look();
+    });
+}
+
+void CMprisService::WatchUserInput(QObject* application) {
+    if (application) application->installEventFilter(this);
+}
+
+bool CMprisService::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+        Poke();
+        break;
+    default:
+        break;
+    }
+    return QDBusVirtualObject::eventFilter(watched, event);
+}
+
+QString CMprisService::introspect(const QString&) const { return CMprisPlayer::InterfacesXml(); }
 
 bool CMprisService::handleMessage(const QDBusMessage& message, const QDBusConnection& connection) {
     if (message.type() != QDBusMessage::MethodCallMessage) return false;
@@ -51,6 +89,7 @@ bool CMprisService::handleMessage(const QDBusMessage& message, const QDBusConnec
     const auto answer = [this, message, connection] {
         const QDBusMessage reply = m_player.Answer(message);
         if (message.isReplyRequired()) QDBusConnection(connection).send(reply);
+        Poke();
     };
     if (QThread::currentThread() == thread()) {
         answer();

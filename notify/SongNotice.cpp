@@ -33,21 +33,39 @@ void CSongNotice::OnTrackStarted(const MprisTrack& track) {
     if (!m_presenter(TitleOf(track), TextOf(track))) Trace("SongNotice===The note could not be shown.");
 }
 
-CDesktopNotes::CDesktopNotes(QObject* parent) : QObject(parent) {}
+CDesktopNotes::CDesktopNotes(Fallback fallback, QObject* parent) : QObject(parent), m_fallback(std::move(fallback)) {}
 
-bool CDesktopNotes::Show(const QString& title, const QString& text) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return false;
+QDBusMessage CDesktopNotes::NotifyCall(const QString& title, const QString& text, unsigned replacesId) {
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kServiceName),
                                                        QStringLiteral("/org/freedesktop/Notifications"),
                                                        QString::fromLatin1(kServiceName), QStringLiteral("Notify"));
-    call << QStringLiteral("TonvikMusic") << m_lastId << QStringLiteral("com.velora.TonvikMusic") << title << text << QStringList()
-         << QVariantMap() << -1;
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QString::fromLatin1(kDesktopEntry));
+    // The summary is plain text by the protocol; the body may be read as
+    // markup, where a singer's "&" or "<" would break or vanish.
+    call << QStringLiteral("TonvikMusic") << replacesId << QString::fromLatin1(kDesktopEntry) << title
+         << text.toHtmlEscaped() << QStringList() << hints << -1;
+    return call;
+}
+
+bool CDesktopNotes::Fall(const QString& title, const QString& text) {
+    if (!m_fallback) return false;
+    m_fallback(title, text);
+    return true;
+}
+
+bool CDesktopNotes::Show(const QString& title, const QString& text) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        Trace("SongNotice===No session bus: the note goes to the tray.");
+        return Fall(title, text);
+    }
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(NotifyCall(title, text, m_lastId)), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, title, text](QDBusPendingCallWatcher* done) {
         QDBusPendingReply<unsigned> reply = *done;
         if (reply.isError()) {
-            Trace("SongNotice===No note: %s", qPrintable(reply.error().message()));
+            Trace("SongNotice===No note: %s; it goes to the tray.", qPrintable(reply.error().message()));
+            Fall(title, text);
         } else {
             m_lastId = reply.value();
         }

@@ -5,6 +5,7 @@
 
 #include "notify/MprisPort.h"
 
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 
@@ -41,18 +42,31 @@ private:
 
 // Shows notes through the desktop's notification service
 // (org.freedesktop.Notifications) on the session bus, each note replacing
-// the one before. Never waits for the service: a call that goes wrong is
-// traced when its answer comes.
+// the one before and naming the program's desktop entry. The text is plain
+// text even where the service reads markup. Never waits for the service:
+// without a session bus, or when the service does not take the note (none
+// runs), the note goes to the fallback (the tray icon's balloon) and the
+// reason to the traces.
 class CDesktopNotes : public QObject {
     Q_OBJECT
 public:
     static constexpr const char* kServiceName = "org.freedesktop.Notifications";
+    static constexpr const char* kDesktopEntry = "com.velora.TonvikMusic";
 
-    explicit CDesktopNotes(QObject* parent = nullptr);
+    using Fallback = std::function<void(const QString& title, const QString& text)>;
 
-    // False when there is no session bus.
+    explicit CDesktopNotes(Fallback fallback = {}, QObject* parent = nullptr);
+
+    // False when the note reached neither the service nor a fallback.
     bool Show(const QString& title, const QString& text);
 
+    // The call that shows a note: the text escaped for services that read
+    // markup in it, the hint naming the desktop entry.
+    static QDBusMessage NotifyCall(const QString& title, const QString& text, unsigned replacesId);
+
 private:
+    bool Fall(const QString& title, const QString& text);
+
+    Fallback m_fallback;
     unsigned m_lastId = 0;
 };

@@ -597,7 +597,9 @@ void CPlayController::OnSliderDragEnd(int control) {
         // Only loaded media can be moved in; while it is still loading the
         // time display just goes on.
         if (m_nState == 0 || m_nState == 1) {
-            JumpTo(static_cast<uint32_t>(std::max(0, m_window.SliderValue(kCtrlPositionSlider))) * 1000u);
+            const int seconds = std::max(0, m_window.SliderValue(kCtrlPositionSlider));
+            JumpTo(static_cast<uint32_t>(seconds) * 1000u);
+            emit PositionMoved(seconds);
         } else if (timerRan && !m_bClosing) {
             m_positionTimer.start(kPositionTimerMs);
         }

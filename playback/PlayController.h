@@ -90,6 +90,11 @@ public:
     // True while the current lookup thread has not finished.
     bool LookupRunning() const;
 
+signals:
+    // The song was moved to `seconds` through the position slider (the
+    // user's drag or key, or a move asked for on the slider's behalf).
+    void PositionMoved(int seconds);
+
 private:
     // Moves the engine and the lyric to `positionMs`; the time display follows.
     void JumpTo(uint32_t positionMs);

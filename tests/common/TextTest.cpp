@@ -131,3 +131,28 @@ TEST(WellKnownPaths, AReadOnlyProgramFolderWritesInTheUsersFolders) {
     if (oldData.isEmpty()) qunsetenv("XDG_DATA_HOME");
     if (oldConfig.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
 }
+
+TEST(WellKnownPaths, AnInstalledCopyWritesInTheUsersFoldersEvenWhereItMayWriteItsOwn) {
+    TempDir program, home;
+    program.Write(kInstalledMarkerName, "installed\n");
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((home / "data").string()));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((home / "config").string()));
+
+    // As the superuser may: the folder is writable, the marker decides.
+    ASSERT_TRUE(tonvik::platform::IsWritableFolder(program.Path()));
+    EXPECT_TRUE(IsInstalledCopy(program.Path()));
+    const St_WritableFolders folders = ChooseWritableFolders(program.Path());
+    EXPECT_TRUE(folders.relocated);
+    EXPECT_EQ(folders.data, home / "data" / "Velora" / "TonvikMusic");
+    EXPECT_EQ(folders.config, home / "config" / "Velora" / "TonvikMusic");
+    // A build beside it, without the marker, keeps its own folder.
+    TempDir build;
+    EXPECT_FALSE(IsInstalledCopy(build.Path()));
+    EXPECT_FALSE(ChooseWritableFolders(build.Path()).relocated);
+
+    qputenv("XDG_DATA_HOME", oldData);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldData.isEmpty()) qunsetenv("XDG_DATA_HOME");
+    if (oldConfig.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
+}

@@ -1,7 +1,12 @@
 // The media-player interfaces over a fake player: commands, seeking, the
-// play modes, metadata, change sent and the answers to bad calls.
+// play modes, metadata, change sent, the answers to bad calls, and an
+// introspection document that GLib's own parser reads.
+
+// Before Qt's headers, whose "signals" keyword GLib uses as a member name.
+#include <gio/gio.h>
 
 #include "notify/MprisPlayer.h"
+#include "tests/notify/FakeMprisPort.h"
 
 #include <QDBusObjectPath>
 #include <QDBusVariant>
@@ -18,53 +23,14 @@ namespace {
 
 constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
 
-// A player whose state the test sets and whose commands it records.
-class FakePort : public IMprisPort {
-public:
-    MprisStatus status = MprisStatus::Stopped;
-    std::optional<MprisTrack> track;
-    std::int64_t positionUs = 0;
-    double volume = 0.5;
-    int mode = kMprisSequence;
-    std::vector<std::string> commands;
-    std::vector<std::int64_t> seeks;
-    std::vector<double> volumes;
-
-    MprisStatus Status() const override { return status; }
-    std::optional<MprisTrack> Track() const override { return track; }
-    std::int64_t PositionUs() const override { return positionUs; }
-    double Volume() const override { return volume; }
-    int PlayMode() const override { return mode; }
-    void PlayPause() override { commands.push_back("PlayPause"); }
-    void Stop() override { commands.push_back("Stop"); }
-    void Next() override { commands.push_back("Next"); }
-    void Previous() override { commands.push_back("Previous"); }
-    void SetVolume(double value) override {
-        volumes.push_back(value);
-        volume = value;
-    }
-    std::int64_t SeekTo(std::int64_t at) override {
-        seeks.push_back(at);
-        positionUs = at;
-        return at;
-    }
-    void SetPlayMode(int value) override { mode = value; }
-    void Raise() override { commands.push_back("Raise"); }
-    void Quit() override { commands.push_back("Quit"); }
-
-    void PlaySong(const std::string& id, std::int64_t lengthUs = 200'000'000) {
-        status = MprisStatus::Playing;
-        track = MprisTrack{id, QString::fromUtf8("月光"), QString::fromUtf8("歌手甲"), QStringLiteral("Album"), lengthUs};
-    }
-};
-
 class MprisPlayerTest : public ::testing::Test {
 protected:
-    FakePort port;
+    FakeMprisPort port;
     CMprisPlayer player{port};
     std::vector<QDBusMessage> sent;
 
     void SetUp() override {
+        port.player = &player;
         player.SetSignalSink([this](const QDBusMessage& signal) { sent.push_back(signal); });
     }
 
@@ -156,6 +122,70 @@ TEST_F(MprisPlayerTest, SeekFollowsTheRulesOfTheInterface) {
     PlayerCall("Seek", {qlonglong(300'000'000)});
     EXPECT_EQ(port.commands, (std::vector<std::string>{"Next"}));
     EXPECT_EQ(port.seeks.size(), 2u);
+
+    // A client that sends its number untyped sends a 32-bit one; any
+    // integer is an offset. Other types are not.
+    port.positionUs = 10'000'000;
+    sent.clear();
+    EXPECT_TRUE(IsReply(PlayerCall("Seek", {int(5'000'000)})));
+    EXPECT_TRUE(IsReply(PlayerCall("Seek", {uint(1'000'000)})));
+    EXPECT_TRUE(IsReply(PlayerCall("Seek", {short(-1000)})));
+    EXPECT_TRUE(IsReply(PlayerCall("Seek", {QVariant::fromValue(uchar(7))})));
+    EXPECT_EQ(SeekedSignals(), (std::vector<qlonglong>{15'000'000, 16'000'000, 15'999'000, 15'999'007}));
+    EXPECT_EQ(PlayerCall("Seek", {true}).errorName(), "org.freedesktop.DBus.Error.InvalidArgs");
+    EXPECT_EQ(PlayerCall("Seek", {2.5}).errorName(), "org.freedesktop.DBus.Error.InvalidArgs");
+    EXPECT_EQ(PlayerCall("Seek", {qulonglong(1) << 63}).errorName(), "org.freedesktop.DBus.Error.InvalidArgs");
+    const QDBusObjectPath current(CMprisPlayer::TrackPath("1001"));
+    EXPECT_TRUE(IsReply(PlayerCall("SetPosition", {QVariant::fromValue(current), int(3'000'000)})));
+    EXPECT_EQ(port.positionUs, 3'000'000);
+}
+
+TEST_F(MprisPlayerTest, AMoveOfThePlayersOwnIsToldOnceAsSeeked) {
+    port.PlaySong("1001", 200'000'000);
+    // The user moved the slider.
+    player.OnSeeked(42'000'000);
+    EXPECT_EQ(SeekedSignals(), (std::vector<qlonglong>{42'000'000}));
+    // A call's move reaches the slider too, and is told once.
+    sent.clear();
+    port.positionUs = 0;
+    PlayerCall("Seek", {qlonglong(5'000'000)});
+    EXPECT_EQ(SeekedSignals(), (std::vector<qlonglong>{5'000'000}));
+}
+
+TEST_F(MprisPlayerTest, CanPlayAndCanGoFollowTheListAndTheSong) {
+    const auto can = [this] {
+        return std::vector<bool>{Get("CanPlay").toBool(), Get("CanGoNext").toBool(), Get("CanGoPrevious").toBool()};
+    };
+    using V = std::vector<bool>;
+    // An empty list: nothing to start, nothing to step to.
+    EXPECT_EQ(can(), (V{false, false, false}));
+    // One song, not started yet: the play key starts it; Next and Previous
+    // have no list to step in until a song came from one.
+    port.songToStart = true;
+    EXPECT_EQ(can(), (V{true, false, false}));
+    // That one song playing: stepping would give the same song again.
+    port.PlaySong("1001");
+    port.place = {1, 0};
+    EXPECT_EQ(can(), (V{true, false, false}));
+    // The list gains a song.
+    port.place = {2, 0};
+    EXPECT_EQ(can(), (V{true, true, true}));
+    // The current song left its list of one: the other one is another song.
+    port.place = {1, -1};
+    EXPECT_EQ(can(), (V{true, true, true}));
+    // Stopped with the list emptied.
+    port.status = MprisStatus::Stopped;
+    port.track.reset();
+    port.songToStart = false;
+    port.place = {0, -1};
+    EXPECT_EQ(can(), (V{false, false, false}));
+    // The changes are told.
+    player.Refresh();
+    sent.clear();
+    port.songToStart = true;
+    port.place = {2, -1};
+    player.Refresh();
+    EXPECT_EQ(ChangedNames(), (std::set<QString>{"CanPlay", "CanGoNext", "CanGoPrevious"}));
 }
 
 TEST_F(MprisPlayerTest, SetPositionIgnoresStaleTracksAndPlacesOutsideTheSong) {
@@ -237,6 +267,13 @@ TEST_F(MprisPlayerTest, MetadataDescribesTheSongOrNoTrack) {
     EXPECT_EQ(metadata.value("xesam:artist").toStringList(), QStringList{QString::fromUtf8("歌手甲")});
     EXPECT_EQ(metadata.value("xesam:album").toString(), "Album");
     EXPECT_EQ(metadata.value("mpris:length").toLongLong(), 3'000'000);
+    // No singer: no artist at all, rather than an empty one.
+    port.track->artist.clear();
+    port.track->album.clear();
+    metadata = Get("Metadata").toMap();
+    EXPECT_FALSE(metadata.contains("xesam:artist"));
+    EXPECT_FALSE(metadata.contains("xesam:album"));
+    EXPECT_EQ(metadata.value("xesam:title").toString(), QString::fromUtf8("月光"));
     // Any identifier makes a valid path, and different ones different paths.
     std::set<QString> paths;
     for (const char* id : {"a/b", "a_2fb", "", "歌", "x y"}) {
@@ -249,6 +286,7 @@ TEST_F(MprisPlayerTest, MetadataDescribesTheSongOrNoTrack) {
 }
 
 TEST_F(MprisPlayerTest, ChangesAreSignalledOnceAndPositionNever) {
+    port.songToStart = true;  // a play list to start from: CanPlay stays
     player.Refresh();
     EXPECT_TRUE(sent.empty());
     port.PlaySong("1001");
@@ -309,6 +347,7 @@ TEST_F(MprisPlayerTest, BadCallsGetTheirErrorsAndChangeNothing) {
         {CMprisPlayer::kRootInterface, "Quit", {true}, "org.freedesktop.DBus.Error.InvalidArgs"},
         {"org.example.Other", "Play", {}, "org.freedesktop.DBus.Error.UnknownInterface"},
         {kProperties, "Get", {player, QString("Colour")}, "org.freedesktop.DBus.Error.UnknownProperty"},
+        {kProperties, "Get", {QString("org.example.Other"), QString("Volume")}, "org.freedesktop.DBus.Error.UnknownInterface"},
         {kProperties, "Get", {player}, "org.freedesktop.DBus.Error.InvalidArgs"},
         {kProperties, "GetAll", {QString("org.example.Other")}, "org.freedesktop.DBus.Error.UnknownInterface"},
         {kProperties, "Set", {player, QString("Volume"), 0.5}, "org.freedesktop.DBus.Error.InvalidArgs"},
@@ -329,18 +368,61 @@ TEST_F(MprisPlayerTest, BadCallsGetTheirErrorsAndChangeNothing) {
     EXPECT_EQ(port.mode, kMprisSequence);
 }
 
-TEST_F(MprisPlayerTest, GetAllAndIntrospectionCoverBothInterfaces) {
-    const QDBusMessage all = Call(kProperties, "GetAll", {QString(CMprisPlayer::kPlayerInterface)});
-    ASSERT_TRUE(IsReply(all));
-    const QVariantMap properties = all.arguments()[0].toMap();
-    const QString xml = CMprisPlayer::IntrospectionXml();
-    for (const QString& name : properties.keys())
-        EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"%1\"").arg(name))) << name.toStdString();
-    for (const QString& name : player.Properties(CMprisPlayer::kRootInterface).keys())
-        EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"%1\"").arg(name))) << name.toStdString();
+// The D-Bus type of a property's value as the bus would carry it.
+std::string SignatureOf(const QVariant& value) {
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+        return "b";
+    case QMetaType::Double:
+        return "d";
+    case QMetaType::LongLong:
+        return "x";
+    case QMetaType::QString:
+        return "s";
+    case QMetaType::QStringList:
+        return "as";
+    case QMetaType::QVariantMap:
+        return "a{sv}";
+    default:
+        return "?";
+    }
+}
+
+TEST_F(MprisPlayerTest, TheIntrospectionIsADocumentGLibReadsAndMatchesTheAnswers) {
     const QDBusMessage introspect = Call("org.freedesktop.DBus.Introspectable", "Introspect");
     ASSERT_TRUE(IsReply(introspect));
-    EXPECT_EQ(introspect.arguments()[0].toString(), xml);
+    const QByteArray xml = introspect.arguments()[0].toString().toUtf8();
+    GError* error = nullptr;
+    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(xml.constData(), &error);
+    ASSERT_NE(node, nullptr) << (error ? error->message : "") << "\n" << xml.constData();
+    for (const char* name : {"org.freedesktop.DBus.Introspectable", "org.freedesktop.DBus.Peer", kProperties,
+                             CMprisPlayer::kRootInterface, CMprisPlayer::kPlayerInterface}) {
+        EXPECT_NE(g_dbus_node_info_lookup_interface(node, name), nullptr) << name;
+    }
+    // Every property answered is declared with the type it is answered in.
+    port.PlaySong("1001");
+    for (const char* name : {CMprisPlayer::kRootInterface, CMprisPlayer::kPlayerInterface}) {
+        GDBusInterfaceInfo* interface = g_dbus_node_info_lookup_interface(node, name);
+        ASSERT_NE(interface, nullptr);
+        const QDBusMessage all = Call(kProperties, "GetAll", {QString(name)});
+        ASSERT_TRUE(IsReply(all));
+        const QVariantMap properties = all.arguments()[0].toMap();
+        int declared = 0;
+        for (GDBusPropertyInfo** property = interface->properties; property && *property; ++property) ++declared;
+        EXPECT_EQ(declared, properties.size()) << name;
+        for (auto it = properties.constBegin(); it != properties.constEnd(); ++it) {
+            GDBusPropertyInfo* property = g_dbus_interface_info_lookup_property(interface, it.key().toUtf8().constData());
+            ASSERT_NE(property, nullptr) << it.key().toStdString();
+            EXPECT_EQ(property->signature, SignatureOf(it.value())) << it.key().toStdString();
+        }
+    }
+    GDBusInterfaceInfo* playerInterface = g_dbus_node_info_lookup_interface(node, CMprisPlayer::kPlayerInterface);
+    GDBusMethodInfo* seek = g_dbus_interface_info_lookup_method(playerInterface, "Seek");
+    ASSERT_NE(seek, nullptr);
+    ASSERT_NE(seek->in_args[0], nullptr);
+    EXPECT_STREQ(seek->in_args[0]->signature, "x");
+    EXPECT_NE(g_dbus_interface_info_lookup_signal(playerInterface, "Seeked"), nullptr);
+    g_dbus_node_info_unref(node);
 }
 
 }  // namespace

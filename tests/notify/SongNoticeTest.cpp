@@ -1,5 +1,6 @@
-// The song note: off by default, its switch kept in the options file, and
-// a note with title and singer only while it is on.
+// The song note: off by default, its switch kept in the options file, a
+// note with title and singer only while it is on, and the call that shows
+// it.
 
 #include "notify/SongNotice.h"
 
@@ -50,6 +51,20 @@ TEST(SongNoticeTest, AnUnwritableOptionsFileKeepsTheSwitchForThisRun) {
     EXPECT_TRUE(notice.IsOn());
     notice.OnTrackStarted(MprisTrack{"1", {}, {}, {}, 0});
     EXPECT_EQ(shown, 1);
+}
+
+TEST(SongNoticeTest, TheNoteIsPlainTextAndNamesTheDesktopEntry) {
+    const QDBusMessage call =
+        CDesktopNotes::NotifyCall(QStringLiteral("Tom & Jerry <live>"), QStringLiteral("A&B <i>x</i>"), 7);
+    const QList<QVariant> arguments = call.arguments();
+    ASSERT_EQ(arguments.size(), 8);
+    EXPECT_EQ(call.member(), "Notify");
+    EXPECT_EQ(arguments[1].toUInt(), 7u);  // the note before is replaced
+    // The summary is plain text by the protocol; the body is escaped for
+    // services that read markup in it.
+    EXPECT_EQ(arguments[3].toString(), "Tom & Jerry <live>");
+    EXPECT_EQ(arguments[4].toString(), "A&amp;B &lt;i&gt;x&lt;/i&gt;");
+    EXPECT_EQ(arguments[6].toMap().value("desktop-entry").toString(), "com.velora.TonvikMusic");
 }
 
 }  // namespace

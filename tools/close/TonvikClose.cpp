@@ -5,13 +5,9 @@
 // Exit codes: 0 the player closed, 1 no player was running, 2 the player
 // did not take the message, 3 it took it but was still running at the end.
 
-#include "common/MessageIds.h"
-#include "common/WindowChannel.h"
+#include "common/PlayerClose.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QLocalSocket>
-#include <QThread>
 
 #include <chrono>
 #include <cstdio>
@@ -36,35 +32,7 @@ int main(int argc, char* argv[]) {
         }
         waitSeconds = static_cast<int>(value);
     }
-
-    switch (SendMessageToWindow(kMainFrameTitle, WM_FRAME_CLOSEAPP, 0, 0, kSendTimeout)) {
-    case RemoteSendStatus::NoWindow:
-        std::fprintf(stderr, "TonvikClose: no running player.\n");
-        return 1;
-    case RemoteSendStatus::NoAnswer:
-        std::fprintf(stderr, "TonvikClose: the player did not take the close request.\n");
-        return 2;
-    case RemoteSendStatus::Delivered:
-        break;
-    }
-
-    // The player is gone once nothing answers under its title any more.
-    const QString channel = WindowChannelPath(kMainFrameTitle);
-    const auto answers = [&channel] {
-        QLocalSocket socket;
-        socket.connectToServer(channel);
-        const bool connected = socket.waitForConnected(500);
-        socket.abort();
-        return connected;
-    };
-    QElapsedTimer clock;
-    clock.start();
-    while (answers()) {
-        if (clock.elapsed() > waitSeconds * 1000LL) {
-            std::fprintf(stderr, "TonvikClose: the player is still running.\n");
-            return 3;
-        }
-        QThread::msleep(50);
-    }
-    return 0;
+    const CloseResult result = ClosePlayer(kSendTimeout, std::chrono::seconds(waitSeconds));
+    if (result != CloseResult::Closed) std::fprintf(stderr, "TonvikClose: %s\n", CloseResultText(result));
+    return static_cast<int>(result);
 }

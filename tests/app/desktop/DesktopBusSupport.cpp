@@ -2,7 +2,10 @@
 
 #include "tests/app/startup/StartupTestSupport.h"
 
+#include <QDBusArgument>
+#include <QDBusMetaType>
 #include <QDBusConnectionInterface>
+#include <QLibraryInfo>
 #include <QStandardPaths>
 
 #include <atomic>
@@ -63,6 +66,15 @@ bool PrivateBus::HasName(const QString& name) const {
 
 QString FindProgram(const char* name) { return QStandardPaths::findExecutable(QString::fromLatin1(name)); }
 
+QString FindQdbus() {
+    for (const char* name : {"qdbus6", "qdbus-qt6"}) {
+        const QString found = FindProgram(name);
+        if (!found.isEmpty()) return found;
+    }
+    return QStandardPaths::findExecutable(QStringLiteral("qdbus"),
+                                          {QLibraryInfo::path(QLibraryInfo::BinariesPath), QStringLiteral("/usr/lib/qt6/bin")});
+}
+
 ClientRun RunClient(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment,
                     std::chrono::milliseconds limit) {
     ClientRun run;
@@ -112,6 +124,7 @@ bool NotificationRecorder::handleMessage(const QDBusMessage& message, const QDBu
     {
         std::lock_guard lock(m_mutex);
         m_notes.emplace_back(message.arguments()[3].toString(), message.arguments()[4].toString());
+        m_entries.push_back(qdbus_cast<QVariantMap>(message.arguments()[6]).value(QStringLiteral("desktop-entry")).toString());
         id = static_cast<uint>(m_notes.size());
     }
     QDBusConnection(connection).send(message.createReply(QVariant::fromValue(id)));
@@ -121,4 +134,9 @@ bool NotificationRecorder::handleMessage(const QDBusMessage& message, const QDBu
 std::vector<std::pair<QString, QString>> NotificationRecorder::Notes() const {
     std::lock_guard lock(m_mutex);
     return m_notes;
+}
+
+std::vector<QString> NotificationRecorder::DesktopEntries() const {
+    std::lock_guard lock(m_mutex);
+    return m_entries;
 }

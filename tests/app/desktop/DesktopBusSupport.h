@@ -56,6 +56,9 @@ ClientRun RunClient(const QString& program, const QStringList& arguments, const 
 
 // Where a program is found on PATH; empty when it is not installed.
 QString FindProgram(const char* name);
+// Qt's D-Bus client (Debian keeps it with Qt's tools, off PATH); empty
+// when it is not installed.
+QString FindQdbus();
 
 // Records the player's PropertiesChanged and Seeked signals.
 class PlayerSignals : public QObject {
@@ -80,6 +83,8 @@ class NotificationRecorder : public QDBusVirtualObject {
 public:
     // The notes so far: title and text.
     std::vector<std::pair<QString, QString>> Notes() const;
+    // The desktop entry each note named.
+    std::vector<QString> DesktopEntries() const;
 
     QString introspect(const QString& path) const override;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
@@ -87,4 +92,5 @@ public:
 private:
     mutable std::mutex m_mutex;  // the bus may hand calls over on a thread of its own
     std::vector<std::pair<QString, QString>> m_notes;
+    std::vector<QString> m_entries;
 };

@@ -1,8 +1,11 @@
-// The real player on a private session bus, driven by playerctl and gdbus
-// the way a desktop's media keys and sound menu drive it, against a service
-// stand-in: the commands act as the buttons do, status and metadata follow
-// the playing song, bad calls get their errors, Quit closes in order, and a
-// player without a session bus runs on.
+// The real player on a private session bus, driven by playerctl, gdbus,
+// Qt's qdbus and dbus-send the way a desktop's media keys, sound menu and
+// tools drive it, against a service stand-in: the object describes itself
+// so that those tools read it, the commands act as the buttons do, status
+// and metadata follow the playing song (also while the next song is looked
+// up), what can be done follows the play list, bad calls get their errors,
+// Quit closes in order, a note without a notification service goes to the
+// tray, and a player without a session bus runs on.
 
 #include "common/MessageIds.h"
 #include "common/Text.h"
@@ -16,6 +19,7 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +31,7 @@ namespace {
 const QString kService = QStringLiteral("org.mpris.MediaPlayer2.tonvikmusic");
 const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const std::string kLookupPath = "/songhall/port/tonvik/playlist.php";
 
 // The player's folder against the stand-in, with the first songs of the
 // catalogue in its play list and its traces in "trace.log".
@@ -46,13 +51,18 @@ void PreparePlayer(const PlayerFolder& folder, const standin::CStandIn& standIn,
 class MediaControlsProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* tool : {"playerctl", "gdbus"}) {
-            if (FindProgram(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed (apt-get install playerctl libglib2.0-bin)";
+        for (const char* tool : {"playerctl", "gdbus", "dbus-send"}) {
+            if (FindProgram(tool).isEmpty())
+                GTEST_SKIP() << tool << " is not installed (apt-get install playerctl libglib2.0-bin dbus)";
         }
+        if (FindQdbus().isEmpty()) GTEST_SKIP() << "qdbus is not installed (apt-get install qdbus-qt6)";
         if (!bus.IsRunning()) GTEST_SKIP() << "no private session bus: " << bus.Why().toStdString();
         ASSERT_TRUE(standIn.Start()) << standIn.Error();
-        folder.SetEnvironment("DBUS_SESSION_BUS_ADDRESS", bus.Address());
-        folder.SetEnvironment("ASAN_OPTIONS", "detect_leaks=0");
+        OnTheBus(folder);
+    }
+    void OnTheBus(PlayerFolder& player) const {
+        player.SetEnvironment("DBUS_SESSION_BUS_ADDRESS", bus.Address());
+        player.SetEnvironment("ASAN_OPTIONS", "detect_leaks=0");
     }
 
     QProcessEnvironment Environment() const { return folder.Environment(); }
@@ -66,6 +76,11 @@ protected:
                          QStringList{"call", "--session", "--dest", kService, "--object-path", kPath, "--method", method} +
                              arguments,
                          Environment());
+    }
+    ClientRun Qdbus(const QStringList& arguments) { return RunClient(FindQdbus(), QStringList{kService, kPath} + arguments, Environment()); }
+    ClientRun DbusSend(const QString& method, const QStringList& arguments) {
+        return RunClient(FindProgram("dbus-send"),
+                         QStringList{"--session", "--print-reply", "--dest=" + kService, kPath, method} + arguments, Environment());
     }
     QString Status() { return Playerctl({"status"}).out; }
     QVariant Property(const QString& name) {
@@ -106,6 +121,21 @@ TEST_F(MediaControlsProcessTest, TheDesktopDrivesThePlayerAsItsButtonsDo) {
     PlayerSignals told;
     ASSERT_TRUE(told.Listen(testBus, kService));
 
+    // The object describes itself in a document GLib's and Qt's tools read.
+    const ClientRun introspection =
+        RunClient(FindProgram("gdbus"), {"introspect", "--session", "--dest", kService, "--object-path", kPath}, Environment());
+    EXPECT_EQ(introspection.exitCode, 0) << introspection.err.toStdString();
+    EXPECT_TRUE(introspection.out.contains("interface org.mpris.MediaPlayer2.Player {")) << introspection.out.toStdString();
+    EXPECT_TRUE(introspection.out.contains(QRegularExpression("Seek\\(in +x Offset\\)"))) << introspection.out.toStdString();
+    const ClientRun members = Qdbus({});
+    EXPECT_EQ(members.exitCode, 0) << members.err.toStdString();
+    for (const char* member : {"method void org.mpris.MediaPlayer2.Player.Seek(qlonglong Offset)",
+                               "property read bool org.mpris.MediaPlayer2.Player.CanGoNext",
+                               "method void org.mpris.MediaPlayer2.Raise()"}) {
+        EXPECT_TRUE(members.out.contains(member)) << member << "\n" << members.out.toStdString();
+    }
+    EXPECT_EQ(Gdbus("org.freedesktop.DBus.Peer.Ping").exitCode, 0);
+
     // Nothing plays: the calls that need a song change nothing.
     EXPECT_EQ(Status(), "Stopped");
     EXPECT_EQ(Playerctl({"pause"}).exitCode, 0);
@@ -127,11 +157,13 @@ TEST_F(MediaControlsProcessTest, TheDesktopDrivesThePlayerAsItsButtonsDo) {
     EXPECT_EQ(Playerctl({"metadata", "xesam:title"}).out, first);
     ASSERT_TRUE(WaitUntil([&] { return !notes.Notes().empty(); }, 10s));
     EXPECT_EQ(notes.Notes().front(), std::make_pair(first, QString::fromStdString(songs[0].singer)));
+    EXPECT_EQ(notes.DesktopEntries().front(), "com.velora.TonvikMusic");
 
-    // Pause and play again.
-    Playerctl({"pause"});
+    // Pause and play again, through Qt's client.
+    EXPECT_EQ(Qdbus({kPlayer + ".Pause"}).exitCode, 0);
     EXPECT_TRUE(WaitUntil([&] { return Status() == "Paused"; }));
-    Playerctl({"play"});
+    EXPECT_EQ(Qdbus({"org.freedesktop.DBus.Properties.Get", kPlayer, "PlaybackStatus"}).out, "Paused");
+    EXPECT_EQ(Qdbus({kPlayer + ".Play"}).exitCode, 0);
     EXPECT_TRUE(WaitUntil([&] { return Status() == "Playing"; }));
 
     // Volume, clamped at both ends.
@@ -149,13 +181,26 @@ TEST_F(MediaControlsProcessTest, TheDesktopDrivesThePlayerAsItsButtonsDo) {
     EXPECT_LT(told.seeks.back(), 7'000'000);
     // The engine moves on its own threads: the place shows once it got there.
     EXPECT_TRUE(WaitUntil([&] { return Property("Position").toLongLong() >= 6'000'000; }));
+    // A plain number: gdbus takes its type from the introspection; a client
+    // that does not sends 32 bits, which is an offset too.
+    const size_t seeksBefore = told.seeks.size();
+    const ClientRun untyped = Gdbus(kPlayer + ".Seek", {"2000000"});
+    EXPECT_EQ(untyped.exitCode, 0) << untyped.err.toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return told.seeks.size() == seeksBefore + 1; }));
+    EXPECT_GE(told.seeks.back(), 8'000'000);
+    const ClientRun int32 = DbusSend(kPlayer + ".Seek", {"int32:-2000000"});
+    EXPECT_EQ(int32.exitCode, 0) << int32.err.toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return told.seeks.size() == seeksBefore + 2; }));
+    EXPECT_LT(told.seeks.back(), told.seeks[seeksBefore]);
 
     // Bad calls get their errors; a stale track is ignored; the player runs on.
-    const ClientRun badSeek = Gdbus(kPlayer + ".Seek", {"'far'"});
+    // (gdbus reads Seek's type now and refuses a text itself: dbus-send carries it.)
+    const ClientRun badSeek = DbusSend(kPlayer + ".Seek", {"string:far"});
     EXPECT_NE(badSeek.exitCode, 0);
     EXPECT_TRUE(badSeek.err.contains("InvalidArgs")) << badSeek.err.toStdString();
     EXPECT_TRUE(Gdbus(kPlayer + ".OpenUri", {"'file:///tmp/x.mp3'"}).err.contains("NotSupported"));
     EXPECT_TRUE(Gdbus("org.freedesktop.DBus.Properties.Set", {kPlayer, "LoopStatus", "<'Forever'>"}).err.contains("InvalidArgs"));
+    EXPECT_TRUE(Gdbus("org.freedesktop.DBus.Properties.Get", {"org.example.Other", "Volume"}).err.contains("UnknownInterface"));
     const size_t seeks = told.seeks.size();
     const ClientRun stale = Gdbus(kPlayer + ".SetPosition", {"objectpath '/org/tonvikmusic/track/stale'", "int64 1000000"});
     EXPECT_EQ(stale.exitCode, 0) << stale.err.toStdString();
@@ -173,10 +218,22 @@ TEST_F(MediaControlsProcessTest, TheDesktopDrivesThePlayerAsItsButtonsDo) {
     Playerctl({"shuffle", "Off"});
     Playerctl({"loop", "None"});
 
-    // Next: the second song.
+    // Next: the second song. While its address is looked up the player
+    // says it plays that song; it never says Stopped on the way.
+    EXPECT_TRUE(Property("CanGoNext").toBool());
+    const size_t statusesBefore = told.ValuesOf("PlaybackStatus").size();
+    standIn.SetFault(kLookupPath, standin::MakeFault(standin::FaultKind::Hang, 0, 0, 1));
     Playerctl({"next"});
-    ASSERT_TRUE(WaitUntil([&] { return Status() == "Playing" && Title() == second; }, 30s)) << folder.Trace();
+    ASSERT_TRUE(standIn.WaitForHung(1, 15s, kLookupPath));
+    EXPECT_EQ(Status(), "Playing");
+    EXPECT_EQ(Title(), second);
+    standIn.ReleaseHung(kLookupPath);
+    ASSERT_TRUE(WaitUntil([&] { return Status() == "Playing" && Title() == second && Metadata().contains("mpris:length"); },
+                          30s))
+        << folder.Trace();
     EXPECT_TRUE(Lookups(songs[1].id));
+    const std::vector<QVariant> statuses = told.ValuesOf("PlaybackStatus");
+    for (size_t i = statusesBefore; i < statuses.size(); ++i) EXPECT_EQ(statuses[i].toString(), "Playing") << i;
     EXPECT_TRUE(WaitUntil([&] { return notes.Notes().size() >= 2 && notes.Notes().back().first == second; }, 10s));
 
     // Stop: no song.
@@ -190,10 +247,10 @@ TEST_F(MediaControlsProcessTest, TheDesktopDrivesThePlayerAsItsButtonsDo) {
         const auto statuses = told.ValuesOf("PlaybackStatus");
         return !statuses.empty() && statuses.back().toString() == "Stopped";
     }));
-    QStringList statuses;
-    for (const QVariant& value : told.ValuesOf("PlaybackStatus")) statuses << value.toString();
-    EXPECT_TRUE(statuses.contains("Playing"));
-    EXPECT_TRUE(statuses.contains("Paused"));
+    QStringList allStatuses;
+    for (const QVariant& value : told.ValuesOf("PlaybackStatus")) allStatuses << value.toString();
+    EXPECT_TRUE(allStatuses.contains("Playing"));
+    EXPECT_TRUE(allStatuses.contains("Paused"));
     EXPECT_GE(told.ValuesOf("Metadata").size(), 3u);
     EXPECT_FALSE(told.ValuesOf("Volume").empty());
     EXPECT_FALSE(told.ValuesOf("LoopStatus").empty());
@@ -209,6 +266,40 @@ TEST_F(MediaControlsProcessTest, TheDesktopDrivesThePlayerAsItsButtonsDo) {
     EXPECT_GE(folder.TraceCount("CloseApp"), 1) << folder.Trace();
     EXPECT_TRUE(std::filesystem::exists(folder.Path() / "Playlist.xls"));
     EXPECT_FALSE(bus.HasName(kService));
+}
+
+TEST_F(MediaControlsProcessTest, WhatCanBeDoneFollowsThePlayListAndANoteWithoutAServiceGoesToTheTray) {
+    const auto can = [this] {
+        return std::vector<bool>{Property("CanPlay").toBool(), Property("CanGoNext").toBool(),
+                                 Property("CanGoPrevious").toBool()};
+    };
+    using V = std::vector<bool>;
+    // One song, and no notification service on this bus.
+    PreparePlayer(folder, standIn, 1, true);
+    auto player = folder.StartPlayer();
+    ASSERT_NE(player, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return bus.HasName(kService); }, 30s)) << folder.Trace();
+    EXPECT_EQ(can(), (V{true, false, false}));
+    Playerctl({"play"});
+    ASSERT_TRUE(WaitUntil([&] { return Status() == "Playing"; }, 30s)) << folder.Trace();
+    // Next would give the same song again.
+    EXPECT_EQ(can(), (V{true, false, false}));
+    EXPECT_TRUE(WaitUntil([&] { return folder.TraceCount("ShowNoteInTray===") == 1; }, 30s)) << folder.Trace();
+    EXPECT_EQ(folder.TraceCount("it goes to the tray"), 1);
+    EXPECT_EQ(folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*player, 30s), 0);
+
+    // An empty play list: nothing to play, nothing to step to.
+    PlayerFolder empty{runtime};
+    OnTheBus(empty);
+    PreparePlayer(empty, standIn, 0, false);
+    player = empty.StartPlayer();
+    ASSERT_NE(player, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return bus.HasName(kService); }, 30s)) << empty.Trace();
+    EXPECT_EQ(can(), (V{false, false, false}));
+    EXPECT_EQ(Status(), "Stopped");
+    EXPECT_EQ(empty.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*player, 30s), 0);
 }
 
 TEST_F(MediaControlsProcessTest, WithoutASessionBusThePlayerRunsOn) {

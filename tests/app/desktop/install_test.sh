@@ -1,10 +1,12 @@
 #!/bin/bash
 # Installs the build to a temporary prefix, validates the desktop entry and
-# the AppStream data, checks the icons, and runs the installed player from a
-# read-only program folder on a private session bus against a service
-# stand-in: its play list, answer files, options and traces must land in the
-# user's data and configuration folders, the program folder must stay as
-# installed, and the play key, the metadata and Quit must work there too.
+# the AppStream data, checks the icons, and runs the installed player on a
+# private session bus against a service stand-in, as whoever runs the test
+# (root on a build machine), with the program folder left writable to that
+# user as a package leaves /usr/lib to root: its play list, answer files,
+# options and traces must land in the user's data and configuration
+# folders, the program folder must stay as installed, and the play key, the
+# metadata and Quit must work there too.
 #   install_test.sh <build folder> <catalogue file>
 set -euo pipefail
 build=$1
@@ -39,8 +41,11 @@ for size in 16 24 32 48 64 128 256; do
   [ -f "$png" ] || fail "no $png"
   file "$png" | grep -q "$size x $size" || fail "$png is not $size x $size"
 done
-command=$(sed -n 's/^Exec=//p' "$desktop")
-[ -x "$prefix/bin/$command" ] || fail "the desktop entry's command $command is not installed"
+# The entry and each of its actions start the installed command.
+for exec in $(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop"); do
+  [ -x "$prefix/bin/$exec" ] || fail "the desktop entry's command $exec is not installed"
+done
+command=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop" | head -n 1)
 folder=$(dirname "$(readlink -f "$prefix/bin/$command")")
 for file in TonvikMusic TonvikClose libPatchwell.so libPatchwellEngine.so Skin2/Skin.ini Skin/Skin.ini res/128.ico Update/Update.xml; do
   [ -e "$folder/$file" ] || fail "no $file in the program folder $folder"
@@ -53,11 +58,13 @@ for _ in $(seq 1 100); do grep -q "listening on" "$work/standin.log" && break; s
 host=$(sed -n 's/.*listening on \(127\.0\.0\.1:[0-9]*\).*/\1/p' "$work/standin.log")
 [ -n "$host" ] || fail "the stand-in did not start"
 
-# Options shipped beside the program, then the folder made read-only.
+# Options shipped beside the program. The folder stays writable to this
+# user: the installed marker, not the folder's rights, keeps the player out.
 printf '[Hosts]\r\nService=%s\r\nLogin=%s\r\nComment=%s\r\nLyricSearch=%s\r\n[Trace]\r\nFile=trace.log\r\n' \
   "$host" "$host" "$host" "$host" >"$folder/TonvikMusic.ini"
-chmod -R a-w "$prefix"
-(cd "$folder" && find . | sort) >"$work/before.txt"
+[ -f "$folder/TonvikMusic.installed" ] || fail "no installed marker in $folder"
+[ -w "$folder" ] || fail "$folder is not writable to $(id -un)"
+(cd "$folder" && find . -printf '%p %s %T@\n' | sort) >"$work/before.txt"
 
 # The user's folders, with a play list of two songs of the stand-in.
 export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/config
@@ -106,6 +113,6 @@ config=$XDG_CONFIG_HOME/Velora/TonvikMusic
 [ -s "$data/playsong.xml" ] || fail "the answer file is not in $data"
 grep -q "Service=$host" "$config/TonvikMusic.ini" || fail "the options are not in $config"
 grep -q "CloseApp" "$config/trace.log" || fail "no trace of the orderly close in $config"
-(cd "$folder" && find . | sort) >"$work/after.txt"
+(cd "$folder" && find . -printf '%p %s %T@\n' | sort) >"$work/after.txt"
 diff "$work/before.txt" "$work/after.txt" || fail "the program folder changed"
 echo "PASS: installed to $prefix; files in $data and $config"

@@ -7,6 +7,7 @@
 
 #include "albums/ListManage.h"
 #include "albums/PanelIds.h"
+#include "app/DesktopControls.h"
 #include "app/LibSongAdmission.h"
 #include "app/MainFrame.h"
 #include "common/MessageIds.h"
@@ -15,6 +16,7 @@
 #include "common/WellKnownPaths.h"
 #include "lyrics/LyricDlg.h"
 #include "lyrics/LyricWindowIds.h"
+#include "notify/MprisService.h"
 #include "notify/TaskbarNotifier.h"
 #include "platform/Network.h"
 #include "platform/PrivateFile.h"
@@ -22,6 +24,7 @@
 #include "platform/Shell.h"
 #include "playback/PlayMainDlg.h"
 #include "playback/PlayerIds.h"
+#include "skin/controls/BitmapSlider.h"
 #include "skin/controls/EditTrans.h"
 #include "skin/controls/SkinButtonEx.h"
 #include "notify/NotifyIds.h"
@@ -38,6 +41,7 @@
 #include "web/MiniWebBrowserDlg.h"
 
 #include <QApplication>
+#include <QDBusMessage>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
@@ -487,6 +491,31 @@ TEST_F(MainFrameWindowsTest, ThePanelsPlayListLightsThePlayingNumberAndDrawsItsS
     int separator = 0;
     for (int y = 0; y < std::min(image.height(), 180); ++y) separator += image.pixel(separatorX, y) == 0xFF616161u ? 1 : 0;
     EXPECT_GE(separator, std::min(image.height(), 180) - 2) << "the separator at x " << separatorX;
+}
+
+TEST_F(MainFrameWindowsTest, MovingThePositionSliderTellsTheDesktopWhereTheSongWent) {
+    std::vector<qlonglong> seeked;
+    frame->Desktop()->MediaService().Player().SetSignalSink([&](const QDBusMessage& signal) {
+        if (signal.member() == QLatin1String("Seeked")) seeked.push_back(signal.arguments()[0].toLongLong());
+    });
+    ASSERT_TRUE(PostMessageWithText(frame->Handle(), WM_FRAME_LIBSONG, 1, u"20001_"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !engine->urls.empty(); }, kWaitMs));
+    engine->duration = 200;
+    engine->Report(wmppsPlaying);
+    CBitmapSlider& slider = *frame->Player()->PositionSlider();
+    ASSERT_TRUE(slider.IsSliderEnabled());
+
+    // The user takes the slider off its thumb and lets it go there.
+    const QPoint middle(slider.width() / 2, slider.height() / 2);
+    QTest::mousePress(&slider, Qt::LeftButton, {}, middle);
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, middle);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seeked.size() == 1; }, kWaitMs));
+    EXPECT_GT(engine->position, 0);
+    EXPECT_EQ(seeked[0], static_cast<qlonglong>(engine->position) * 1'000'000);
+    // Then a step back with the keyboard.
+    QTest::keyClick(&slider, Qt::Key_Left);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seeked.size() == 2; }, kWaitMs));
+    EXPECT_EQ(seeked[1], seeked[0] - 1'000'000);
 }
 
 // 200 requests from pages in a second (a page, or anyone on its way, may

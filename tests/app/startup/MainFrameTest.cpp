@@ -11,6 +11,7 @@
 #include "common/WindowChannel.h"
 #include "playback/PlayMainDlg.h"
 #include "playback/WMPPlayer4.h"
+#include "platform/DesktopSession.h"
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/playback/PlayFakes.h"
 #include "tests/support/TempDir.h"
@@ -86,6 +87,34 @@ TEST_F(MainFrameTest, ASecondInstancesActivationShowsThePlayer) {
     EXPECT_TRUE(m_traces.Has("OnActivatePlayer===Show the player."));
     EXPECT_TRUE(m_exitCodes.empty());
     EXPECT_FALSE(m_frame.isVisible());
+}
+
+TEST_F(MainFrameTest, ASecondLaunchHandsItsTokenToTheRunningPlayer) {
+    ASSERT_TRUE(m_frame.Create());
+    m_frame.Player()->hide();  // as its close button leaves it where there is no tray
+    tonvik::platform::LaunchToken token;
+    token.activation = "wl-token-42";
+    token.startupId = "launcher-7_TIME123456";
+    const std::string text = token.Encode();
+    auto sent = std::async(std::launch::async,
+                           [&text] { return SendTextToWindow(kMainFrameTitle, WM_FRAME_ACTIVATE, 0, text, 5s); });
+    ASSERT_TRUE(WaitUntil([&] { return sent.wait_for(0s) == std::future_status::ready; }));
+    EXPECT_EQ(sent.get(), RemoteSendStatus::Delivered);
+    EXPECT_TRUE(m_frame.Player()->isVisible());
+    EXPECT_TRUE(m_traces.Has("OnActivatePlayer===Launch token: wl-token-42 launcher-7_TIME123456"));
+    EXPECT_TRUE(m_exitCodes.empty());
+}
+
+TEST(LaunchTokenTest, OnlyTheTwoNamesWithPrintableValuesAreTaken) {
+    tonvik::platform::LaunchToken token;
+    token.startupId = "id_TIME4294967295";
+    EXPECT_EQ(tonvik::platform::LaunchToken::Decode(token.Encode()).startupId, token.startupId);
+    EXPECT_EQ(token.LaunchTime(), 4294967295u);
+    token.startupId = "id_TIME4294967296";
+    EXPECT_EQ(token.LaunchTime(), 0u) << "past 32 bits";
+    const auto hostile = tonvik::platform::LaunchToken::Decode(
+        "XDG_ACTIVATION_TOKEN=has space\nPATH=/bin\nDESKTOP_STARTUP_ID=" + std::string(300, 'x') + "\nnoequals");
+    EXPECT_TRUE(hostile.Empty());
 }
 
 TEST_F(MainFrameTest, TheOrderlyCloseRunsThePlayersCloseAndEndsWithExitCodeZero) {

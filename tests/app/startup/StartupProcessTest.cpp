@@ -9,6 +9,8 @@
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tools/standin/StandIn.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using tonvik::platform::NamedLock;
@@ -84,6 +86,58 @@ TEST_F(StartupProcessTest, ASecondStartActivatesTheFirstAndEndsWithoutAWindow) {
     EXPECT_EQ(m_folder.RunCloseTool(), 0);
     EXPECT_EQ(WaitForExit(*first), 0);
     EXPECT_TRUE(NoLockFilesLeft());
+}
+
+// As a launcher starts it from the menu: the launch's token reaches the
+// running player, which raises itself with it.
+TEST_F(StartupProcessTest, ASecondLaunchFromTheMenuHandsItsTokenToTheFirst) {
+    auto first = StartRunningPlayer();
+    ASSERT_TRUE(first);
+    m_folder.SetEnvironment("XDG_ACTIVATION_TOKEN", "menu-token-9");
+    m_folder.SetEnvironment("DESKTOP_STARTUP_ID", "launcher-3_TIME777");
+    auto second = m_folder.StartPlayer();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(WaitForExit(*second), 0);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return m_folder.TraceCount("OnActivatePlayer===Launch token: menu-token-9 launcher-3_TIME777") == 1; }))
+        << m_folder.Trace();
+    EXPECT_EQ(m_folder.TraceCount(kCreating), 1);
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*first), 0);
+}
+
+// The desktop entry's actions and the installed command's requests: each a
+// second start that hands its request to the running player and ends.
+TEST_F(StartupProcessTest, TheCommandsRequestsReachTheRunningPlayer) {
+    const auto run = [this](const QString& argument, std::string* output = nullptr) {
+        QProcess process;
+        process.setProcessEnvironment(m_folder.Environment());
+        process.start(QString::fromStdString(m_folder.Program().string()), {argument});
+        if (!process.waitForStarted(10000)) return -1;
+        const int code = WaitForExit(process);
+        if (output) *output = process.readAllStandardOutput().toStdString();
+        return code;
+    };
+    std::string version;
+    EXPECT_EQ(run("--version", &version), 0);
+    EXPECT_EQ(version, std::string("TonvikMusic ") + TONVIK_PROJECT_VERSION + "\n");
+    QFile metainfo(TONVIK_METAINFO_FILE);
+    ASSERT_TRUE(metainfo.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(metainfo.readAll().contains(QByteArray("<release version=\"") + TONVIK_PROJECT_VERSION + "\""))
+        << "the desktop metadata names this version";
+    EXPECT_EQ(m_folder.TraceCount(kCreating), 0) << "--version starts no player";
+
+    auto first = StartRunningPlayer();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(run("--play-pause"), 0);
+    EXPECT_TRUE(WaitUntil([&] { return m_folder.TraceCount("OnDesktopAction===Play/Pause") == 1; }));
+    EXPECT_EQ(run("--next"), 0);
+    EXPECT_TRUE(WaitUntil([&] { return m_folder.TraceCount("OnDesktopAction===Next") == 1; }));
+    EXPECT_EQ(m_folder.TraceCount(kCreating), 1) << "no second player";
+    EXPECT_EQ(m_folder.TraceCount("OnActivatePlayer===Show the player."), 0) << "an action does not raise it";
+    EXPECT_EQ(run("--close"), 0);
+    EXPECT_EQ(WaitForExit(*first), 0);
+    EXPECT_EQ(run("--close"), 1) << "nothing left to close";
 }
 
 TEST_F(StartupProcessTest, AStartWhileTheFirstHoldsTheLockButHasNoFrameEndsWithoutHanging) {

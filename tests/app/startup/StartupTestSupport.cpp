@@ -115,11 +115,11 @@ void PlayerFolder::AddInstaller() const {
     std::filesystem::permissions(installer, std::filesystem::perms::owner_all);
 }
 
-std::unique_ptr<QProcess> PlayerFolder::StartPlayer() const {
+std::unique_ptr<QProcess> PlayerFolder::StartPlayer(const QStringList& arguments) const {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(m_environment);
     process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start(QString::fromStdString(Program().string()), {});
+    process->start(QString::fromStdString(Program().string()), arguments);
     if (!process->waitForStarted(10000)) return nullptr;
     return process;
 }

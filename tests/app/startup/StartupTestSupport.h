@@ -68,8 +68,8 @@ public:
     QProcessEnvironment Environment() const { return m_environment; }
     void SetEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
 
-    // Starts the player; null when it did not start.
-    std::unique_ptr<QProcess> StartPlayer() const;
+    // Starts the player with `arguments`; null when it did not start.
+    std::unique_ptr<QProcess> StartPlayer(const QStringList& arguments = {}) const;
     // Runs the close tool to its end; its exit code, or -1 on failure.
     int RunCloseTool() const;
 
