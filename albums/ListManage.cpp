@@ -14,7 +14,9 @@
 #include "skin/SkinDescription.h"
 #include "skin/controls/AlbumTreeModel.h"
 #include "skin/controls/BitmapSlider.h"
+#include "skin/controls/ControlColour.h"
 #include "skin/controls/EditTrans.h"
+#include "skin/controls/FocusMark.h"
 #include "skin/controls/Label.h"
 #include "skin/controls/ListCtrlEx.h"
 #include "skin/controls/SkinButtonEx.h"
@@ -28,6 +30,7 @@
 #include <QCursor>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -256,6 +259,35 @@ void CListManage::CreateControls() {
     connect(m_pAutoLogon, &QCheckBox::clicked, this, [this](bool checked) {
         if (checked) m_logic.OnCommand(ID_AUTO_LOGON);
     });
+    // The panel takes the keys while none of its controls has the focus.
+    setFocusPolicy(Qt::StrongFocus);
+
+    // Screen readers: the tabs have no tooltip, the views and boxes no text.
+    setAccessibleName(QString::fromUtf8(kWindowTitle));
+    const std::pair<QWidget*, const char*> named[] = {
+        {m_buttons.at(ID_TAB_PLAYLIST), "播放列表"}, {m_buttons.at(ID_TAB_RECOMMEND), "随意听"},
+        {m_buttons.at(ID_TAB_ALBUMS), "我的专辑"},   {m_pPlayList, "播放列表"},
+        {m_pRecommend, "随意听"},                    {m_pTree, "我的专辑"},
+        {m_pScroll, "滚动条"},                       {m_pUser, "用户名"},
+        {m_pPass, "密码"}};
+    for (const auto& [widget, name] : named) widget->setAccessibleName(QString::fromUtf8(name));
+}
+
+bool CListManage::focusNextPrevChild(bool next) { return MoveFocusInOrder(TabOrder(), focusWidget(), next); }
+
+std::vector<QWidget*> CListManage::TabOrder() const {
+    // The tabs, the page's form or view, then its toolbar; Tab skips
+    // whatever the page hides.
+    std::vector<QWidget*> order;
+    for (int command : kTabs) order.push_back(m_buttons.at(command));
+    order.insert(order.end(), {m_pUser, m_pPass, m_buttons.at(ID_SIGN_IN), m_buttons.at(ID_FORGOT_PASS),
+                               m_buttons.at(ID_REGISTER), m_buttons.at(ID_NEW_ALBUM), m_buttons.at(ID_GO_RECOMMEND),
+                               m_buttons.at(ID_GO_SEARCH), m_pPlayList, m_pRecommend, m_pTree});
+    for (int command : {ID_ADD_SONGS, ID_DELETE_MENU, ID_SORT_MENU, ID_MODE_MENU, ID_SAVE_MENU, ID_REFRESH_RECOMMEND,
+                        ID_SCROLL_UP, ID_SCROLL_DOWN, ID_SCROLL_PAGE_UP, ID_SCROLL_PAGE_DOWN, ID_CLOSE_PANEL})
+        order.push_back(m_buttons.at(command));
+    order.push_back(m_pScroll);
+    return order;
 }
 
 void CListManage::RegisterHandlers() {
@@ -374,6 +406,10 @@ void CListManage::PlaceControls(const CSkinDescription& skin) {
         view->SetSeparatorX(view->header()->sectionViewportPosition(CSongListModel::kColumnIcon) - 1);
     m_pTree->SetSkin(skin, "List102");
     m_pTree->setGeometry(skin.Rect("List102"));
+    // The focus mark in the colour the skin lights a song with.
+    const QColor focusColour = ColorRefToQColor(skin.Colour("List102", "SongOverColor"));
+    for (const auto& [command, button] : m_buttons) button->SetFocusColour(focusColour);
+    m_pScroll->SetFocusColour(focusColour);
 
     const SkinScrollFiles scroll = skin.ScrollFiles("Scroll00");
     m_pScroll->SetChannelImages(scroll.channel, scroll.full);
@@ -605,7 +641,7 @@ void CListManage::OnSongDetails(int listKind, int row) {
 
 void CListManage::OnRowDoubleClicked(int listKind, int row) { m_logic.OnRowDoubleClicked(listKind, row); }
 
-bool CListManage::OnListKey(int listKind, int row, int key, Qt::KeyboardModifiers) {
+bool CListManage::OnListKey(int listKind, int row, int key, Qt::KeyboardModifiers modifiers) {
     if (key == Qt::Key_Delete && listKind == kListTemporary) {
         m_logic.OnCommand(ID_DELETE_SONGS);
         return true;
@@ -614,7 +650,7 @@ bool CListManage::OnListKey(int listKind, int row, int key, Qt::KeyboardModifier
         m_logic.OnRowDoubleClicked(listKind, row);
         return true;
     }
-    return false;
+    return PerformKey(CPlayerKeyMap::Map(key, modifiers, KeyFocus::ItemView));
 }
 
 void CListManage::OnListContextMenu(int listKind, int row, const QPoint&) {
@@ -638,7 +674,9 @@ void CListManage::OnItemDoubleClicked(const TreeItemRef& item) {
     if (item.song >= 0) m_logic.OnAlbumItemDoubleClicked();
 }
 
-bool CListManage::OnTreeKey(const TreeItemRef& item, int key, Qt::KeyboardModifiers) {
+bool CListManage::OnTreeKey(const TreeItemRef& item, int key, Qt::KeyboardModifiers modifiers) {
+    // What the name editor leaves is typing, not the player's.
+    if (m_pTree->IsEditingLabel()) return false;
     if (key == Qt::Key_Delete && item.album >= 0) {
         m_logic.OnTreeDeleteKey();
         return true;
@@ -647,7 +685,24 @@ bool CListManage::OnTreeKey(const TreeItemRef& item, int key, Qt::KeyboardModifi
         m_logic.OnAlbumItemDoubleClicked();
         return true;
     }
-    return false;
+    return PerformKey(CPlayerKeyMap::Map(key, modifiers, KeyFocus::ItemView));
+}
+
+bool CListManage::PerformKey(PlayerKey action) {
+    switch (action) {
+    case PlayerKey::None: return false;
+    case PlayerKey::RefreshPage: m_logic.RefreshShownPage(); return true;
+    case PlayerKey::LeaveSearch: setFocus(Qt::OtherFocusReason); return true;
+    default: return m_frame.PerformPlayerKey(action);
+    }
+}
+
+void CListManage::keyPressEvent(QKeyEvent* event) {
+    if (PerformKey(CPlayerKeyMap::Map(event->key(), event->modifiers(), KeyFocusOf(focusWidget())))) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CListManage::OnTreeContextMenu(const TreeItemRef& item, const QPoint&) {

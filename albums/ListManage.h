@@ -104,6 +104,7 @@ public:
     void DockAt(const QRect& geometry) override;
     void PlaySelectedSong() override { m_logic.PlaySelectedSong(); }
     void AddLibrarySongs() override { m_logic.AddLibrarySongs(); }
+    void RefreshShownPage() override { m_logic.RefreshShownPage(); }
     bool ShowsRecommendations() const override { return m_logic.ShowsRecommendations(); }
     void SetPlayMode(int mode) override { m_logic.SetPlayMode(mode); }
     bool IsThreadUse(int timeoutMs, const char* caller) override;
@@ -166,10 +167,17 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     LRESULT DefWindowProc(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     struct St_Control;
+
+    // A player key pressed in the panel: the page's own refresh and leaving
+    // a text box here, everything else the player's.
+    bool PerformKey(PlayerKey action);
+    std::vector<QWidget*> TabOrder() const;
 
     // IPanelView
     void ShowPageControls(int page) override;

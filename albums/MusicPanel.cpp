@@ -130,17 +130,28 @@ void CMusicPanel::ShowRecommendTab() {
 
 void CMusicPanel::OpenAlbumTab() {
     const int page = m_manager.AlbumTabPage();
-    if (page == kPageAlbumTree && m_manager.AlbumsChanged()) {
-        // The albums are fetched afresh, unless a new song order is sent
-        // first: whichever album is selected, for the fetch would forget it.
-        if (m_editor.HasSaveAlbum(true) == 1) {
-            m_editor.SaveSortAlbum();
-            Trace("\xE2\x98\x85ShowMusicPage===Beforeaction : TRUE");
-        } else if (m_manager.IsThreadUse(0, "ShowMusicPage")) {
-            m_manager.HasAulum();
-        }
-    }
+    if (page == kPageAlbumTree && m_manager.AlbumsChanged()) FetchAlbumsAfresh();
     ShowPage(page);
+}
+
+void CMusicPanel::FetchAlbumsAfresh() {
+    // The albums are fetched afresh, unless a new song order is sent
+    // first: whichever album is selected, for the fetch would forget it.
+    if (m_editor.HasSaveAlbum(true) == 1) {
+        m_editor.SaveSortAlbum();
+        Trace("\xE2\x98\x85ShowMusicPage===Beforeaction : TRUE");
+    } else if (m_manager.IsThreadUse(0, "ShowMusicPage")) {
+        m_manager.HasAulum();
+    }
+}
+
+void CMusicPanel::RefreshShownPage() {
+    switch (m_nPage) {
+    case kPageRecommend: OnRefresh(); break;
+    case kPageAlbumTree: FetchAlbumsAfresh(); break;
+    case kPagePlayList: m_view.RefreshSongView(kListTemporary); break;
+    default: break;
+    }
 }
 
 // ---- the recommendations ----

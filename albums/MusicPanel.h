@@ -57,6 +57,9 @@ public:
     void ShowPlayListTab();
     void ShowRecommendTab();
     void OpenAlbumTab();
+    // F5: the recommendations asked for anew, the albums fetched afresh, the
+    // play list redrawn; other pages stay as they are.
+    void RefreshShownPage();
 
     // ---- what the views hand over ----
     // A double click on a row of a song view, or on a song item of the tree.
@@ -113,6 +116,7 @@ private:
     void RunMenu(const PanelMenu& menu);
 
     void OnRefresh();
+    void FetchAlbumsAfresh();
     void PlayAlbumSong(const St_AlbumSelection& selection);
     void PlayAlbumOf(AlbumItem album);
     void OnAddToPlayList();

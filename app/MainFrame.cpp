@@ -21,6 +21,7 @@
 #include "notify/TrayIcon.h"
 #include "notify/TrayIconSystemHost.h"
 #include "platform/Shell.h"
+#include "playback/DeferredEngine.h"
 #include "playback/PlayMainDlg.h"
 #include "playback/WMPPlayer4.h"
 #include "service/ServiceHosts.h"
@@ -201,8 +202,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::CreateCompanions() {
-    if (m_pListManage || !m_pPlayDlg) return;
+    if (m_pListManage || !m_pPlayDlg || m_bEngineFailed) return;
     m_pPlayDlg->removeEventFilter(this);
+    if (!AttachEngine()) {
+        m_bEngineFailed = true;
+        return;
+    }
     if (!Built("Failed to Create CListManageDlg.", [this] { CreatePanel(); }) ||
         !Built("Failed to Create CMusicLibDlg.", [this] { CreateMiniWeb(); }) ||
         !Built("Failed to Create CLyricDlg.", [this] { CreateLyric(); })) {
@@ -240,17 +245,24 @@ void CMainFrame::CreateNotifier() {
 }
 
 bool CMainFrame::CreatePlayer() {
-    std::string reason;
-    std::unique_ptr<CMediaEngine> engine = m_createEngine ? m_createEngine(&reason) : nullptr;
-    if (!engine) {
-        // There is no system error code here; the reason says what is missing.
-        Trace("Failed to Create CPlayDlg. %d", -1);
-        Trace("CreatePlayer===%s", reason.c_str());
-        m_messageBox(nullptr, QString::fromUtf8(kEngineFailure), kMbOk);
-        return false;
-    }
+    // The engine itself is made once the player has its first picture: on
+    // a first start the media framework is still building its registry.
+    auto engine = std::make_unique<CDeferredEngine>(m_createEngine);
+    m_pEngine = engine.get();
     m_pPlayDlg = std::make_unique<CPlayMainDlg>(*this, std::move(engine));
     return true;
+}
+
+bool CMainFrame::AttachEngine() {
+    std::string reason;
+    if (m_pEngine->Attach(&reason)) return true;
+    // There is no system error code here; the reason says what is missing.
+    Trace("Failed to Create CPlayDlg. %d", -1);
+    Trace("CreatePlayer===%s", reason.c_str());
+    m_messageBox(nullptr, QString::fromUtf8(kEngineFailure), kMbOk);
+    // As a failed creation of the frame: the program ends.
+    EndProcessWith(0);
+    return false;
 }
 
 void CMainFrame::CreatePanel() {
@@ -286,6 +298,8 @@ std::string CMainFrame::PlayerSkinFolder() const { return m_pPlayDlg ? m_pPlayDl
 IPanelWindow* CMainFrame::Panel() { return m_pListManage.get(); }
 
 IBrowserWindow* CMainFrame::Browser() { return m_pMiniWeb.get(); }
+
+bool CMainFrame::PerformPlayerKey(PlayerKey action) { return m_pPlayDlg && m_pPlayDlg->PerformKey(action); }
 
 ILyricWindow* CMainFrame::Lyric() { return m_pLyricDlg.get(); }
 

@@ -24,6 +24,7 @@
 class CDesktopControls;
 class CListManage;
 class CLyricDlg;
+class CDeferredEngine;
 class CMediaEngine;
 class CMiniWebBrowserDlg;
 class CPanelPlayer;
@@ -130,6 +131,7 @@ public:
     int ShowMessageWindow(QWidget* owner, const std::string& text, unsigned flags = kMbOk) override;
     void SetTopMost(bool topMost) override;
     bool IsTopMost() const override { return m_bTopMost; }
+    bool PerformPlayerKey(PlayerKey action) override;
     void RestoreDragSetting() override;
     void ShowAbout(QWidget* owner) override;
     // Ends the process through the frame's end function.
@@ -147,6 +149,9 @@ private:
     void CreateCompanions();
     void CreateNotifier();
     bool CreatePlayer();
+    // Makes the player's media engine; without one the user is told what is
+    // missing and the program ends.
+    bool AttachEngine();
     void CreatePanel();
     void CreateMiniWeb();
     void CreateLyric();
@@ -195,6 +200,8 @@ private:
     CWindowChannel m_channel;
 
     std::unique_ptr<CPlayMainDlg> m_pPlayDlg;
+    CDeferredEngine* m_pEngine = nullptr;  // the player's, owned by it
+    bool m_bEngineFailed = false;
     std::unique_ptr<CPanelPlayer> m_pPanelPlayer;
     std::unique_ptr<CListManage> m_pListManage;
     std::unique_ptr<CMiniWebBrowserDlg> m_pMiniWeb;

@@ -12,6 +12,7 @@
 #include "skin/SkinDescription.h"
 #include "skin/SkinPaths.h"
 #include "skin/controls/ControlColour.h"
+#include "skin/controls/FocusMark.h"
 #include "skin/controls/SkinButtonEx.h"
 #include "skin/controls/SkinImage.h"
 
@@ -22,6 +23,7 @@
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -110,6 +112,8 @@ CLyricDlg::CLyricDlg(LyricWindowSetup setup)
       m_pUp(new CSkinButtonEx(this, IDC_LYRIC_UP)),
       m_pDown(new CSkinButtonEx(this, IDC_LYRIC_DOWN)) {
     setMouseTracking(true);
+    // The lines are chosen with the keyboard too.
+    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     m_scrollTimer.setSingleShot(true);
@@ -203,6 +207,7 @@ void CLyricDlg::SetLyric(const std::string& id, const std::string& name, const s
         }
     }
     m_bLinkHover = false;
+    m_nKeyLine = -1;
     if (redraw) repaint();
 }
 
@@ -336,7 +341,12 @@ void CLyricDlg::paintEvent(QPaintEvent*) {
     try {
         if (m_stretched.isNull()) painter.fillRect(rect(), palette().window());
         else painter.drawImage(0, 0, m_stretched);
-        m_searchLink = m_renderer.Paint(painter, Frame(), m_model);
+        const LyricFrame frame = Frame();
+        m_searchLink = m_renderer.Paint(painter, frame, m_model);
+        if (hasFocus() && m_nKeyLine >= 0) {
+            const QRect line = m_renderer.LineRect(frame, m_nKeyLine);
+            if (!line.isEmpty()) DrawFocusMark(painter, line, m_currentColour);
+        }
     } catch (const std::exception&) {
         ShowFailure("OnPaint 崩溃");
     }
@@ -407,17 +417,54 @@ void CLyricDlg::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CLyricDlg::SeekToLineAt(const QPoint& at) {
-    if (!m_seek || !m_model.hasTiming()) return;
     // The text followed the mouse: the line under the button now is the one
     // it went down on.
-    const int line = m_renderer.LineAt(Frame(), at);
+    if (m_seek && m_model.hasTiming()) SeekToLine(m_renderer.LineAt(Frame(), at), "clicked");
+}
+
+void CLyricDlg::SeekToLine(int line, const char* how) {
+    if (!m_seek || !m_model.hasTiming()) return;
     if (line < 0 || line >= m_model.displayCount()) return;
     const uint32_t start = m_model.displayLines()[static_cast<size_t>(line)].start;
     if (!IsStartTime(start)) return;
     // The song goes where the lyric, with the user's correction, shows the line.
     const int64_t position = std::max<int64_t>(0, int64_t{start} - m_scroller.UserShift());
-    Trace("CLyricDlg===Line %d clicked: to %lld ms", line, static_cast<long long>(position));
+    Trace("CLyricDlg===Line %d %s: to %lld ms", line, how, static_cast<long long>(position));
     m_seek(static_cast<uint32_t>(position));
+}
+
+void CLyricDlg::focusInEvent(QFocusEvent* event) {
+    // The chosen line's mark shows only while the keys come here.
+    update(m_parts.area);
+    QWidget::focusInEvent(event);
+}
+
+void CLyricDlg::focusOutEvent(QFocusEvent* event) {
+    update(m_parts.area);
+    QWidget::focusOutEvent(event);
+}
+
+void CLyricDlg::keyPressEvent(QKeyEvent* event) {
+    const int count = m_model.displayCount();
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (!plain || count == 0) return QWidget::keyPressEvent(event);
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        // The first key starts on the line being sung.
+        const int from = m_nKeyLine >= 0 ? m_nKeyLine : std::clamp(m_scroller.CurrentLine(), 0, count - 1);
+        const int step = m_nKeyLine < 0 ? 0 : (event->key() == Qt::Key_Up ? -1 : 1);
+        m_nKeyLine = std::clamp(from + step, 0, count - 1);
+        update(m_parts.area);
+        break;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        SeekToLine(m_nKeyLine >= 0 ? m_nKeyLine : m_scroller.CurrentLine(), "chosen");
+        break;
+    default: return QWidget::keyPressEvent(event);
+    }
+    event->accept();
 }
 
 void CLyricDlg::UpdateCursor(const QPoint& at) {

@@ -98,6 +98,9 @@ public:
     QRect SearchLinkRect() const { return m_searchLink; }
     // The menu as a right-click would show it now.
     std::vector<CLyricMenuItem> ContextMenu() const;
+    // The line the keyboard is on (Up and Down move it, Enter plays from
+    // it), or -1 before the first key.
+    int KeyLine() const { return m_nKeyLine; }
     // The pop-up menu last shown, or null.
     QMenu* ShownMenu() const { return m_menu.get(); }
 
@@ -109,6 +112,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -126,6 +132,7 @@ private:
     LyricFrame Frame() const;
     // A click (no drag) on a line of a timed lyric moves the song there.
     void SeekToLineAt(const QPoint& at);
+    void SeekToLine(int line, const char* how);
     LRESULT OnSync(WPARAM code, LPARAM argument);
     void Layout();
     void RebuildBackground();
@@ -189,4 +196,5 @@ private:
     QPoint m_trackFrom;
 
     std::unique_ptr<QMenu> m_menu;
+    int m_nKeyLine = -1;
 };

@@ -186,6 +186,25 @@ int CLyricRenderer::LineAt(const LyricFrame& frame, const QPoint& at) {
     return line >= 0 && line < LineCount() ? line : -1;
 }
 
+QRect CLyricRenderer::LineRect(const LyricFrame& frame, int line) {
+    if (line < 0 || line >= LineCount()) return {};
+    const QRect& area = frame.display;
+    if (frame.mode == LyricMode::Vertical) {
+        const int64_t y = ColumnTop(frame) + int64_t{line} * m_nLineHeight;
+        if (y > area.bottom() || y + m_nLineHeight < area.top()) return {};
+        return QRect(area.left(), static_cast<int>(y), area.width(), m_nLineHeight).intersected(area);
+    }
+    const bool lit = frame.current >= 0 && frame.current < LineCount();
+    const int64_t widening = Widening(frame);
+    const int64_t x = StripOrigin(frame) + m_strip.Offset(line) + (lit && line > frame.current ? widening : 0);
+    const int64_t width = m_strip.Span(line) + (line == frame.current ? widening : 0);
+    if (x > area.right() || x + width < area.left()) return {};
+    const int64_t left = std::max<int64_t>(x, area.left());
+    const int64_t right = std::min<int64_t>(x + width, int64_t{area.right()} + 1);
+    return QRect(static_cast<int>(left), area.top() + (area.height() - m_nLineHeight) / 2,
+                 static_cast<int>(right - left), m_nLineHeight);
+}
+
 void CLyricRenderer::PaintVertical(QPainter& painter, const LyricFrame& frame) {
     const QRect& area = frame.display;
     const int lineHeight = m_nLineHeight;

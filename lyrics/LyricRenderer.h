@@ -68,6 +68,9 @@ public:
     QRect Paint(QPainter& painter, const LyricFrame& frame, const LyricModel& model);
     // The display line drawn under `at` in the frame, or -1 where none is.
     int LineAt(const LyricFrame& frame, const QPoint& at);
+    // Where display line `line` is drawn in the frame, within the display
+    // rectangle; empty where it is out of sight.
+    QRect LineRect(const LyricFrame& frame, int line);
 
 private:
     // Where line 0 of the vertical column is drawn.

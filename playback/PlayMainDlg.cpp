@@ -17,12 +17,15 @@
 #include "skin/SkinChoice.h"
 #include "skin/SkinDescription.h"
 #include "skin/controls/BitmapSlider.h"
+#include "skin/controls/ControlColour.h"
 #include "skin/controls/EditTrans.h"
+#include "skin/controls/FocusMark.h"
 #include "skin/controls/RollTextStatic.h"
 #include "skin/controls/SkinButtonEx.h"
 #include "skin/picture/PictureEx.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
@@ -100,6 +103,7 @@ void CPlayMainDlg::CreateControls() {
         case PlayerControlKind::Button: {
             auto* button = new CSkinButtonEx(this, control.id);
             button->setObjectName(QStringLiteral("control_%1").arg(control.id));
+            button->SetKeyHint(CPlayerKeyMap::KeyText(PlayerControlKey(control.id)));
             m_buttons[control.id] = button;
             break;
         }
@@ -129,12 +133,43 @@ void CPlayMainDlg::CreateControls() {
             break;
         }
     }
+    // Screen readers name the controls without a tooltip; the window by its title.
+    setAccessibleName(QString::fromLatin1(kWindowTitle));
+    const std::pair<int, QWidget*> named[] = {{IDC_VOLUME_SLIDER, m_pVolume}, {IDC_POSITION_SLIDER, m_pPosition},
+                                              {IDC_TITLE, m_pTitle},          {IDC_TIME, m_pTime},
+                                              {IDC_DURATION, m_pDuration},    {IDC_SEARCH_EDIT, m_pSearch},
+                                              {IDC_ANIMATION, m_pAnimation}};
+    for (const auto& [id, widget] : named) {
+        const std::string_view name = PlayerControlName(id);
+        widget->setAccessibleName(QString::fromUtf8(name.data(), qsizetype(name.size())));
+    }
+    m_pSearch->setAccessibleDescription(CPlayerKeyMap::KeyText(PlayerKey::FocusSearch));
     connect(m_pTitle, &CRollTextStatic::lyricToggleRequested, this, [this] { OnCommand(IDC_LYRIC); });
     // The picture's frames ride on the title's roll while it rolls: one
     // repaint a tick for both.
     connect(m_pTitle, &CRollTextStatic::rollingChanged, m_pAnimation, &CPictureEx::FollowTick);
     connect(m_pTitle, &CRollTextStatic::rolled, m_pAnimation, &CPictureEx::Tick);
     connect(m_pSearch, &QLineEdit::returnPressed, this, [this] { OnCommand(IDC_SEARCH); });
+}
+
+std::vector<QWidget*> CPlayMainDlg::TabOrder() const {
+    std::vector<QWidget*> order;
+    for (int id : PlayerTabOrder()) {
+        switch (id) {
+        case IDC_SEARCH_EDIT: order.push_back(m_pSearch); break;
+        case IDC_VOLUME_SLIDER: order.push_back(m_pVolume); break;
+        case IDC_POSITION_SLIDER: order.push_back(m_pPosition); break;
+        default:
+            if (CSkinButtonEx* button = Button(id)) order.push_back(button);
+            break;
+        }
+    }
+    return order;
+}
+
+bool CPlayMainDlg::focusNextPrevChild(bool next) {
+    // The skin places the controls anywhere: Tab follows the player's own order.
+    return MoveFocusInOrder(TabOrder(), focusWidget(), next);
 }
 
 void CPlayMainDlg::RegisterHandlers() {
@@ -260,6 +295,7 @@ void CPlayMainDlg::LoadSkin(const std::string& folder) {
                 // The slider stands for the same volume the other way round.
                 const int shown = SliderValue(IDC_VOLUME_SLIDER);
                 m_bVolumeReversed = !keys.lowToHigh;
+                slider->SetReadReversed(m_bVolumeReversed);
                 slider->SetValue(VolumeToSlider(shown));
             } else if (keys.circle) {
                 slider->SetCircleTrack(kCircleX, kCircleY, kCircleRadius);
@@ -278,6 +314,13 @@ void CPlayMainDlg::LoadSkin(const std::string& folder) {
         widget->setVisible(present && !rect.isEmpty());
     }
     if (!missing.empty()) Trace("LoadSkin===%s has no%s", folder.c_str(), missing.c_str());
+    // The focus mark in the title's colour: a colour of this skin that shows
+    // on its background.
+    if (skin.HasSection("Static0")) {
+        const QColor focusColour = ColorRefToQColor(skin.TextColour("Static0"));
+        for (const auto& [id, button] : m_buttons) button->SetFocusColour(focusColour);
+        for (CBitmapSlider* slider : {m_pVolume, m_pPosition}) slider->SetFocusColour(focusColour);
+    }
 
     SetAnimation(m_animation);
     ApplyShadowLook();
@@ -426,6 +469,12 @@ void CPlayMainDlg::SeekTo(int seconds) {
     // The thumb is put where the song should go on, then let go there.
     m_pPosition->SetValue(seconds);
     m_controller->DispatchMessage(WM_SLIDER_DRAGEND, IDC_POSITION_SLIDER, 0);
+}
+
+void CPlayMainDlg::SeekBy(int seconds) {
+    // Only a song that can be moved in, as with the slider.
+    if (!m_pPosition->IsSliderEnabled()) return;
+    SeekTo(std::clamp(m_pPosition->GetValue() + seconds, m_pPosition->Minimum(), m_pPosition->Maximum()));
 }
 
 void CPlayMainDlg::StepVolume(int steps) { ApplyVolume(SteppedVolume(m_engine->get_volume(), steps)); }
@@ -578,6 +627,52 @@ void CPlayMainDlg::PopupMenu(int menuId, int buttonId) {
     const QWidget* button = Button(buttonId);
     const QPoint at = button ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos();
     if (const int command = MenuCommand(menu.exec(at))) OnCommand(command);
+}
+
+// ---------------------------------------------------------------- keys
+
+bool CPlayMainDlg::PerformKey(PlayerKey action) {
+    switch (action) {
+    case PlayerKey::PlayPause: OnCommand(IDC_PLAY_PAUSE); return true;
+    case PlayerKey::Next: OnCommand(IDC_NEXT); return true;
+    case PlayerKey::Previous: OnCommand(IDC_PREVIOUS); return true;
+    case PlayerKey::SeekForward: SeekBy(CPlayerKeyMap::kSeekStepSeconds); return true;
+    case PlayerKey::SeekBack: SeekBy(-CPlayerKeyMap::kSeekStepSeconds); return true;
+    case PlayerKey::VolumeUp: OnCommand(IDC_VOLUME_UP); return true;
+    case PlayerKey::VolumeDown: OnCommand(IDC_VOLUME_DOWN); return true;
+    case PlayerKey::Mute: OnCommand(IDC_MUTE); return true;
+    case PlayerKey::FocusSearch: FocusSearch(); return true;
+    case PlayerKey::ToggleLyric: OnCommand(IDC_LYRIC); return true;
+    case PlayerKey::RefreshPage:
+        if (IPanelWindow* panel = m_frame.Panel()) panel->RefreshShownPage();
+        return true;
+    case PlayerKey::LeaveSearch:
+        // The box puts its cue text back as it loses the focus.
+        setFocus(Qt::OtherFocusReason);
+        return true;
+    case PlayerKey::None: break;
+    }
+    return false;
+}
+
+void CPlayMainDlg::FocusSearch() {
+    if (!m_pSearch->isVisible()) return;
+    ShowAndRestore();
+    m_pSearch->setFocus(Qt::ShortcutFocusReason);
+    if (m_pSearch->text() == CEditTrans::PlaceholderText()) {
+        m_pSearch->clear();
+    } else {
+        m_pSearch->selectAll();
+    }
+}
+
+void CPlayMainDlg::keyPressEvent(QKeyEvent* event) {
+    const PlayerKey action = CPlayerKeyMap::Map(event->key(), event->modifiers(), KeyFocusOf(focusWidget()));
+    if (action != PlayerKey::None && PerformKey(action)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------- window

@@ -31,6 +31,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CBitmapSlider;
 class CEditTrans;
@@ -72,6 +73,9 @@ public:
     // from outside the window the way its sliders set them.
     void SetVolume(int volume);
     void SeekTo(int seconds);
+    // Does what a player key does (CPlayerKeyMap), with the commands of the
+    // buttons and menus; false when the key has nothing to do here.
+    bool PerformKey(PlayerKey action);
 
     CPlayController& Controller() { return *m_controller; }
     CMediaEngine& Engine() { return *m_engine; }
@@ -115,6 +119,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // A button's two faces, read with the skin.
@@ -128,6 +134,9 @@ private:
 
     void OnInitDialog();
     void CreateControls();
+    std::vector<QWidget*> TabOrder() const;
+    void FocusSearch();
+    void SeekBy(int seconds);
     void RegisterHandlers();
     void LoadSkin(const std::string& folder);
     void ApplyShadowLook();

@@ -47,3 +47,39 @@ const PlayerControlSpec* FindPlayerControl(int id) {
         if (control.id == id) return &control;
     return nullptr;
 }
+
+PlayerKey PlayerControlKey(int id) {
+    switch (id) {
+    case IDC_PLAY_PAUSE: return PlayerKey::PlayPause;
+    case IDC_PREVIOUS: return PlayerKey::Previous;
+    case IDC_NEXT: return PlayerKey::Next;
+    case IDC_MUTE: return PlayerKey::Mute;
+    case IDC_VOLUME_UP: return PlayerKey::VolumeUp;
+    case IDC_VOLUME_DOWN: return PlayerKey::VolumeDown;
+    case IDC_LYRIC: return PlayerKey::ToggleLyric;
+    default: return PlayerKey::None;
+    }
+}
+
+std::span<const int> PlayerTabOrder() {
+    static constexpr int kOrder[] = {
+        IDC_SEARCH_EDIT, IDC_SEARCH,      IDC_PLAY_PAUSE, IDC_STOP,     IDC_PREVIOUS,  IDC_NEXT,
+        IDC_POSITION_SLIDER, IDC_MUTE,    IDC_VOLUME_DOWN, IDC_VOLUME_SLIDER, IDC_VOLUME_UP, IDC_REPEAT_ONE,
+        IDC_LIST,        IDC_LYRIC,       IDC_LIBRARY,    IDC_MY_PAGE,  IDC_SKIN_MENU, IDC_MAIN_MENU,
+        IDC_ROTATE,      IDC_MINI_MODE,   IDC_MINIMIZE,   IDC_CLOSE,
+    };
+    return kOrder;
+}
+
+std::string_view PlayerControlName(int id) {
+    switch (id) {
+    case IDC_VOLUME_SLIDER: return "音量";
+    case IDC_POSITION_SLIDER: return "播放进度";
+    case IDC_TITLE: return "歌曲";
+    case IDC_TIME: return "已播放";
+    case IDC_DURATION: return "歌曲长度";
+    case IDC_SEARCH_EDIT: return "搜索歌曲";
+    case IDC_ANIMATION: return "播放动画";
+    default: return {};
+    }
+}

@@ -4,6 +4,8 @@
 // a state take the second section's pictures (and second tooltip) in that
 // state: pause while playing, muted, repeat-one on, list open.
 
+#include "playback/PlayerKeys.h"
+
 #include <span>
 #include <string_view>
 
@@ -30,3 +32,13 @@ struct PlayerControlSpec {
 std::span<const PlayerControlSpec> PlayerControls();
 // The control of a number, or nullptr.
 const PlayerControlSpec* FindPlayerControl(int id);
+
+// The key that does what a control does (PlayerKey::None for none); its
+// tooltip names it.
+PlayerKey PlayerControlKey(int id);
+// The order Tab walks the controls in: search, the song's controls, the
+// sound, the windows beside the player, then the window's own buttons.
+std::span<const int> PlayerTabOrder();
+// What screen readers call the controls without a tooltip (UTF-8; empty for
+// a button, which is called by its tooltip).
+std::string_view PlayerControlName(int id);

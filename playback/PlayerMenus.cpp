@@ -1,6 +1,7 @@
 #include "playback/PlayerMenus.h"
 
 #include "playback/PlayerIds.h"
+#include "playback/PlayerKeys.h"
 #include "skin/SkinChoice.h"
 
 #include <QActionGroup>
@@ -21,14 +22,21 @@ QAction* AddCheck(QMenu& menu, const char* text, int command, bool checked, bool
     return action;
 }
 
+// The entry's key in the menu's key column (after a tab), where it has one;
+// the key is the window's, so the menu only names it.
+QAction* WithKey(QAction* action, PlayerKey key) {
+    action->setText(action->text() + QLatin1Char('\t') + CPlayerKeyMap::KeyText(key));
+    return action;
+}
+
 }  // namespace
 
 void BuildMainMenu(QMenu& menu, const PlayerMenuState& state) {
     menu.setObjectName(QStringLiteral("menu_%1").arg(IDR_MAIN_MENU));
-    AddCommand(menu, "播放/暂停", ID_MENU_PLAY_PAUSE);
+    WithKey(AddCommand(menu, "播放/暂停", ID_MENU_PLAY_PAUSE), PlayerKey::PlayPause);
     AddCommand(menu, "停止", IDC_STOP);
-    AddCommand(menu, "上一首", IDC_PREVIOUS, state.hasPanel);
-    AddCommand(menu, "下一首", IDC_NEXT, state.hasPanel);
+    WithKey(AddCommand(menu, "上一首", IDC_PREVIOUS, state.hasPanel), PlayerKey::Previous);
+    WithKey(AddCommand(menu, "下一首", IDC_NEXT, state.hasPanel), PlayerKey::Next);
     menu.addSeparator();
 
     QMenu* modes = menu.addMenu(QString::fromUtf8("播放模式"));
@@ -36,12 +44,12 @@ void BuildMainMenu(QMenu& menu, const PlayerMenuState& state) {
     auto* group = new QActionGroup(modes);
     for (int mode = kModeSingle; mode <= kModeRepeatList; ++mode)
         group->addAction(AddCheck(*modes, kPlayModeTexts[mode], kCmdModeFirst + mode, state.playMode == mode));
-    AddCheck(menu, "静音", IDC_MUTE, state.muted);
+    WithKey(AddCheck(menu, "静音", IDC_MUTE, state.muted), PlayerKey::Mute);
     menu.addSeparator();
 
     AddCommand(menu, "播放列表", ID_PLAY_LIST, state.hasPanel);
     AddCommand(menu, "乐库", ID_LIBRARY, state.hasBrowser);
-    AddCommand(menu, "歌词", ID_LYRIC, state.hasLyric);
+    WithKey(AddCommand(menu, "歌词", ID_LYRIC, state.hasLyric), PlayerKey::ToggleLyric);
     AddCommand(menu, "添加乐库歌曲", ID_ADD_LIBRARY_SONGS, state.hasPanel && !state.recommendationsShown);
     AddCheck(menu, "总在最前", ID_TOP_MOST, state.topMost);
     menu.addSeparator();

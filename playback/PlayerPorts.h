@@ -8,6 +8,7 @@
 
 #include "common/MessageWindow.h"
 #include "playback/PlayControllerPorts.h"
+#include "playback/PlayerKeys.h"
 
 #include <QRect>
 
@@ -41,6 +42,8 @@ public:
     virtual void PlaySelectedSong() = 0;
     // "添加乐库歌曲" (32866 from the player's menu, 32782 from the tray).
     virtual void AddLibrarySongs() = 0;
+    // F5: the page shown is fetched or drawn afresh.
+    virtual void RefreshShownPage() = 0;
     // The recommendation view is shown (32782 is disabled then).
     virtual bool ShowsRecommendations() const = 0;
     // The play mode the panel keeps (PlayMode, read through IPlayPanel),
@@ -100,6 +103,9 @@ public:
     virtual void RestoreDragSetting() = 0;
     // The about box ("关于"), owned by `owner`.
     virtual void ShowAbout(QWidget* owner) = 0;
+    // A player key pressed in another window (the panel): the player does
+    // it as if pressed on itself; false when there is no player.
+    virtual bool PerformPlayerKey(PlayerKey) { return false; }
     // Ends the process with `exitCode` (the orderly close's last step);
     // does not return in the program.
     virtual void EndProcessWith(unsigned exitCode) = 0;

@@ -1,5 +1,7 @@
 #include "skin/controls/AlbumTreeModel.h"
 
+#include "skin/controls/ControlAccessibility.h"
+
 #include "common/Text.h"
 #include "model/AlbumList.h"
 
@@ -141,6 +143,7 @@ QVariant CAlbumTreeModel::data(const QModelIndex& index, int role) const
     const Song& song = album.songs[size_t(item.song)];
     switch (role) {
     case Qt::DisplayRole: return QStringLiteral("%1 %2|%3").arg(item.song + 1).arg(song.title, song.singer);
+    case Qt::AccessibleTextRole: return SongReaderName(song.title, song.singer);
     case kItemDataRole: return kSongItemData;
     case kPlayingRole: return song.playing;
     case kTitleRole: return song.title;

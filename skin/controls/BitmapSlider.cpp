@@ -1,5 +1,7 @@
 #include "skin/controls/BitmapSlider.h"
 
+#include "skin/controls/ControlAccessibility.h"
+#include "skin/controls/FocusMark.h"
 #include "skin/controls/MemDC.h"
 #include "skin/controls/SkinImage.h"
 
@@ -35,9 +37,18 @@ bool LoadSliderPixmap(const std::string& file, bool transparent, ColorRef key, i
 
 }  // namespace
 
-CBitmapSlider::CBitmapSlider(QWidget* parent, int controlId) : QWidget(parent), m_nControlId(controlId)
+CBitmapSlider::CBitmapSlider(QWidget* parent, int controlId)
+    : QWidget(parent), m_nControlId(controlId), m_focusColour(DefaultFocusColour())
 {
     setFocusPolicy(Qt::StrongFocus);
+    InstallControlAccessibility();
+}
+
+void CBitmapSlider::SetFocusColour(const QColor& colour)
+{
+    m_focusColour = colour;
+    if (m_bFocus)
+        update();
 }
 
 CBitmapSlider::~CBitmapSlider() = default;
@@ -216,6 +227,18 @@ void CBitmapSlider::mouseReleaseEvent(QMouseEvent* event)
     Notify(kSliderMoved);
 }
 
+int CBitmapSlider::ReadValue() const { return m_bReadReversed ? m_nMax + m_nMin - m_nPos : m_nPos; }
+
+void CBitmapSlider::SetReadValue(int value)
+{
+    if (!m_bEnable)
+        return;
+    const int clamped = std::clamp(value, m_nMin, m_nMax);
+    m_nPos = m_bReadReversed ? m_nMax + m_nMin - clamped : clamped;
+    update();
+    Notify(kSliderMoved);
+}
+
 void CBitmapSlider::keyPressEvent(QKeyEvent* event)
 {
     if (!m_bEnable) {
@@ -272,9 +295,6 @@ void CBitmapSlider::paintEvent(QPaintEvent*)
     const QPixmap& thumb = (m_bDragging && !m_activeThumb.isNull()) ? m_activeThumb : m_thumb;
     if (!thumb.isNull())
         painter.drawPixmap(ThumbTopLeft(), thumb);
-    if (m_bFocus) {
-        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    if (m_bFocus)
+        DrawFocusMark(painter, rect(), m_focusColour);
 }

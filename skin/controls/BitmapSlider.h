@@ -9,6 +9,7 @@
 #include "common/MessageIds.h"
 #include "skin/controls/ControlArithmetic.h"
 
+#include <QColor>
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
@@ -58,6 +59,15 @@ public:
     bool IsCircle() const { return m_bCircle; }
 
     bool IsDragging() const { return m_bDragging; }
+    // The colour of the focus mark.
+    void SetFocusColour(const QColor& colour);
+    // What the value stands for, as screen readers hear it: the value, or
+    // with `reversed` the same amount counted from the other end (a volume
+    // slider whose skin puts loud at the low end).
+    void SetReadReversed(bool reversed) { m_bReadReversed = reversed; }
+    int ReadValue() const;
+    // A reader sets the value it reads: moved there as by the keyboard.
+    void SetReadValue(int value);
     int DragOffset() const { return m_nDragOffset; }
     QSize ThumbSize() const { return m_thumb.size(); }
 
@@ -93,6 +103,8 @@ private:
     bool m_bEnable = true;
     bool m_bDragging = false;
     bool m_bFocus = false;
+    QColor m_focusColour;
+    bool m_bReadReversed = false;
     int m_nDragOffset = 0;
     bool m_bCircle = false;
     int m_nCircleX = 0, m_nCircleY = 0, m_nRadius = 0;

@@ -1,5 +1,6 @@
 #include "skin/controls/Label.h"
 
+#include "skin/controls/ControlAccessibility.h"
 #include "skin/controls/ControlColour.h"
 #include "skin/controls/ControlFont.h"
 
@@ -22,6 +23,7 @@ CLabel::CLabel(QWidget* parent, int controlId)
     , m_crBk(QApplication::palette().color(QPalette::Window))
     , m_font(QApplication::font())
 {
+    InstallControlAccessibility();
     m_font.setWeight(QFont::Normal);
 }
 

@@ -1,5 +1,6 @@
 #include "skin/controls/RollTextStatic.h"
 
+#include "skin/controls/ControlAccessibility.h"
 #include "skin/controls/ControlColour.h"
 #include "skin/controls/ControlFont.h"
 #include "skin/controls/SkinImage.h"
@@ -33,6 +34,7 @@ CRollTextStatic::CRollTextStatic(QWidget* parent, Variant variant)
     , m_variant(variant)
     , m_normalFont(QApplication::font())
 {
+    InstallControlAccessibility();
     m_normalFont.setWeight(QFont::Normal);
     m_underlineFont = m_normalFont;
     m_underlineFont.setUnderline(true);

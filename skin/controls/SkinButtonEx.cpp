@@ -1,15 +1,20 @@
 #include "skin/controls/SkinButtonEx.h"
 
+#include "skin/controls/ControlAccessibility.h"
 #include "skin/controls/ControlArithmetic.h"
+#include "skin/controls/FocusMark.h"
 #include "skin/controls/SkinImage.h"
 
 #include "common/WindowMessage.h"
 
 #include <QEnterEvent>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QToolTip>
 
 namespace {
 
@@ -20,9 +25,13 @@ QPixmap LoadButtonImage(const std::string& file)
 
 }  // namespace
 
-CSkinButtonEx::CSkinButtonEx(QWidget* parent, int controlId) : QWidget(parent), m_nControlId(controlId)
+CSkinButtonEx::CSkinButtonEx(QWidget* parent, int controlId)
+    : QWidget(parent), m_nControlId(controlId), m_focusColour(DefaultFocusColour())
 {
     setMouseTracking(true);
+    // Reached with Tab only: a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
+    InstallControlAccessibility();
 }
 
 CSkinButtonEx::~CSkinButtonEx() = default;
@@ -72,6 +81,29 @@ void CSkinButtonEx::UpdateCursor(const QPoint& point)
         return;
     m_bHandCursor = hand;
     setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void CSkinButtonEx::SetKeyHint(const QString& key) { m_strKeyHint = key; }
+
+QString CSkinButtonEx::ShownToolTip() const
+{
+    if (m_strKeyHint.isEmpty() || toolTip().isEmpty())
+        return toolTip();
+    return toolTip() + QStringLiteral(" (") + m_strKeyHint + QLatin1Char(')');
+}
+
+void CSkinButtonEx::SetFocusColour(const QColor& colour)
+{
+    m_focusColour = colour;
+    if (hasFocus())
+        update();
+}
+
+void CSkinButtonEx::Click()
+{
+    if (parentWidget() != nullptr)
+        PostCommand(parentWidget(), m_nControlId);
+    emit clicked();
 }
 
 QSize CSkinButtonEx::sizeHint() const { return m_normal.isNull() ? QSize(16, 16) : m_normal.size(); }
@@ -129,13 +161,45 @@ void CSkinButtonEx::mouseReleaseEvent(QMouseEvent* event)
     const bool inside = rect().contains(event->position().toPoint());
     Show(State::Normal);
     if (inside) {
-        if (parentWidget() != nullptr)
-            PostCommand(parentWidget(), m_nControlId);
-        emit clicked();
+        Click();
     } else {
         m_bHover = false;
         m_bTracking = false;
     }
+}
+
+void CSkinButtonEx::keyPressEvent(QKeyEvent* event)
+{
+    const bool press = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!press || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (!event->isAutoRepeat())
+        Click();
+    event->accept();
+}
+
+void CSkinButtonEx::focusInEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void CSkinButtonEx::focusOutEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+bool CSkinButtonEx::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && !m_strKeyHint.isEmpty()) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        QToolTip::showText(help->globalPos(), ShownToolTip(), this, rect());
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void CSkinButtonEx::paintEvent(QPaintEvent*)
@@ -150,9 +214,11 @@ void CSkinButtonEx::paintEvent(QPaintEvent*)
         if (m_state == State::Pressed)
             option.state |= QStyle::State_Sunken;
         style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
-        return;
+    } else {
+        const QPixmap& image = Image(m_state);
+        if (!image.isNull())
+            painter.drawPixmap(0, 0, image);
     }
-    const QPixmap& image = Image(m_state);
-    if (!image.isNull())
-        painter.drawPixmap(0, 0, image);
+    if (hasFocus())
+        DrawFocusMark(painter, rect(), m_focusColour, m_bRound);
 }

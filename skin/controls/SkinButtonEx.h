@@ -3,9 +3,12 @@
 // hand cursor over its hit area (the whole rectangle, or the inscribed
 // ellipse of a round button) and a tooltip. A click, i.e. a left press
 // released inside the button, is posted to the parent as WM_COMMAND with
-// the button's control number. Without a normal picture it is drawn as a
-// plain button labelled with its tooltip.
+// the button's control number; so is Space or Enter while the button has the
+// keyboard focus (reached with Tab, and marked then in the skin's colour).
+// Without a normal picture it is drawn as a plain button labelled with its
+// tooltip.
 
+#include <QColor>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -30,6 +33,16 @@ public:
     void SetImages(const std::string& normal, const std::string& over, const std::string& click,
                    const QString& tooltip = {});
     void SetRound(bool round) { m_bRound = round; }
+    // The key that does what the button does ("Space"); the tooltip shows it
+    // after the button's own text, which stays the button's name.
+    void SetKeyHint(const QString& key);
+    QString KeyHint() const { return m_strKeyHint; }
+    // The tooltip as shown: the text, and the key where there is one.
+    QString ShownToolTip() const;
+    // The colour of the focus mark.
+    void SetFocusColour(const QColor& colour);
+    // Does what a click does: the command to the parent, and clicked().
+    void Click();
     bool IsRound() const { return m_bRound; }
 
     State CurrentState() const { return m_state; }
@@ -51,6 +64,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     const QPixmap& Image(State state) const;
@@ -60,6 +77,8 @@ private:
     void UpdateCursor(const QPoint& point);
 
     int m_nControlId = 0;
+    QString m_strKeyHint;
+    QColor m_focusColour;
     QPixmap m_normal;
     mutable QPixmap m_over, m_click;
     mutable std::string m_strOverFile, m_strClickFile;  // not read yet

@@ -1,5 +1,7 @@
 #include "skin/controls/SongListModel.h"
 
+#include "skin/controls/ControlAccessibility.h"
+
 #include "common/Text.h"
 #include "model/SongList.h"
 
@@ -45,6 +47,10 @@ QVariant CSongListModel::data(const QModelIndex& index, int role) const
         case kColumnSinger: return row.singer;
         default: return QString();
         }
+    case Qt::AccessibleTextRole:
+        // The song's cell is read as the song: "title — singer".
+        if (index.column() == kColumnSong) return SongReaderName(row.name, row.singer);
+        return {};
     case Qt::TextAlignmentRole: return int(Qt::AlignLeft | Qt::AlignVCenter);
     case kPlayingRole: return row.playing;
     default: return {};

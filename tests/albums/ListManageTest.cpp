@@ -10,9 +10,11 @@
 #include "skin/controls/ListCtrlEx.h"
 #include "skin/controls/SkinButtonEx.h"
 #include "skin/controls/VividTree.h"
+#include "tests/support/AccessibleTree.h"
 #include "tools/standin/ProgramFolder.h"
 #include "tools/support/QuietPlayerPorts.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -23,7 +25,8 @@
 namespace {
 
 // The frame: messages are recorded; a question is a real modal box over
-// its owner, answered by a click on the button of `answer`.
+// its owner, answered as the user does: a timer finds the modal window that
+// is up and clicks the button of `answer`. Player keys are recorded.
 class CFakeFrame final : public CQuietFrame {
 public:
     int ShowMessageWindow(QWidget* owner, const std::string& text, unsigned flags) override {
@@ -35,12 +38,24 @@ public:
         QMessageBox box(QMessageBox::Information, QStringLiteral("Tonvik Player"), FromAnsi(text),
                         QMessageBox::Ok | QMessageBox::Cancel, owner);
         const QMessageBox::StandardButton button = answer == kIdOk ? QMessageBox::Ok : QMessageBox::Cancel;
-        QTimer::singleShot(200, &box, [&box, button] { QTest::mouseClick(box.button(button), Qt::LeftButton); });
+        QTimer answering;
+        QObject::connect(&answering, &QTimer::timeout, [&] {
+            if (auto* modal = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                answering.stop();
+                QTest::mouseClick(modal->button(button), Qt::LeftButton);
+            }
+        });
+        answering.start(50);
         return box.exec() == QMessageBox::Ok ? kIdOk : kIdCancel;
+    }
+    bool PerformPlayerKey(PlayerKey action) override {
+        keys.push_back(action);
+        return true;
     }
 
     std::vector<std::string> messages;
     std::vector<std::string> questions;
+    std::vector<PlayerKey> keys;
     int answer = kIdOk;
 };
 
@@ -126,6 +141,97 @@ TEST_F(ListManageTest, ADoubleClickOnARowPlaysItsSongAndTheScrollBarFollowsTheVi
     EXPECT_EQ(view->ScrollPosition(), 10);
     EXPECT_EQ(window->ScrollBar()->GetValue(), 10);
     EXPECT_EQ(window->ScrollBar()->Maximum(), view->ScrollMaximum());
+}
+
+// The keys of a focused song list: it moves with the arrows, Home and End,
+// Enter plays as a double click does, Delete removes as the menu's "删除"
+// does, and the player's keys reach the player.
+TEST_F(ListManageTest, KeysMoveInTheListPlayTheRowRemoveItAndReachThePlayer) {
+    std::string text;
+    for (int i = 1; i <= 30; ++i) text += std::to_string(i) + "\tsong" + std::to_string(i) + "\tsinger\t\t\r\n";
+    program.Write("Playlist.xls", text);
+    Open("Skin2");
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    CListCtrlEx* view = window->SongView(kListTemporary);
+    view->setFocus(Qt::TabFocusReason);
+    view->setCurrentIndex(view->model()->index(0, 1));
+    const auto key = [&](Qt::Key which, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), which, modifiers);
+        QCoreApplication::sendPostedEvents(window.get());
+    };
+    key(Qt::Key_End);
+    EXPECT_EQ(view->currentIndex().row(), 29);
+    key(Qt::Key_Home);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    key(Qt::Key_Up);
+    EXPECT_EQ(view->currentIndex().row(), 1);
+    key(Qt::Key_Return);
+    ASSERT_FALSE(player.plays.empty());
+    EXPECT_EQ(player.plays.back(), (CFakePanelPlayer::St_Play{"2", 1, kListTemporary}));
+
+    key(Qt::Key_Delete);
+    EXPECT_EQ(window->Logic().PlayList().List().GetCount(), 29);
+    St_SongInfo second;
+    ASSERT_TRUE(window->Logic().PlayList().List().GetAt(1, second));
+    EXPECT_EQ(second.id, "3");
+    EXPECT_TRUE(frame.questions.empty()) << "the menu's delete asks nothing either";
+
+    key(Qt::Key_Space);
+    key(Qt::Key_Right, Qt::ControlModifier);
+    key(Qt::Key_M);
+    key(Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(frame.keys, (std::vector<PlayerKey>{PlayerKey::PlayPause, PlayerKey::Next, PlayerKey::Mute,
+                                                  PlayerKey::FocusSearch}));
+    // The focus off the list (the panel itself): the arrows are the player's.
+    window->setFocus(Qt::OtherFocusReason);
+    key(Qt::Key_Up);
+    key(Qt::Key_Left);
+    EXPECT_EQ(frame.keys.size(), 6u);
+    EXPECT_EQ(frame.keys.back(), PlayerKey::SeekBack);
+
+    // Tab walks the page's controls: the tabs first, then the view.
+    window->setFocus(Qt::OtherFocusReason);
+    key(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window->Control(ID_TAB_PLAYLIST));
+    for (int i = 0; i < 3; ++i) key(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view);
+}
+
+// A screen reader walking the panel: the tabs by name, the rows of the
+// play list and the songs of the album tree as "title — singer".
+TEST_F(ListManageTest, ScreenReadersReadTheTabsAndEverySongAsTitleAndSinger) {
+    program.Write("Playlist.xls", "1\tsong1\tsinger1\t\t\r\n2\tsong2\tsinger2\t\t\r\n");
+    Open("Skin2");
+    AccessibleTree tree = WalkAccessibleTree(window.get());
+    for (auto [tab, name] : {std::pair{ID_TAB_PLAYLIST, "播放列表"}, std::pair{ID_TAB_RECOMMEND, "随意听"},
+                             std::pair{ID_TAB_ALBUMS, "我的专辑"}}) {
+        ASSERT_TRUE(tree.byObject.count(window->Control(tab))) << tab;
+        EXPECT_EQ(tree.byObject.at(window->Control(tab))->role(), QAccessible::Button);
+        EXPECT_EQ(tree.byObject.at(window->Control(tab))->text(QAccessible::Name), QString::fromUtf8(name));
+    }
+    EXPECT_EQ(tree.byObject.at(window->Control(ID_SORT_MENU))->text(QAccessible::Name), QStringLiteral("排序"));
+    QAccessibleInterface* list = tree.byObject.at(window->SongView(kListTemporary));
+    EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("播放列表"));
+    std::vector<QString> cells;
+    for (QAccessibleInterface* node : tree.all)
+        if (node->text(QAccessible::Name).contains(QStringLiteral(" — "))) cells.push_back(node->text(QAccessible::Name));
+    EXPECT_EQ(cells, (std::vector<QString>{QStringLiteral("song1 — singer1"), QStringLiteral("song2 — singer2")}));
+    QAccessibleInterface* scroll = tree.byObject.at(window->ScrollBar());
+    EXPECT_EQ(scroll->role(), QAccessible::Slider);
+    EXPECT_NE(scroll->valueInterface(), nullptr);
+
+    ASSERT_NO_FATAL_FAILURE(SignIn());
+    const St_Album album = window->Logic().Manager().Albums().GetAt(0);
+    ASSERT_GE(album.songs.GetCount(), 1);
+    St_SongInfo first;
+    ASSERT_TRUE(album.songs.GetAt(0, first));
+    window->SelectSongItem(window->AlbumItemAt(0), 1);
+    tree = WalkAccessibleTree(window.get());
+    const std::vector<QString> items = tree.Names(QAccessible::TreeItem);
+    const QString expected = FromAnsi(first.name) + QStringLiteral(" — ") + FromAnsi(first.singer);
+    EXPECT_NE(std::find(items.begin(), items.end(), expected), items.end()) << expected.toStdString();
 }
 
 TEST_F(ListManageTest, SigningInThroughTheFormShowsTheAlbumTree) {

@@ -61,8 +61,6 @@ std::vector<std::string> PlayListIds(const std::filesystem::path& file) {
     return ids;
 }
 
-// Distinct colours in a picture (up to `enough`).
-
 // Where to click the first song's play link ("播放") on a page of the library
 // pane, pictured in `page`: the leftmost link text of the first line of
 // links in the page's right third (the table's last column), by the links'

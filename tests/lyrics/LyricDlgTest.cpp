@@ -358,6 +358,53 @@ TEST_F(LyricDlgTest, AClickOnATimedLineMovesTheSongThereInBothModes) {
     EXPECT_EQ(seeks.size(), 3u);
 }
 
+TEST_F(LyricDlgTest, UpAndDownChooseALineThatEnterPlaysFromAndTheChosenLineIsMarked) {
+    std::vector<uint32_t> seeks;
+    auto window = MakeWindow("Skin2", [&seeks](uint32_t position) { seeks.push_back(position); });
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->setFocus(Qt::OtherFocusReason);
+    window->SetLyric("20001", "song", Lrc({Tag(0) + "zero", Tag(10000) + "one", Tag(20000) + "two", Tag(30000) + "three"}),
+                     true);
+    Sync(*window, ILyricSink::kJump, 10500);
+    Sync(*window, ILyricSink::kPause);  // the text holds still between the pictures
+    const QImage before = window->grab().toImage();
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    EXPECT_EQ(window->KeyLine(), 1) << "the first key starts on the line being sung";
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    EXPECT_EQ(window->KeyLine(), 3) << "not past the last line";
+    QTest::keyClick(window.get(), Qt::Key_Up);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    ASSERT_EQ(seeks, std::vector<uint32_t>{20000});
+
+    // The mark in the skin's colour of the current line, along line 2 (the
+    // column starts two lines down, less the margin and what has scrolled).
+    const QImage marked = window->grab().toImage();
+    const QRect area = window->LyricArea();
+    const int lineHeight = window->LineHeight();
+    const int top = area.top() + 4 * lineHeight - window->Scroller().ScrollY();
+    int changed = 0;
+    ASSERT_GE(top, area.top());
+    for (int x = area.left() + 8; x < area.right() - 8; ++x)
+        for (int y = top; y < top + lineHeight + 8; ++y)
+            if (marked.pixel(x, y) != before.pixel(x, y)) ++changed;
+    EXPECT_GT(changed, area.width() / 2) << "a frame drawn along the chosen line";
+
+    // Enter without a chosen line plays from the line being sung; a lyric
+    // without timing is not played from.
+    window->SetLyric("20002", "song", Lrc({Tag(0) + "zero", Tag(10000) + "one"}), true);
+    Sync(*window, ILyricSink::kJump, 10200);
+    QTest::keyClick(window.get(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(seeks.back(), 10000u);
+    window->SetLyric("20003", "song", "no timing\r\nat all", true);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(seeks.size(), 2u);
+}
+
 TEST_F(LyricDlgTest, ACorrectionComesBackWithItsSongUntilRestored) {
     {
         auto window = MakeWindow();

@@ -3,6 +3,7 @@
 // service stand-in.
 
 #include "playback/PlayController.h"
+#include "playback/DeferredEngine.h"
 
 #include "PlayFakes.h"
 
@@ -573,3 +574,48 @@ TEST_F(PlayController, NewPlayWhileTheServiceHangsStartsTheNewSong) {
 }
 
 }  // namespace
+
+// The engine the player starts over: the volume and mute set before the real
+// engine is made reach it, its signals come through, and one that cannot be
+// made is tried once and leaves every call harmless.
+TEST(DeferredEngineTest, HandsOverWhatWasSetAndForwardsSignalsOrStaysHarmless) {
+    int makes = 0;
+    CScriptedEngine* made = nullptr;
+    CDeferredEngine engine([&](std::string*) {
+        ++makes;
+        auto real = std::make_unique<CScriptedEngine>();
+        made = real.get();
+        return real;
+    });
+    engine.put_volume(40);
+    engine.put_mute(true);
+    EXPECT_EQ(engine.get_volume(), 40);
+    EXPECT_EQ(engine.get_currentPosition(), 0.0);
+    EXPECT_EQ(makes, 0) << "reading and keeping settings make no engine";
+
+    engine.put_URL("http://127.0.0.1/1.mp3");  // a call that needs the engine makes it
+    ASSERT_EQ(makes, 1);
+    EXPECT_EQ(made->volume, 40);
+    EXPECT_TRUE(made->mute);
+    EXPECT_EQ(made->urls, (std::vector<std::string>{"http://127.0.0.1/1.mp3"}));
+    std::vector<int> states;
+    QObject::connect(&engine, &CMediaEngine::PlayStateChange, [&](int state) { states.push_back(state); });
+    made->Report(wmppsPlaying);
+    EXPECT_EQ(states, (std::vector<int>{wmppsPlaying}));
+    EXPECT_TRUE(engine.Attach());
+    EXPECT_EQ(makes, 1);
+
+    CDeferredEngine missing([&](std::string* reason) -> std::unique_ptr<CMediaEngine> {
+        ++makes;
+        *reason = "no player element";
+        return nullptr;
+    });
+    std::string reason;
+    EXPECT_FALSE(missing.Attach(&reason));
+    EXPECT_EQ(reason, "no player element");
+    missing.play();
+    missing.put_currentPosition(3);
+    EXPECT_FALSE(missing.Attach());
+    EXPECT_EQ(makes, 2) << "a failed engine is not made again";
+    EXPECT_EQ(missing.get_errorCode(), 0);
+}

@@ -12,6 +12,7 @@
 #include "platform/Profile.h"
 #include "platform/Shell.h"
 #include "playback/PlayerIds.h"
+#include "playback/PlayerControls.h"
 #include "playback/PlayerMenus.h"
 #include "playback/WMPPlayer4.h"
 #include "skin/controls/BitmapSlider.h"
@@ -19,10 +20,13 @@
 #include "skin/controls/RollTextStatic.h"
 #include "skin/controls/SkinButtonEx.h"
 #include "skin/picture/PictureEx.h"
+#include "tests/support/AccessibleTree.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TraceCapture.h"
 #include "tests/support/WavFile.h"
 
+#include <QApplication>
+#include <QAccessible>
 #include <QMenu>
 #include <QUrl>
 #include <QTest>
@@ -30,10 +34,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 
 namespace {
 
 const std::string kDataDir = TONVIK_DATA_DIR;
+
 
 class PlayMainDlgTest : public ::testing::Test {
 protected:
@@ -64,6 +71,19 @@ protected:
         ASSERT_TRUE(button->isVisible()) << "button " << id;
         QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
         QCoreApplication::sendPostedEvents(window.get());
+    }
+
+    // A key as the keyboard gives it: to the control that has the focus.
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* target = window->focusWidget() ? window->focusWidget() : window.get();
+        QTest::keyClick(target, key, modifiers);
+        QCoreApplication::sendPostedEvents(window.get());
+    }
+    void Activate() {
+        // The shadow comes with the first show; the player is made active after it.
+        QCoreApplication::sendPostedEvents(window.get());
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
     // Types into the search box and clicks the search button.
@@ -465,6 +485,252 @@ TEST_F(PlayMainDlgTest, ASkinWithoutPicturesStillOpensWithPlainLabelledButtons) 
     EXPECT_TRUE(traces.CountContaining("not read") >= 1);
 }
 
+// ---- screen readers
+
+TEST_F(PlayMainDlgTest, ScreenReadersFindEveryControlWithItsNameRoleAndValueInBothSkins) {
+    for (const char* skin : {"Skin2", "Skin"}) {
+        SCOPED_TRACE(skin);
+        folder.Write("TonvikMusic.ini", std::string("[SKIN]\r\nKind=") + (skin == std::string("Skin2") ? "2" : "1") + "\r\n");
+        Open();
+        window->SetTitle(Cp936("晴天--周杰伦"));
+        window->SetPositionRange(269);
+        window->EnablePositionSlider(true);
+        window->SetPositionValue(42);
+        QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window.get());
+        ASSERT_NE(root, nullptr);
+        EXPECT_EQ(root->text(QAccessible::Name), QStringLiteral("Tonvik Player"));
+        const auto tree = WalkAccessibleTree(window.get()).byObject;
+
+        // Every button shown: a push button named by its tooltip.
+        int buttons = 0;
+        for (const PlayerControlSpec& control : PlayerControls()) {
+            CSkinButtonEx* button = window->Button(control.id);
+            if (button == nullptr || !button->isVisible()) continue;
+            ++buttons;
+            ASSERT_TRUE(tree.count(button)) << control.id;
+            EXPECT_EQ(tree.at(button)->role(), QAccessible::Button) << control.id;
+            EXPECT_EQ(tree.at(button)->text(QAccessible::Name), button->toolTip()) << control.id;
+            EXPECT_FALSE(button->toolTip().isEmpty()) << control.id;
+        }
+        EXPECT_GE(buttons, 15);
+        QAccessibleInterface* play = tree.at(window->Button(IDC_PLAY_PAUSE));
+        EXPECT_EQ(play->text(QAccessible::Name), QStringLiteral("播放"));
+        EXPECT_EQ(play->text(QAccessible::Accelerator), QStringLiteral("Space"));
+        const int plays = panel.selectedPlays;
+        play->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCoreApplication::sendPostedEvents(window.get());
+        EXPECT_EQ(panel.selectedPlays, plays + 1) << "pressed by the reader as by a click";
+
+        // The volume 0 to 100 the way round the user means it, whichever way
+        // the skin draws it; the reader can set it.
+        QAccessibleInterface* volume = tree.at(window->VolumeSlider());
+        EXPECT_EQ(volume->role(), QAccessible::Slider);
+        EXPECT_EQ(volume->text(QAccessible::Name), QStringLiteral("音量"));
+        QAccessibleValueInterface* level = volume->valueInterface();
+        ASSERT_NE(level, nullptr);
+        EXPECT_EQ(level->minimumValue().toInt(), 0);
+        EXPECT_EQ(level->maximumValue().toInt(), 100);
+        Click(IDC_VOLUME_UP);
+        EXPECT_EQ(engine->volume, 60);
+        EXPECT_EQ(level->currentValue().toInt(), 60);
+        level->setCurrentValue(30);
+        QCoreApplication::sendPostedEvents(window.get());
+        EXPECT_EQ(engine->volume, 30);
+
+        // The place in the song, in seconds.
+        QAccessibleInterface* position = tree.at(window->PositionSlider());
+        EXPECT_EQ(position->text(QAccessible::Name), QStringLiteral("播放进度"));
+        EXPECT_EQ(position->valueInterface()->maximumValue().toInt(), 269);
+        EXPECT_EQ(position->valueInterface()->currentValue().toInt(), 42);
+        EXPECT_EQ(position->text(QAccessible::Value), QStringLiteral("42"));
+
+        // The rolling title says the song; the times say themselves.
+        QAccessibleInterface* title = tree.at(window->TitleText());
+        EXPECT_EQ(title->role(), QAccessible::StaticText);
+        EXPECT_EQ(title->text(QAccessible::Name), QStringLiteral("晴天--周杰伦"));
+        EXPECT_EQ(tree.at(window->TimeText())->text(QAccessible::Name), QStringLiteral("00:00"));
+        EXPECT_EQ(tree.at(window->SearchEdit())->role(), QAccessible::EditableText);
+        EXPECT_EQ(tree.at(window->SearchEdit())->text(QAccessible::Name), QStringLiteral("搜索歌曲"));
+        window.reset();
+    }
+}
+
+// ---- keys
+
+TEST_F(PlayMainDlgTest, KeysPlayPauseSkipAndSeekFiveSecondsAsTheButtonsAndTheSliderDo) {
+    Open();
+    ASSERT_NO_FATAL_FAILURE(Activate());
+    Key(Qt::Key_Space);
+    EXPECT_EQ(panel.selectedPlays, 1) << "stopped: the panel plays its selected song";
+    engine->duration = 200;
+    engine->Report(wmppsTransitioning);
+    engine->Report(wmppsPlaying);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(engine->pauses, 1);
+    engine->Report(wmppsPaused);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(engine->plays, 1) << "paused: Space resumes";
+    engine->Report(wmppsPlaying);
+
+    Key(Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_TRUE(traces.Has("GoNext  0..."));
+    Key(Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_TRUE(traces.Has("GoLast  0..."));
+
+    window->SetPositionRange(200);
+    window->EnablePositionSlider(true);
+    window->SetPositionValue(100);
+    Key(Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(engine->position, 105);
+    EXPECT_EQ(window->PositionSlider()->GetValue(), 105);
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Left);
+    EXPECT_DOUBLE_EQ(engine->position, 95);
+    window->SetPositionValue(198);
+    Key(Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(engine->position, 200) << "not past the end";
+    window->SetPositionValue(3);
+    Key(Qt::Key_Left, Qt::KeypadModifier);
+    EXPECT_DOUBLE_EQ(engine->position, 0) << "the number pad's arrow, not before the start";
+
+    // Nothing loaded: nothing moves.
+    window->EnablePositionSlider(false);
+    engine->position = 50;
+    Key(Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(engine->position, 50);
+}
+
+TEST_F(PlayMainDlgTest, KeysMoveTheVolumeByTheButtonsRulesMuteOpenTheLyricAndRefreshThePanel) {
+    Open();
+    ASSERT_NO_FATAL_FAILURE(Activate());
+    engine->volume = 95;
+    Key(Qt::Key_Up);
+    EXPECT_EQ(engine->volume, 100);
+    EXPECT_EQ(window->VolumeSlider()->GetValue(), 100);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(engine->volume, 100);
+    engine->volume = 5;
+    Key(Qt::Key_Down);
+    EXPECT_EQ(engine->volume, 0);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(window->Controller().Volume(), 10);
+
+    Key(Qt::Key_M);
+    EXPECT_TRUE(engine->mute);
+    EXPECT_TRUE(window->ShowsStateFace(IDC_MUTE));
+    Key(Qt::Key_M);
+    EXPECT_FALSE(engine->mute);
+
+    lyric.shown = false;
+    Key(Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(lyric.shown);
+    Key(Qt::Key_L, Qt::ControlModifier);
+    EXPECT_FALSE(lyric.shown);
+    Key(Qt::Key_F5);
+    EXPECT_EQ(panel.pageRefreshes, 1);
+    Key(Qt::Key_L);
+    Key(Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_FALSE(lyric.shown) << "other modifiers are not the keys";
+    EXPECT_EQ(engine->pauses, 0);
+
+    // The buttons tell their keys after their names.
+    EXPECT_EQ(window->Button(IDC_PLAY_PAUSE)->ShownToolTip(), QStringLiteral("播放 (Space)"));
+    EXPECT_EQ(window->Button(IDC_NEXT)->ShownToolTip(), QStringLiteral("下一首 (Ctrl+Right)"));
+    EXPECT_EQ(window->Button(IDC_VOLUME_UP)->ShownToolTip(), QStringLiteral("增加音量 (Up)"));
+    EXPECT_EQ(window->Button(IDC_STOP)->ShownToolTip(), QStringLiteral("停止"));
+}
+
+TEST_F(PlayMainDlgTest, CtrlFGoesToTheSearchBoxWhereKeysAreTypingUntilEscapeLeavesIt) {
+    Open();
+    ASSERT_NO_FATAL_FAILURE(Activate());
+    Key(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(window->SearchEdit()->hasFocus());
+    EXPECT_EQ(window->SearchEdit()->text(), QString()) << "the cue text makes way";
+    for (Qt::Key key : {Qt::Key_M, Qt::Key_Space, Qt::Key_Up, Qt::Key_Left})
+        Key(key);
+    Key(Qt::Key_L, Qt::ControlModifier);
+    Key(Qt::Key_F5);
+    EXPECT_EQ(window->SearchEdit()->text(), QStringLiteral("m "));
+    EXPECT_FALSE(engine->mute);
+    EXPECT_EQ(panel.selectedPlays, 0);
+    EXPECT_EQ(engine->volume, 50);
+    EXPECT_TRUE(lyric.shown);
+    EXPECT_EQ(panel.pageRefreshes, 0);
+
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(window->SearchEdit()->hasFocus());
+    EXPECT_TRUE(window->hasFocus());
+    EXPECT_EQ(window->SearchEdit()->text(), CEditTrans::PlaceholderText());
+    Key(Qt::Key_M);
+    EXPECT_TRUE(engine->mute) << "out of the box the keys are the player's again";
+
+    // Typed again, Enter searches.
+    Key(Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(window->SearchEdit(), QStringLiteral("rock"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(browser.searches, std::vector<std::string>{"rock"});
+}
+
+TEST_F(PlayMainDlgTest, TabWalksTheControlsInOrderAndTheFocusedButtonWearsAMarkInTheSkinsColour) {
+    Open();
+    ASSERT_NO_FATAL_FAILURE(Activate());
+    const QImage unfocused = window->Button(IDC_PLAY_PAUSE)->grab().toImage();
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(window->SearchEdit()->hasFocus());
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(window->Button(IDC_SEARCH)->hasFocus());
+    Key(Qt::Key_Tab);
+    CSkinButtonEx* play = window->Button(IDC_PLAY_PAUSE);
+    ASSERT_TRUE(play->hasFocus());
+    const QImage focused = play->grab().toImage();
+    const QColor title = QColor(0xFF, 0xF3, 0xBD);  // Skin2's "Static0" TextColor 12448767
+    EXPECT_EQ(focused.pixelColor(1, focused.height() / 2), title);
+    EXPECT_NE(unfocused.pixelColor(1, unfocused.height() / 2), title);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(panel.selectedPlays, 1) << "Space presses the focused button";
+    Key(Qt::Key_Return);
+    EXPECT_EQ(panel.selectedPlays, 2);
+
+    std::vector<int> walked;
+    for (int i = 0; i < 25; ++i) {
+        Key(Qt::Key_Tab);
+        QWidget* focus = window->focusWidget();
+        const auto* button = qobject_cast<CSkinButtonEx*>(focus);
+        walked.push_back(button ? button->ControlId()
+                         : focus == window->VolumeSlider() ? IDC_VOLUME_SLIDER
+                         : focus == window->PositionSlider() ? IDC_POSITION_SLIDER
+                         : focus == window->SearchEdit() ? IDC_SEARCH_EDIT
+                                                          : -1);
+        if (walked.back() == IDC_PLAY_PAUSE) break;
+    }
+    // Skin2 has no rotate button outside the mini skin; the position slider
+    // waits disabled but is still reached.
+    const std::vector<int> expected{IDC_STOP,      IDC_PREVIOUS,  IDC_NEXT,      IDC_POSITION_SLIDER, IDC_MUTE,
+                                    IDC_VOLUME_DOWN, IDC_VOLUME_SLIDER, IDC_VOLUME_UP, IDC_REPEAT_ONE, IDC_LIST,
+                                    IDC_LYRIC,     IDC_LIBRARY,   IDC_MY_PAGE,   IDC_SKIN_MENU,       IDC_MAIN_MENU,
+                                    IDC_MINI_MODE, IDC_MINIMIZE,  IDC_CLOSE,     IDC_SEARCH_EDIT,     IDC_SEARCH,
+                                    IDC_PLAY_PAUSE};
+    EXPECT_EQ(walked, expected);
+}
+
+TEST(PlayerKeyMap, TextBoxesTakeEveryKeyButEscapeAndViewsAndSlidersKeepTheirMovingKeys) {
+    EXPECT_EQ(CPlayerKeyMap::Map(Qt::Key_Space, {}, KeyFocus::Window), PlayerKey::PlayPause);
+    EXPECT_EQ(CPlayerKeyMap::Map(Qt::Key_Escape, {}, KeyFocus::Window), PlayerKey::None);
+    EXPECT_EQ(CPlayerKeyMap::Map(Qt::Key_Escape, {}, KeyFocus::TextEntry), PlayerKey::LeaveSearch);
+    for (int key : {Qt::Key_Space, Qt::Key_M, Qt::Key_F5, Qt::Key_Up})
+        EXPECT_EQ(CPlayerKeyMap::Map(key, {}, KeyFocus::TextEntry), PlayerKey::None) << key;
+    EXPECT_EQ(CPlayerKeyMap::Map(Qt::Key_F, Qt::ControlModifier, KeyFocus::TextEntry), PlayerKey::None);
+    for (KeyFocus focus : {KeyFocus::ItemView, KeyFocus::Slider}) {
+        for (int key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End})
+            EXPECT_EQ(CPlayerKeyMap::Map(key, {}, focus), PlayerKey::None) << key;
+        EXPECT_EQ(CPlayerKeyMap::Map(Qt::Key_Space, {}, focus), PlayerKey::PlayPause);
+        EXPECT_EQ(CPlayerKeyMap::Map(Qt::Key_Right, Qt::ControlModifier, focus), PlayerKey::Next);
+        EXPECT_EQ(CPlayerKeyMap::Map(Qt::Key_M, {}, focus), PlayerKey::Mute);
+    }
+    EXPECT_EQ(CPlayerKeyMap::Map(Qt::Key_Right, Qt::KeypadModifier, KeyFocus::Window), PlayerKey::SeekForward);
+    EXPECT_EQ(CPlayerKeyMap::Map(Qt::Key_Right, Qt::ShiftModifier, KeyFocus::Window), PlayerKey::None);
+}
+
 TEST(PlayerMenus, TheMainMenuShowsTheStateOfTheMoment) {
     PlayerMenuState state;
     state.muted = true;
@@ -485,6 +751,8 @@ TEST(PlayerMenus, TheMainMenuShowsTheStateOfTheMoment) {
     EXPECT_FALSE(entries.at(kCmdModeFirst + kModeSingle)->isChecked());
     EXPECT_FALSE(entries.at(ID_TOP_MOST)->isChecked());
     EXPECT_FALSE(entries.at(ID_LIBRARY)->isEnabled()) << "no browser";
+    EXPECT_EQ(entries.at(ID_MENU_PLAY_PAUSE)->text(), QStringLiteral("播放/暂停\tSpace")) << "the key in its column";
+    EXPECT_EQ(entries.at(ID_LYRIC)->text(), QStringLiteral("歌词\tCtrl+L"));
     for (int command : {ID_PLAY_LIST, ID_LOG_OUT, ID_HELP_PAGE, ID_FEEDBACK_PAGE, ID_ABOUT, ID_EXIT,
                         ID_MENU_PLAY_PAUSE, ID_HIDE_PLAYER, ID_ADD_LIBRARY_SONGS})
         EXPECT_TRUE(entries.count(command)) << command;

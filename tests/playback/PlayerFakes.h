@@ -64,6 +64,7 @@ public:
     void DockAt(const QRect& geometry) override { docked = geometry; }
     void PlaySelectedSong() override { ++selectedPlays; }
     void AddLibrarySongs() override { ++libraryAdds; }
+    void RefreshShownPage() override { ++pageRefreshes; }
     bool ShowsRecommendations() const override { return false; }
     void SetPlayMode(int value) override { mode = value; }
     bool IsThreadUse(int timeoutMs, const char* caller) override {
@@ -112,6 +113,7 @@ public:
     QRect docked;
     int selectedPlays = 0;
     int libraryAdds = 0;
+    int pageRefreshes = 0;
     std::vector<std::pair<int, std::string>> waits;
     std::function<void(const char* caller)> onWait;  // as each wait begins
     bool changedAlbums = false;

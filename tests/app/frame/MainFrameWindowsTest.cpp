@@ -22,6 +22,7 @@
 #include "platform/Shell.h"
 #include "playback/PlayMainDlg.h"
 #include "playback/PlayerIds.h"
+#include "skin/controls/EditTrans.h"
 #include "skin/controls/SkinButtonEx.h"
 #include "notify/NotifyIds.h"
 #include "tests/app/startup/StartupTestSupport.h"
@@ -630,6 +631,26 @@ TEST_F(MainFrameWindowsTest, WindowsStartOnTheScreenAndTheListButtonFollowsThePa
     ASSERT_FALSE(frame->ListManage()->IsShown());
     EXPECT_TRUE(QTest::qWaitFor([this] { return !frame->Player()->ShowsStateFace(IDC_LIST); }, kWaitMs));
     EXPECT_EQ(frame->Player()->Button(IDC_LIST)->toolTip(), QStringLiteral("展开列表"));
+}
+
+// The player's keys pressed in the panel are the player's: the frame hands
+// them over.
+TEST_F(MainFrameWindowsTest, ThePlayersKeysPressedInThePanelReachThePlayer) {
+    CListManage& panel = *frame->ListManage();
+    CPlayMainDlg& player = *frame->Player();
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    panel.setFocus(Qt::OtherFocusReason);
+    const int volume = engine->volume;
+    QTest::keyClick(&panel, Qt::Key_Down);
+    EXPECT_EQ(engine->volume, std::max(0, volume - 10));
+    QTest::keyClick(&panel, Qt::Key_M);
+    EXPECT_TRUE(engine->mute);
+    EXPECT_TRUE(player.ShowsStateFace(IDC_MUTE));
+
+    QTest::keyClick(&panel, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&player));
+    EXPECT_TRUE(player.SearchEdit()->hasFocus()) << "the search box is the player's";
 }
 
 TEST_F(MainFrameWindowsTest, GoingOfflineStopsLocksAndTellsAndComingBackUnlocks) {
