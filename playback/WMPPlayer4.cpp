@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <mutex>
+#include <string_view>
 #include <utility>
 
 std::string FormatPlayTime(double seconds) {
@@ -135,7 +136,33 @@ CWMPPlayer4::CWMPPlayer4(const CWMPPlayer4Options& options, std::unique_ptr<Pipe
     });
 }
 
-CWMPPlayer4::~CWMPPlayer4() = default;
+CWMPPlayer4::~CWMPPlayer4() {
+    m_pipeline.reset();
+    if (m_session) gst_context_unref(m_session);
+}
+
+// Each pipeline's HTTP source would make an HTTP session of its own, with a
+// thread of its own that outlives the pipeline when the session's messages
+// are taken off the bus at once (as here): a thread and its memory per song.
+// The first session made is kept and handed to every later source instead.
+// Runs on GStreamer's threads, from the bus's synchronous handler.
+void CWMPPlayer4::ShareSession(GstMessage* message) {
+    static constexpr const char* kSessionContext = "gst.soup.session";
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_HAVE_CONTEXT) {
+        GstContext* context = nullptr;
+        gst_message_parse_have_context(message, &context);
+        if (!context) return;
+        std::lock_guard lock(m_sessionLock);
+        if (!m_session && std::string_view(gst_context_get_context_type(context)) == kSessionContext)
+            m_session = gst_context_ref(context);
+        gst_context_unref(context);
+    } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_NEED_CONTEXT) {
+        const gchar* type = nullptr;
+        if (!gst_message_parse_context_type(message, &type) || !type || std::string_view(type) != kSessionContext) return;
+        std::lock_guard lock(m_sessionLock);
+        if (m_session) gst_element_set_context(GST_ELEMENT(GST_MESSAGE_SRC(message)), m_session);
+    }
+}
 
 void CWMPPlayer4::Adopt(std::unique_ptr<Pipeline> pipeline) {
     m_pipeline.reset();  // the old song stops here, before the new one exists
@@ -149,6 +176,7 @@ void CWMPPlayer4::Adopt(std::unique_ptr<Pipeline> pipeline) {
         m_pipeline->bus,
         [](GstBus*, GstMessage* message, gpointer data) {
             auto* player = static_cast<CWMPPlayer4*>(data);
+            player->ShareSession(message);
             const std::uint64_t epoch = player->m_epoch.load();
             std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
             QMetaObject::invokeMethod(

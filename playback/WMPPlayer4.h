@@ -14,6 +14,7 @@ typedef struct _GstMessage GstMessage;
 #include <cstdint>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -85,6 +86,7 @@ public:
 
 private:
     struct Pipeline;
+    void ShareSession(struct _GstMessage* message);
     static std::unique_ptr<Pipeline> MakePipeline(const CWMPPlayer4Options& options, std::string* reason);
     CWMPPlayer4(const CWMPPlayer4Options& options, std::unique_ptr<Pipeline> pipeline, QObject* parent);
     void Adopt(std::unique_ptr<Pipeline> pipeline);
@@ -120,6 +122,10 @@ private:
     std::unique_ptr<Pipeline> m_pipeline;
     // Counts stops and new songs; a bus message posted in an older epoch is dropped.
     std::atomic<std::uint64_t> m_epoch{0};
+    // The HTTP session of the first song's stream, handed to every later
+    // pipeline (see ShareSession).
+    std::mutex m_sessionLock;
+    struct _GstContext* m_session = nullptr;
     std::string m_url;
     std::vector<St_PlayError> m_errors;
     int m_state = 0;

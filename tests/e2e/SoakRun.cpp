@@ -231,7 +231,9 @@ private:
                 // Hard links (or copies): the program's folder is where it runs from.
                 fs::create_hard_link(entry.path(), folder / name, ec);
                 if (ec) fs::copy_file(entry.path(), folder / name, fs::copy_options::overwrite_existing);
-            } else if (entry.is_directory() || name.rfind("libPatchwell", 0) == 0) {
+            } else if (entry.is_directory() || (name.rfind("lib", 0) == 0 && name.find(".so") != std::string::npos)) {
+                // The shipped folders and the libraries loaded at run time
+                // (the update library, the web engine's).
                 fs::create_symlink(entry.path(), folder / name, ec);
             }
         }
@@ -264,7 +266,14 @@ private:
         m_player->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_player->setStandardOutputFile(QString::fromStdString((m_folder.Path() / "stdout.log").string()),
                                         QIODevice::Append);
-        m_player->start(QString::fromStdString((m_folder.Path() / "TonvikMusic").string()), {});
+        // SOAK_WRAPPER runs the program under a tool (say "heaptrack -o FILE").
+        QString program = QString::fromStdString((m_folder.Path() / "TonvikMusic").string());
+        QStringList arguments = QProcess::splitCommand(qEnvironmentVariable("SOAK_WRAPPER"));
+        if (!arguments.isEmpty()) {
+            arguments.append(program);
+            program = arguments.takeFirst();
+        }
+        m_player->start(program, arguments);
         if (!m_player->waitForStarted(10000)) return false;
         return WaitUntil([&] { return m_screen.Window(kPlayerTitle) && m_screen.Window(kPanelTitle); },
                          std::chrono::seconds(90));

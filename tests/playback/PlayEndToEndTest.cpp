@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -143,6 +144,29 @@ TEST_F(PlayEndToEnd, PlaysASongToItsEndAndContinuesWithTheNextByMode) {
     EXPECT_TRUE(controller->ForceStop());
     QTest::qWait(300);
     EXPECT_EQ(standIn.PlayReports().size(), 2u);
+}
+
+// Every song gets a pipeline of its own; its HTTP session must not leave a
+// thread behind (one per song made a long run grow without end).
+TEST_F(PlayEndToEnd, SongAfterSongLeavesNoThreadBehind) {
+    St_SongInfo first;
+    ASSERT_TRUE(panel.lists[kListTemporary].GetAt(0, first));
+    const std::string url = "http://" + standIn.Host() + "/songhall/audio/" + first.id + ".wav";
+    const auto threads = [] {
+        int count = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++count;
+        return count;
+    };
+    int afterFirst = 0;
+    for (int song = 0; song < 5; ++song) {
+        const int ended = Reports(wmppsStopped);
+        engine->put_URL(url);
+        engine->play();
+        ASSERT_TRUE(WaitForReports(wmppsStopped, ended + 1, seconds[0] * 1000 + kStartMs)) << engine->get_errorDescription();
+        if (song == 0) afterFirst = threads();
+    }
+    engine->put_URL(url);  // the last song's pipeline goes too
+    EXPECT_LE(threads(), afterFirst + 1);
 }
 
 // ---- a stream that breaks off mid-song ----
