@@ -8,6 +8,7 @@
 #include "skin/SkinDescription.h"
 #include "skin/controls/HoverButton.h"
 #include "skin/controls/SkinButtonEx.h"
+#include "skin/controls/SkinImage.h"
 #include "web/WebEngine.h"
 #include "web/WebIds.h"
 
@@ -101,7 +102,8 @@ void CMiniWebBrowserDlg::SetSkin(const std::string& skinFolder) {
     const std::optional<CDib> back = LoadBitmapFile(backFile);
     const QRect window = skin.Rect("Wnd_Lib");
     if (back) {
-        m_bmpBack = back->ToImage();
+        m_bmpBack = ScreenPicture(LoadSkinImage(backFile, "CMiniWebBrowserDlg::SetSkin"), ScreenPictureRatio(),
+                                  kSkinKeyColour);
         setMask(BitmapToRegion(*back, kSkinKeyColour));
     } else {
         Trace("CMiniWebBrowserDlg::SetSkin : %s not loaded", backFile.c_str());
