@@ -93,7 +93,7 @@ protected:
     void SetUp() override {
         const std::vector<std::string> missing = MissingXTools();
         ASSERT_TRUE(missing.empty()) << "needs " << missing.front() << " (tools/scripts/deps.sh installs it)";
-        ASSERT_TRUE(m_screen.Start({1024, 768})) << m_screen.Error();
+        ASSERT_TRUE(m_screen.Start(ScreenSize())) << m_screen.Error();
         ASSERT_TRUE(m_standIn.Start()) << m_standIn.Error();
         ASSERT_TRUE(m_screen.StartTray()) << "the tray did not start";
 
@@ -122,6 +122,7 @@ protected:
 
         m_folder.SetEnvironment(QStringLiteral("DISPLAY"), m_screen.Display());
         m_folder.SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        if (m_scale != 1) m_folder.SetEnvironment(QStringLiteral("QT_SCALE_FACTOR"), QString::number(m_scale));
         // The system's D-Bus library keeps a buffer to the end, which the
         // leak check of a sanitised build would report.
         m_folder.SetEnvironment(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
@@ -140,6 +141,8 @@ protected:
     }
 
     std::filesystem::path Folder() const { return m_folder.Path(); }
+    // The screen: its layout is that of 1024 x 768 at any scale.
+    QSize ScreenSize() const { return QSize(1024, 768) * m_scale; }
     void WriteFile(const char* name, const std::string& bytes) const { std::ofstream(Folder() / name, std::ios::binary) << bytes; }
 
     void Start() {
@@ -210,10 +213,13 @@ protected:
     }
     QRect Panel() const { return m_screen.Geometry(m_screen.Window(kPanelTitle)); }
 
-    // The skin the program shows now, and one of its sections on screen.
+    // The skin the program shows now, and one of its sections on screen
+    // (in screen pixels, m_scale of them per layout pixel).
     CSkinDescription Skin(const char* folder) const { return CSkinDescription(Folder().string(), folder); }
+    QRect Scaled(const QRect& layout) const { return QRect(layout.topLeft() * m_scale, layout.size() * m_scale); }
+    QSize WindowSize(const char* folder) const { return Skin(folder).Rect("Wnd0").size() * m_scale; }
     QRect OnScreen(const QRect& window, const CSkinDescription& skin, const char* section) const {
-        return skin.Rect(section).translated(window.topLeft());
+        return Scaled(skin.Rect(section)).translated(window.topLeft());
     }
     QPoint PanelControl(const char* section) const { return OnScreen(Panel(), Skin(m_skin), section).center(); }
     QPoint PlayerControl(const char* skinFolder, const char* section) const {
@@ -222,7 +228,7 @@ protected:
     // A row of a list or of the album tree, a little right of its left edge.
     QPoint Row(const char* section, int row, int rowHeight) const {
         const QRect list = OnScreen(Panel(), Skin(m_skin), section);
-        return {list.left() + 60, list.top() + row * rowHeight + rowHeight / 2};
+        return {list.left() + 60 * m_scale, list.top() + (row * rowHeight + rowHeight / 2) * m_scale};
     }
 
     int TraceCount(const std::string& part) const { return m_folder.TraceCount(part); }
@@ -240,12 +246,17 @@ protected:
     // Leaves a picture of the program's windows (of the whole screen with
     // `wholeScreen`) when pictures are wanted.
     void Shot(const char* name, bool wholeScreen = false) const {
-        if (m_shots.empty()) return;
-        QThread::msleep(400);  // the compositor's next frame
         QRect area;
         for (const QRect& place : Shown()) area = area.united(place);
-        if (wholeScreen) area = QRect(0, 0, 1024, 768);
-        const QImage image = m_screen.Grab(area.adjusted(-20, -20, 20, 20).intersected(QRect(0, 0, 1024, 768)));
+        ShotOf(name, wholeScreen ? QRect(QPoint(0, 0), ScreenSize()) : area);
+    }
+    // The same of a part of the screen, with a margin.
+    void ShotOf(const char* name, const QRect& area) const {
+        if (m_shots.empty()) return;
+        QThread::msleep(400);  // the compositor's next frame
+        const int margin = 20 * m_scale;
+        const QImage image =
+            m_screen.Grab(area.adjusted(-margin, -margin, margin, margin).intersected(QRect(QPoint(0, 0), ScreenSize())));
         image.save(QString::fromStdString((m_shots / (std::string(name) + ".png")).string()));
     }
 
@@ -260,32 +271,47 @@ protected:
     std::unique_ptr<QProcess> m_player;
     const char* m_skin = "Skin2";
     std::filesystem::path m_shots;
+    int m_scale = 1;  // QT_SCALE_FACTOR of the program
+
+    // The first start, the player with the play list docked under it, and a
+    // double-clicked song playing (its audio fetched, the player reporting
+    // it, the title rolling, the time moving). `shots` prefixes the shots.
+    void FirstStartAndASongPlays(const std::string& shots) {
+        ASSERT_NO_FATAL_FAILURE(Start());
+        EXPECT_EQ(Player().size(), WindowSize("Skin2")) << "a new user sees the \"Skin2\" skin";
+        ASSERT_TRUE(WaitUntil([&] { return Docked(); }, 30s)) << "the panel is docked under the player";
+        ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(OnScreen(Panel(), Skin(m_skin), "List100"))) > 8; }, 30s))
+            << "the play list shows its songs";
+        Shot((shots + "01-start").c_str());
+
+        const std::string& chosen = m_seeded.at(2);
+        ASSERT_TRUE(m_screen.Click(Row("List100", 2, kListRow), true));
+        ASSERT_TRUE(WaitForTrace("New State:3")) << "the song did not start playing:\n" << m_folder.Trace();
+        EXPECT_GE(m_standIn.RequestsFor("/songhall/audio/" + chosen + ".wav").size(), 1u) << "the double-clicked song plays";
+        EXPECT_TRUE(m_standIn.WaitForPlayReports(1, 30s));
+        const QRect title = OnScreen(Player(), Skin(m_skin), "Static0");
+        const QRect elapsed = OnScreen(Player(), Skin(m_skin), "Static1");
+        const QImage titleBefore = m_screen.Grab(title);
+        const QImage timeBefore = m_screen.Grab(elapsed);
+        EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(title) != titleBefore; }, 20s)) << "the title rolls";
+        EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(elapsed) != timeBefore; }, 20s)) << "the time moves";
+        Shot((shots + "02-playing").c_str());
+    }
+};
+
+// The same road at twice the scale (QT_SCALE_FACTOR=2).
+class RoadAtTwiceTheScale : public RoadTest {
+protected:
+    void SetUp() override {
+        m_scale = 2;
+        RoadTest::SetUp();
+    }
 };
 
 TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
-    // ---- The first start: the player with the play list docked under it.
-    ASSERT_NO_FATAL_FAILURE(Start());
-    const QRect player = Player();
-    EXPECT_EQ(player.size(), Skin("Skin2").Rect("Wnd0").size()) << "a new user sees the \"Skin2\" skin";
-    ASSERT_TRUE(WaitUntil([&] { return Docked(); }, 30s)) << "the panel is docked under the player";
-    ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(OnScreen(Panel(), Skin(m_skin), "List100"))) > 8; }, 30s))
-        << "the play list shows its songs";
-    Shot("01-start");
-
-    // ---- A double-clicked song plays: its audio is fetched, the player
-    // reports it, the title rolls and the time moves.
-    const std::string& chosen = m_seeded.at(2);
-    ASSERT_TRUE(m_screen.Click(Row("List100", 2, kListRow), true));
-    ASSERT_TRUE(WaitForTrace("New State:3")) << "the song did not start playing:\n" << m_folder.Trace();
-    EXPECT_GE(m_standIn.RequestsFor("/songhall/audio/" + chosen + ".wav").size(), 1u) << "the double-clicked song plays";
-    EXPECT_TRUE(m_standIn.WaitForPlayReports(1, 30s));
-    const QRect title = OnScreen(Player(), Skin(m_skin), "Static0");
-    const QRect elapsed = OnScreen(Player(), Skin(m_skin), "Static1");
-    const QImage titleBefore = m_screen.Grab(title);
-    const QImage timeBefore = m_screen.Grab(elapsed);
-    EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(title) != titleBefore; }, 20s)) << "the title rolls";
-    EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(elapsed) != timeBefore; }, 20s)) << "the time moves";
-    Shot("02-playing");
+    // ---- The first start: the player with the play list docked under it,
+    // and a double-clicked song plays.
+    ASSERT_NO_FATAL_FAILURE(FirstStartAndASongPlays(""));
 
     // ---- The lyric window from the player's lyric button: another song
     // played, its lines move.
@@ -564,6 +590,26 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     EXPECT_EQ(m_folder.RunCloseTool(), 0);
     EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
     EXPECT_EQ(PlayListIds(Folder() / "Playlist.xls"), listed) << "the play list is kept across starts";
+}
+
+// At 200 % the road's first steps go as at 100 %: the player in its skin's
+// layout at twice the size, the panel docked under it, a double-clicked
+// song plays; the lyric window from the player's button keeps its layout.
+TEST_F(RoadAtTwiceTheScale, ThePlayerDocksThePanelAndASongPlays) {
+    ASSERT_NO_FATAL_FAILURE(FirstStartAndASongPlays("200-"));
+    ShotOf("player-200", Player());
+    ShotOf("panel-200", Player().united(Panel()));
+    ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn12")));
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLyricTitle) != 0; }, 30s)) << "the lyric window did not show";
+    const unsigned long lyric = m_screen.Window(kLyricTitle);
+    EXPECT_TRUE(WaitUntil([&] { return m_screen.Geometry(lyric).size() == Skin(m_skin).Rect("Wnd_Lyric").size() * 2; }, 20s))
+        << "the lyric window's size";
+    const QRect lines = OnScreen(m_screen.Geometry(lyric), Skin(m_skin), "Wnd_Lyric_Static");
+    const QImage linesBefore = m_screen.Grab(lines);
+    EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(lines) != linesBefore; }, 30s)) << "the lyric moves";
+    ShotOf("lyric-200", m_screen.Geometry(lyric));
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
 }
 
 // On an X server without GL (the X11 GL integration switched off, as on
