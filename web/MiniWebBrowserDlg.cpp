@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -55,6 +56,13 @@ CMiniWebBrowserDlg::CMiniWebBrowserDlg(CMessageHandle frame, const std::string& 
     SetCommandHandler(IDC_LIB_FORWARD, [this] { m_browser.Forward(); });
     SetCommandHandler(IDC_LIB_REFRESH, [this] { m_browser.Refresh(); });
     SetCommandHandler(IDC_LIB_CLOSE, [this] { ShowWindow(false); });
+    // F5 shows the page afresh, as the refresh button does, wherever the
+    // keyboard is in the window (the page itself included).
+    auto* refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    refreshKey->setContext(Qt::WindowShortcut);
+    connect(refreshKey, &QShortcut::activated, this, [this] {
+        if (m_pRefresh->isEnabled()) m_browser.Refresh();
+    });
 
     m_shadow.Create(this);
     SetSkin(skinFolder);
