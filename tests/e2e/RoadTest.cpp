@@ -19,11 +19,14 @@
 
 #include "common/Text.h"
 #include "skin/SkinDescription.h"
+#include "tests/app/desktop/DesktopBusSupport.h"
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/e2e/XSession.h"
 #include "tests/support/TempDir.h"
 #include "tools/standin/StandIn.h"
 
+#include <QDBusArgument>
+#include <QDBusObjectPath>
 #include <QDir>
 #include <QThread>
 
@@ -297,6 +300,27 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(elapsed) != timeBefore; }, 20s)) << "the time moves";
         Shot((shots + "02-playing").c_str());
     }
+};
+
+// The road with a session bus of its own, where the program offers its
+// media-player object (what the desktop sees of it).
+class RoadOnASessionBus : public RoadTest {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(RoadTest::SetUp());
+        ASSERT_TRUE(m_bus.IsRunning()) << m_bus.Why().toStdString();
+        m_folder.SetEnvironment(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.Address());
+    }
+    QVariant Property(const char* name) const { return PlayerProperty(m_bus.Connection(), QString::fromLatin1(name)); }
+    QString Status() const { return Property("PlaybackStatus").toString(); }
+    // The song the player plays now, by the id the stand-in gave it.
+    std::string PlayingId() const {
+        const QVariantMap metadata = qdbus_cast<QVariantMap>(Property("Metadata"));
+        const QString track = metadata.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path();
+        return track.section(QLatin1Char('/'), -1).toStdString();
+    }
+
+    PrivateBus m_bus;
 };
 
 // The same road at twice the scale (QT_SCALE_FACTOR=2).
@@ -610,6 +634,102 @@ TEST_F(RoadAtTwiceTheScale, ThePlayerDocksThePanelAndASongPlays) {
     ShotOf("lyric-200", m_screen.Geometry(lyric));
     EXPECT_EQ(m_folder.RunCloseTool(), 0);
     EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
+}
+
+// The player and the panel with the keyboard alone, real X key events: Space
+// plays and pauses, Ctrl+Right goes to the next song, Down and Up move the
+// volume, Right seeks on, Ctrl+F and a typed text with Enter search, Enter
+// on a row plays it and Delete on a row takes it out of the play list (as
+// the menus' "删除", which asks nothing for play-list songs; the album's
+// question is a step of the road above). Seen from outside: the program's
+// media-player object on the bus, the stand-in's requests and the saved
+// play list.
+TEST_F(RoadOnASessionBus, TheKeysAloneDriveThePlayerAndThePanel) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(WaitUntil([&] { return Docked(); }, 30s)) << "the panel is docked under the player";
+    ASSERT_TRUE(WaitUntil([&] { return Status() == QLatin1String("Stopped"); }, 30s)) << "no media-player object on the bus";
+    PlayerSignals told;
+    ASSERT_TRUE(told.Listen(m_bus.Connection(), QStringLiteral("org.mpris.MediaPlayer2.tonvikmusic")));
+    ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(OnScreen(Panel(), Skin(m_skin), "List100"))) > 8; }, 30s));
+
+    // ---- Space plays the selected song, pauses, plays on.
+    ASSERT_TRUE(m_screen.Click(Row("List100", 0, kListRow)));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("space")}));
+    ASSERT_TRUE(WaitUntil([&] { return Status() == QLatin1String("Playing"); }, 30s)) << "Space did not play:\n" << m_folder.Trace();
+    const std::string first = PlayingId();
+    EXPECT_EQ(first, m_seeded.at(0));
+    EXPECT_TRUE(m_standIn.WaitForRequests(1, 20s, "/songhall/audio/" + first + ".wav"));
+    // (The song's note may hold the keyboard while it shows: the list takes it back.)
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+    ASSERT_TRUE(m_screen.Click(Row("List100", 0, kListRow)));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("space")}));
+    EXPECT_TRUE(WaitUntil([&] { return Status() == QLatin1String("Paused"); }, 20s)) << "Space did not pause:\n" << m_folder.Trace();
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("space")}));
+    ASSERT_TRUE(WaitUntil([&] { return Status() == QLatin1String("Playing"); }, 20s)) << "Space did not play on";
+
+    // ---- Ctrl+Right: the next song of the play list.
+    const auto at = std::find(m_seeded.begin(), m_seeded.end(), first);
+    ASSERT_TRUE(at != m_seeded.end() && at + 1 != m_seeded.end()) << first;
+    const std::string next = *(at + 1);
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("ctrl+Right")}));
+    EXPECT_TRUE(WaitUntil([&] { return PlayingId() == next; }, 20s)) << "Ctrl+Right: " << PlayingId() << " plays, not " << next;
+    EXPECT_TRUE(m_standIn.WaitForRequests(1, 20s, "/songhall/audio/" + next + ".wav"));
+    ASSERT_TRUE(WaitUntil([&] { return Status() == QLatin1String("Playing"); }, 20s));
+
+    // The player takes the keyboard (a click on its picture where no
+    // control lies): the arrows are the player's there, not the list's.
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+    ASSERT_TRUE(m_screen.Click(Player().topLeft() + QPoint(60, 14)));
+
+    // ---- Right: five seconds on (the desktop is told where the song went),
+    // early in the song (the stand-in's songs are short).
+    const size_t seeks = told.seeks.size();
+    const qlonglong before = Property("Position").toLongLong();
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Right")}));
+    ASSERT_TRUE(WaitUntil([&] { return told.seeks.size() > seeks; }, 20s)) << "Right did not seek";
+    EXPECT_GE(told.seeks.back() - before, 4'000'000) << "from " << before << " to " << told.seeks.back();
+
+    // ---- Down and Up: the volume by a tenth each.
+    const double volume = Property("Volume").toDouble();
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Down")}));
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(Property("Volume").toDouble() - (volume - 0.1)) < 0.011; }, 20s))
+        << "Down: " << Property("Volume").toDouble() << " after " << volume;
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Up")}));
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(Property("Volume").toDouble() - volume) < 0.011; }, 20s))
+        << "Up: " << Property("Volume").toDouble() << " after " << volume - 0.1;
+
+    // ---- Ctrl+F, a text and Enter: the library pane shows the search.
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("ctrl+f")}));
+    QThread::msleep(300);  // the box takes the keyboard on the key's own event
+    ASSERT_TRUE(m_screen.Type(QStringLiteral("Copper")));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Return")}));
+    EXPECT_TRUE(m_standIn.WaitForRequests(1, 30s, "/songhall/tonvik/search.php")) << "no search";
+    const auto searches = m_standIn.RequestsFor("/songhall/tonvik/search.php");
+    ASSERT_FALSE(searches.empty());
+    EXPECT_NE(searches.back().target.find("key=Copper"), std::string::npos) << searches.back().target;
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLibraryTitle) != 0; }, 30s)) << "the library pane did not show";
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+
+    // ---- Enter on a row of the play list plays its song.
+    ASSERT_TRUE(m_screen.Click(Row("List100", 5, kListRow)));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Return")}));
+    EXPECT_TRUE(WaitUntil([&] { return PlayingId() == m_seeded.at(5); }, 20s)) << "Enter: " << PlayingId() << " plays";
+    EXPECT_TRUE(m_standIn.WaitForRequests(1, 20s, "/songhall/audio/" + m_seeded.at(5) + ".wav"));
+
+    // ---- Delete on a row takes its song out of the play list.
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+    ASSERT_TRUE(m_screen.Click(Row("List100", 7, kListRow)));
+    const int deletions = TraceCount("OnDelsel page");
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Delete")}));
+    ASSERT_TRUE(WaitForTrace("OnDelsel page", deletions + 1)) << "Delete did nothing";
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+    Shot("keys-after-delete");
+
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
+    std::vector<std::string> kept = m_seeded;
+    kept.erase(kept.begin() + 7);
+    EXPECT_EQ(PlayListIds(Folder() / "Playlist.xls"), kept) << "the deleted song is out of the saved play list";
 }
 
 // On an X server without GL (the X11 GL integration switched off, as on
