@@ -26,6 +26,8 @@
 #include "tools/standin/StandIn.h"
 
 #include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDir>
 #include <QThread>
@@ -89,6 +91,44 @@ QPoint FirstPlayLink(const QImage& page) {
         for (int x = from; x < left; ++x)
             if (isLink(x, y)) left = x;
     return {left + 6, (top + bottom) / 2};
+}
+
+// What a screen reader reads of the programs on the accessibility bus
+// `a11y`: the name and role of each object, walked from the registry's root
+// (at most `limit` of them). Each call is bounded.
+std::vector<std::pair<QString, QString>> ReadOverAtSpi(const QDBusConnection& a11y, size_t limit = 600) {
+    const QString accessible = QStringLiteral("org.a11y.atspi.Accessible");
+    const auto call = [&](const QString& service, const QString& path, const QString& interface, const QString& method,
+                          const QVariantList& arguments) {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(arguments);
+        const QDBusMessage reply = a11y.call(message, QDBus::Block, 5000);
+        return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() ? reply.arguments().front() : QVariant();
+    };
+    std::vector<std::pair<QString, QString>> read;
+    std::vector<std::pair<QString, QString>> next{{QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("/org/a11y/atspi/accessible/root")}};
+    while (!next.empty() && read.size() < limit) {
+        const auto [service, path] = next.back();
+        next.pop_back();
+        const QVariant name = call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                                   {accessible, QStringLiteral("Name")});
+        const QVariant role = call(service, path, accessible, QStringLiteral("GetRoleName"), {});
+        read.emplace_back(name.value<QDBusVariant>().variant().toString(), role.toString());
+        const QVariant children = call(service, path, accessible, QStringLiteral("GetChildren"), {});
+        const QDBusArgument list = children.value<QDBusArgument>();
+        if (list.currentType() != QDBusArgument::ArrayType) continue;
+        list.beginArray();
+        while (!list.atEnd()) {
+            QString childService;
+            QDBusObjectPath childPath;
+            list.beginStructure();
+            list >> childService >> childPath;
+            list.endStructure();
+            next.emplace_back(childService, childPath.path());
+        }
+        list.endArray();
+    }
+    return read;
 }
 
 class RoadTest : public ::testing::Test {
@@ -730,6 +770,36 @@ TEST_F(RoadOnASessionBus, TheKeysAloneDriveThePlayerAndThePanel) {
     std::vector<std::string> kept = m_seeded;
     kept.erase(kept.begin() + 7);
     EXPECT_EQ(PlayListIds(Folder() / "Playlist.xls"), kept) << "the deleted song is out of the saved play list";
+}
+
+// With the accessibility bridge always on, a screen reader reads the skinned
+// buttons over AT-SPI: the accessibility bus's address from the session
+// bus, the objects walked from the registry, the play button a push button
+// named by its tooltip.
+TEST_F(RoadOnASessionBus, AScreenReaderReadsTheSkinnedButtonsOverAtSpi) {
+    m_folder.SetEnvironment(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                                      QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
+    const QDBusMessage address = m_bus.Connection().call(ask, QDBus::Block, 20000);
+    ASSERT_EQ(address.type(), QDBusMessage::ReplyMessage) << "no accessibility bus (at-spi2-core): " << address.errorMessage().toStdString();
+    const QString connectionName = QStringLiteral("road-a11y");
+    {
+        const QDBusConnection a11y = QDBusConnection::connectToBus(address.arguments().value(0).toString(), connectionName);
+        ASSERT_TRUE(a11y.isConnected()) << a11y.lastError().message().toStdString();
+        std::vector<std::pair<QString, QString>> read;
+        const std::pair<QString, QString> play{QStringLiteral("播放"), QStringLiteral("push button")};
+        const bool found = WaitUntil([&] {
+            read = ReadOverAtSpi(a11y);
+            return std::find(read.begin(), read.end(), play) != read.end();
+        }, 60s);
+        std::string seen;
+        for (const auto& [name, role] : read) seen += name.toStdString() + " (" + role.toStdString() + ")\n";
+        EXPECT_TRUE(found) << "the play button is not read:\n" << seen;
+    }
+    QDBusConnection::disconnectFromBus(connectionName);
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
 }
 
 // On an X server without GL (the X11 GL integration switched off, as on
