@@ -82,6 +82,8 @@ void CAddTipDlg::OnTimer() {
 }
 
 void CAddTipDlg::Render(QPainter& painter) const {
+    // Pictures without a double-size twin are enlarged smoothly on high-density screens.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!m_bmpBack.isNull()) painter.drawImage(0, 0, m_bmpBack);
     painter.setFont(m_font);
     painter.setPen(ToQColor(kTipTextColour));

@@ -20,6 +20,7 @@
 #include "skin/controls/Label.h"
 #include "skin/controls/ListCtrlEx.h"
 #include "skin/controls/SkinButtonEx.h"
+#include "skin/controls/SkinImage.h"
 #include "skin/controls/SongListModel.h"
 #include "skin/controls/VividTree.h"
 #include "web/SongLink.h"
@@ -355,7 +356,8 @@ void CListManage::SetSkin(const std::string& skinFolder) {
     if (!skin.Loaded()) Trace("CListManage::SetSkin : no description in %s", skinFolder.c_str());
     const std::string backFile = skin.BitmapFile("Wnd1");
     if (const std::optional<CDib> back = LoadBitmapFile(backFile)) {
-        m_background = back->ToImage();
+        m_background =
+            ScreenPicture(LoadSkinImage(backFile, "CListManage::SetSkin"), ScreenPictureRatio(), kSkinKeyColour);
         setMask(BitmapToRegion(*back, kSkinKeyColour));
     } else {
         Trace("CListManage::SetSkin : %s not loaded", backFile.c_str());
@@ -392,8 +394,8 @@ void CListManage::PlaceControls(const CSkinDescription& skin) {
         }
     }
     for (auto [picture, section] : {std::pair{m_pNoAlbum, "Static103"}, std::pair{m_pBusy, "Static118"}}) {
-        const std::optional<CDib> image = LoadBitmapFile(skin.BitmapFile(section));
-        picture->setPixmap(image ? QPixmap::fromImage(image->ToImage()) : QPixmap());
+        const QImage image = LoadSkinImage(skin.BitmapFile(section), "CListManage::PlaceControls");
+        picture->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(ScreenPicture(image)));
         picture->setGeometry(skin.Rect(section));
     }
 

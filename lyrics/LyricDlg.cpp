@@ -245,7 +245,14 @@ LRESULT CLyricDlg::OnSync(WPARAM code, LPARAM argument) {
 void CLyricDlg::SetSkin(const std::string& skinFolder) {
     m_strSkinFolder = skinFolder;
     const CSkinDescription skin(m_strSkinRoot, skinFolder);
-    m_background = LoadSkinImage(skin.BitmapFile(kSkinWindow), "CLyricDlg::SetSkin");
+    // Layout and region follow the picture at layout size; the screen gets
+    // the sharpest picture there is.
+    m_background = LoadSkinImage(skin.BitmapFile(kSkinWindow), "CLyricDlg::SetSkin", 1.0);
+    m_screenBackground =
+        m_background.isNull()
+            ? QImage()
+            : ScreenPicture(LoadSkinImage(skin.BitmapFile(kSkinWindow), "CLyricDlg::SetSkin"), ScreenPictureRatio(),
+                            kSkinKeyColour);
 
     QRect window = skin.Rect(kSkinWindow);
     QSize size = window.size().expandedTo(m_background.size());
@@ -297,13 +304,26 @@ void CLyricDlg::RebuildBackground() {
             region = QRegion(QBitmap::fromImage(stretched.createMaskFromColor(
                 qRgb(int(RedOf(kSkinKeyColour)), int(GreenOf(kSkinKeyColour)), int(BlueOf(kSkinKeyColour))),
                 Qt::MaskInColor)));
-            m_stretched = std::move(stretched);
+            m_stretched = qFuzzyCompare(m_screenBackground.devicePixelRatio(), 1.0) ? std::move(stretched) : ScreenStretched();
         }
     } catch (const std::exception&) {
         ShowFailure("ResizeBackGroundBmpToRgn崩溃...");
     }
     if (region.isEmpty()) clearMask();
     else setMask(region);
+}
+
+QImage CLyricDlg::ScreenStretched() const {
+    const qreal ratio = m_screenBackground.devicePixelRatio();
+    QImage stretched((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+    stretched.setDevicePixelRatio(ratio);
+    QPainter painter(&stretched);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const StretchPiece& piece : NinePieceStretch(m_background.size(), size())) {
+        const QRectF source(QPointF(piece.source.topLeft()) * ratio, QSizeF(piece.source.size()) * ratio);
+        painter.drawImage(QRectF(piece.target), m_screenBackground, source);
+    }
+    return stretched;
 }
 
 void CLyricDlg::resizeEvent(QResizeEvent* event) {

@@ -136,6 +136,8 @@ private:
     LRESULT OnSync(WPARAM code, LPARAM argument);
     void Layout();
     void RebuildBackground();
+    // The stretched picture at the screen's ratio, from m_screenBackground.
+    QImage ScreenStretched() const;
     void ChooseFont(LyricFontChoice choice);
     void SetHorizontal(bool horizontal);
     void SetAlign(int align);
@@ -160,7 +162,8 @@ private:
     std::string m_strSkinRoot;
     std::string m_strSkinFolder;
     QImage m_background;  // the skin's picture at its own size
-    QImage m_stretched;   // the picture stretched over the window
+    QImage m_screenBackground;  // the same prepared for the screen (maybe its double-size twin)
+    QImage m_stretched;   // the picture stretched over the window, for the screen
     LyricParts m_placed;  // where the skin put the parts
     LyricParts m_parts;   // where they are at the window's size
     QColor m_lineColour;

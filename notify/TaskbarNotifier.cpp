@@ -122,6 +122,8 @@ QString CTaskbarNotifier::FitText(const QString& text, const QFont& font, const 
 
 void CTaskbarNotifier::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    // Pictures without a double-size twin are enlarged smoothly on high-density screens.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!m_skin.isNull()) painter.drawImage(0, 0, m_skin);
     const QFont& font = m_bHover ? m_hoverFont : m_normalFont;
     painter.setFont(font);

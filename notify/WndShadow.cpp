@@ -32,6 +32,7 @@ void CShadowWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(event->rect(), Qt::transparent);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!m_image.isNull()) painter.drawImage(0, 0, m_image);
 }
 

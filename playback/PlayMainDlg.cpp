@@ -1,6 +1,7 @@
 #include "playback/PlayMainDlg.h"
 
 #include "common/Bitmap.h"
+#include "skin/controls/SkinImage.h"
 #include "common/MessageIds.h"
 #include "common/Text.h"
 #include "common/TopLevelWindow.h"
@@ -226,12 +227,16 @@ void CPlayMainDlg::LoadSkin(const std::string& folder) {
     // plain rather than wearing the picture of another skin.
     const std::string backgroundFile = skin.BitmapFile("Wnd0");
     const std::optional<CDib> background = LoadBitmapFile(backgroundFile);
-    m_background = background ? background->ToImage() : QImage();
+    // The picture drawn may be the double-size twin; the region is cut from
+    // the picture at layout size.
+    m_background = background ? ScreenPicture(LoadSkinImage(backgroundFile, "LoadSkin"), ScreenPictureRatio(),
+                                              PlayerKeyColour(folder))
+                              : QImage();
     if (!background) Trace("LoadSkin===Background %s not loaded", backgroundFile.c_str());
 
     const QRect place = skin.Rect("Wnd0");
     QSize size = place.size();
-    if (size.isEmpty()) size = m_background.isNull() ? kFallbackSize : m_background.size();
+    if (size.isEmpty()) size = m_background.isNull() ? kFallbackSize : LayoutSize(m_background);
     setFixedSize(size);
     move(PlaceInsideScreen(QRect(place.topLeft(), size)));
     const QRegion region = background ? BitmapToRegion(*background, PlayerKeyColour(folder)) : QRegion();

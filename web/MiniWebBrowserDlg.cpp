@@ -8,6 +8,7 @@
 #include "skin/SkinDescription.h"
 #include "skin/controls/HoverButton.h"
 #include "skin/controls/SkinButtonEx.h"
+#include "skin/controls/SkinImage.h"
 #include "web/WebEngine.h"
 #include "web/WebIds.h"
 
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -54,6 +56,13 @@ CMiniWebBrowserDlg::CMiniWebBrowserDlg(CMessageHandle frame, const std::string& 
     SetCommandHandler(IDC_LIB_FORWARD, [this] { m_browser.Forward(); });
     SetCommandHandler(IDC_LIB_REFRESH, [this] { m_browser.Refresh(); });
     SetCommandHandler(IDC_LIB_CLOSE, [this] { ShowWindow(false); });
+    // F5 shows the page afresh, as the refresh button does, wherever the
+    // keyboard is in the window (the page itself included).
+    auto* refreshKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    refreshKey->setContext(Qt::WindowShortcut);
+    connect(refreshKey, &QShortcut::activated, this, [this] {
+        if (m_pRefresh->isEnabled()) m_browser.Refresh();
+    });
 
     m_shadow.Create(this);
     SetSkin(skinFolder);
@@ -101,7 +110,8 @@ void CMiniWebBrowserDlg::SetSkin(const std::string& skinFolder) {
     const std::optional<CDib> back = LoadBitmapFile(backFile);
     const QRect window = skin.Rect("Wnd_Lib");
     if (back) {
-        m_bmpBack = back->ToImage();
+        m_bmpBack = ScreenPicture(LoadSkinImage(backFile, "CMiniWebBrowserDlg::SetSkin"), ScreenPictureRatio(),
+                                  kSkinKeyColour);
         setMask(BitmapToRegion(*back, kSkinKeyColour));
     } else {
         Trace("CMiniWebBrowserDlg::SetSkin : %s not loaded", backFile.c_str());

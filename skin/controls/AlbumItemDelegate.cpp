@@ -2,6 +2,7 @@
 
 #include "skin/controls/AlbumTreeModel.h"
 #include "skin/controls/ControlColour.h"
+#include "skin/controls/SkinImage.h"
 
 #include <QLineEdit>
 #include <QPainter>
@@ -16,7 +17,7 @@ void CAlbumItemDelegate::PaintRowBack(QPainter& painter, const QRect& row, bool 
     if (selected && m_look.skin2 && !m_look.selectionBar.isNull()) {
         painter.save();
         painter.setClipRect(row, Qt::IntersectClip);
-        painter.drawPixmap(row.left(), row.top() + (row.height() - m_look.selectionBar.height()) / 2,
+        painter.drawPixmap(row.left(), row.top() + (row.height() - LayoutSize(m_look.selectionBar).height()) / 2,
                            m_look.selectionBar);
         painter.restore();
     } else if (!m_look.skin2) {

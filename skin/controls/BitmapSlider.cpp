@@ -27,7 +27,7 @@ bool LoadSliderPixmap(const std::string& file, bool transparent, ColorRef key, i
     if (image.isNull())
         return false;
     if (!transparent)
-        out = QPixmap::fromImage(image);
+        out = QPixmap::fromImage(ScreenPicture(image));
     else if (key == kKeyFromPixel)
         out = PixelKeyedPixmap(image, keyX, keyY);
     else
@@ -67,7 +67,7 @@ bool CBitmapSlider::SetChannelImages(const std::string& channel, const std::stri
     const bool activeLoaded = LoadSliderPixmap(active, transparent, key, keyX, keyY, m_activeChannel);
     const bool ok = channelLoaded && activeLoaded;
     if (!m_channel.isNull())
-        resize(m_channel.size());
+        resize(LayoutSize(m_channel));
     update();
     return ok;
 }
@@ -144,8 +144,8 @@ void CBitmapSlider::SetCircleTrack(int centreX, int centreY, int radius)
 SliderAxis CBitmapSlider::Axis() const
 {
     if (m_bVertical)
-        return {height(), m_thumb.height(), m_nMarginTop, m_nMarginBottom};
-    return {width(), m_thumb.width(), m_nMarginLeft, m_nMarginRight};
+        return {height(), LayoutSize(m_thumb).height(), m_nMarginTop, m_nMarginBottom};
+    return {width(), LayoutSize(m_thumb).width(), m_nMarginLeft, m_nMarginRight};
 }
 
 int CBitmapSlider::AxisCoordinate(const QPointF& point) const
@@ -159,14 +159,14 @@ QPoint CBitmapSlider::ThumbTopLeft() const
 {
     const int p = ThumbPixel();
     if (m_bVertical)
-        return {m_nMarginLeft, p - m_thumb.height() / 2};
-    const int x = p - m_thumb.width() / 2;
+        return {m_nMarginLeft, p - LayoutSize(m_thumb).height() / 2};
+    const int x = p - LayoutSize(m_thumb).width() / 2;
     if (m_bCircle)
         return {x - 6, CircleTrackY(x, m_nCircleX, m_nCircleY, m_nRadius) - 6};
     return {x, m_nMarginTop + 6};
 }
 
-QSize CBitmapSlider::sizeHint() const { return m_channel.isNull() ? QSize(100, 20) : m_channel.size(); }
+QSize CBitmapSlider::sizeHint() const { return m_channel.isNull() ? QSize(100, 20) : LayoutSize(m_channel); }
 
 void CBitmapSlider::Notify(unsigned message)
 {

@@ -32,10 +32,12 @@ bool CHoverButton::LoadImages(const std::string& normal, const std::string& over
         if (image.isNull())
             break;
         // The hover picture is keyed on black, the others on the skin's key.
-        const QImage sized = image.size() == first.size() ? image : image.copy(QRect(QPoint(0, 0), first.size()));
+        const QImage sized = LayoutSize(image) == LayoutSize(first)
+                                 ? image
+                                 : image.copy(QRect(QPoint(0, 0), LayoutSize(first) * image.devicePixelRatio()));
         m_images.push_back(KeyedPixmap(sized, i == 0 ? Rgb(0, 0, 0) : kControlKeyColour));
     }
-    resize(first.size());
+    resize(LayoutSize(first));
     update();
     return true;
 }
@@ -47,7 +49,7 @@ int CHoverButton::CurrentImageIndex() const
     return HoverButtonImageIndex(ImageCount(), isDown(), !isEnabled(), m_bHover);
 }
 
-QSize CHoverButton::sizeHint() const { return m_images.empty() ? QSize(16, 16) : m_images.front().size(); }
+QSize CHoverButton::sizeHint() const { return m_images.empty() ? QSize(16, 16) : LayoutSize(m_images.front()); }
 
 void CHoverButton::enterEvent(QEnterEvent* event)
 {

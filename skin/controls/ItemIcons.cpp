@@ -27,6 +27,8 @@ void CItemIcons::Load(const CSkinDescription& skin, qreal devicePixelRatio)
 void CItemIcons::Draw(QPainter& painter, ItemIcon icon, const QPoint& topLeft) const
 {
     const QPixmap& pixmap = m_icons[Slot(icon)];
-    if (!pixmap.isNull())
+    if (!pixmap.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawPixmap(QRect(topLeft, QSize(kItemIconSize, kItemIconSize)), pixmap);
+    }
 }

@@ -82,7 +82,7 @@ void CListCtrlEx::SetSkin(const CSkinDescription& skin, std::string_view section
     m_look.skin2 = IsClassicFamily(skin.Paths().Folder());
     m_look.icons.Load(skin, devicePixelRatioF());
     const std::string background = skin.Name(section).empty() ? std::string() : skin.BitmapFile(section);
-    m_look.background = QPixmap::fromImage(LoadSkinImage(background, "CListCtrlEx::SetSkin"));
+    m_look.background = QPixmap::fromImage(ScreenPicture(LoadSkinImage(background, "CListCtrlEx::SetSkin")));
     m_look.selectionBar = SelectionBar(skin);
     ApplyColumnWidths();
     viewport()->update();
@@ -169,7 +169,7 @@ void CListCtrlEx::PaintBackground(QPainter& painter, const QRect& area) const
         return;
     }
     // The stripes of the background stay with their rows as they scroll.
-    const int height = m_look.background.height();
+    const int height = LayoutSize(m_look.background).height();
     const int shift = int((static_cast<long long>(ScrollPosition()) * kListRowHeight) % height);
     painter.drawTiledPixmap(viewport()->rect(), m_look.background, QPoint(0, shift));
 }

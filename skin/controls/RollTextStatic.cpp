@@ -80,7 +80,7 @@ void CRollTextStatic::ApplySkin()
     m_crText = ColorRefToQColor(skin.TextColour(section));
     const std::string name = skin.Name(section);
     m_background = name.empty() ? QPixmap()
-                                : QPixmap::fromImage(LoadSkinImage(skin.BitmapFile(section), "CRollTextStatic::SetSkin"));
+                                : QPixmap::fromImage(ScreenPicture(LoadSkinImage(skin.BitmapFile(section), "CRollTextStatic::SetSkin")));
     if (m_variant == Variant::Plain) {
         const SkinFont font = skin.Font(section);
         m_timeFont = QFont();

@@ -106,7 +106,7 @@ void CSkinButtonEx::Click()
     emit clicked();
 }
 
-QSize CSkinButtonEx::sizeHint() const { return m_normal.isNull() ? QSize(16, 16) : m_normal.size(); }
+QSize CSkinButtonEx::sizeHint() const { return m_normal.isNull() ? QSize(16, 16) : LayoutSize(m_normal); }
 
 void CSkinButtonEx::enterEvent(QEnterEvent* event)
 {

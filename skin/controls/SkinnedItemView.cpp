@@ -65,8 +65,8 @@ QPixmap CSkinnedItemView::SelectionBar(const CSkinDescription& skin)
 {
     if (!IsClassicFamily(skin.Paths().Folder()))
         return {};
-    return QPixmap::fromImage(
-        LoadSkinImage(ResourceBitmapFile(skin.Paths().Root(), kResSelectionBar), "CSkinnedItemView::SelectionBar"));
+    return QPixmap::fromImage(ScreenPicture(
+        LoadSkinImage(ResourceBitmapFile(skin.Paths().Root(), kResSelectionBar), "CSkinnedItemView::SelectionBar")));
 }
 
 void CSkinnedItemView::ReplaceModel(QAbstractItemModel* model)

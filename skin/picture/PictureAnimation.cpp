@@ -78,7 +78,13 @@ QImage CPictureSurface::Snapshot() const {
 
 void CPictureSurface::PaintTo(QPainter& painter) const {
     std::lock_guard lock(m_mutex);
-    if (!m_image.isNull()) painter.drawImage(0, 0, m_image);
+    if (m_image.isNull()) return;
+    // The animation is composed at layout size: enlarged smoothly on
+    // high-density screens.
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(0, 0, m_image);
+    painter.restore();
 }
 
 void CPictureSurface::Draw(const QImage& image, const QRect& target) {

@@ -19,11 +19,16 @@
 
 #include "common/Text.h"
 #include "skin/SkinDescription.h"
+#include "tests/app/desktop/DesktopBusSupport.h"
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/e2e/XSession.h"
 #include "tests/support/TempDir.h"
 #include "tools/standin/StandIn.h"
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDir>
 #include <QThread>
 
@@ -88,12 +93,50 @@ QPoint FirstPlayLink(const QImage& page) {
     return {left + 6, (top + bottom) / 2};
 }
 
+// What a screen reader reads of the programs on the accessibility bus
+// `a11y`: the name and role of each object, walked from the registry's root
+// (at most `limit` of them). Each call is bounded.
+std::vector<std::pair<QString, QString>> ReadOverAtSpi(const QDBusConnection& a11y, size_t limit = 600) {
+    const QString accessible = QStringLiteral("org.a11y.atspi.Accessible");
+    const auto call = [&](const QString& service, const QString& path, const QString& interface, const QString& method,
+                          const QVariantList& arguments) {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(arguments);
+        const QDBusMessage reply = a11y.call(message, QDBus::Block, 5000);
+        return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() ? reply.arguments().front() : QVariant();
+    };
+    std::vector<std::pair<QString, QString>> read;
+    std::vector<std::pair<QString, QString>> next{{QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("/org/a11y/atspi/accessible/root")}};
+    while (!next.empty() && read.size() < limit) {
+        const auto [service, path] = next.back();
+        next.pop_back();
+        const QVariant name = call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                                   {accessible, QStringLiteral("Name")});
+        const QVariant role = call(service, path, accessible, QStringLiteral("GetRoleName"), {});
+        read.emplace_back(name.value<QDBusVariant>().variant().toString(), role.toString());
+        const QVariant children = call(service, path, accessible, QStringLiteral("GetChildren"), {});
+        const QDBusArgument list = children.value<QDBusArgument>();
+        if (list.currentType() != QDBusArgument::ArrayType) continue;
+        list.beginArray();
+        while (!list.atEnd()) {
+            QString childService;
+            QDBusObjectPath childPath;
+            list.beginStructure();
+            list >> childService >> childPath;
+            list.endStructure();
+            next.emplace_back(childService, childPath.path());
+        }
+        list.endArray();
+    }
+    return read;
+}
+
 class RoadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::vector<std::string> missing = MissingXTools();
         ASSERT_TRUE(missing.empty()) << "needs " << missing.front() << " (tools/scripts/deps.sh installs it)";
-        ASSERT_TRUE(m_screen.Start({1024, 768})) << m_screen.Error();
+        ASSERT_TRUE(m_screen.Start(ScreenSize())) << m_screen.Error();
         ASSERT_TRUE(m_standIn.Start()) << m_standIn.Error();
         ASSERT_TRUE(m_screen.StartTray()) << "the tray did not start";
 
@@ -122,6 +165,7 @@ protected:
 
         m_folder.SetEnvironment(QStringLiteral("DISPLAY"), m_screen.Display());
         m_folder.SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        if (m_scale != 1) m_folder.SetEnvironment(QStringLiteral("QT_SCALE_FACTOR"), QString::number(m_scale));
         // The system's D-Bus library keeps a buffer to the end, which the
         // leak check of a sanitised build would report.
         m_folder.SetEnvironment(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
@@ -140,6 +184,8 @@ protected:
     }
 
     std::filesystem::path Folder() const { return m_folder.Path(); }
+    // The screen: its layout is that of 1024 x 768 at any scale.
+    QSize ScreenSize() const { return QSize(1024, 768) * m_scale; }
     void WriteFile(const char* name, const std::string& bytes) const { std::ofstream(Folder() / name, std::ios::binary) << bytes; }
 
     void Start() {
@@ -210,10 +256,13 @@ protected:
     }
     QRect Panel() const { return m_screen.Geometry(m_screen.Window(kPanelTitle)); }
 
-    // The skin the program shows now, and one of its sections on screen.
+    // The skin the program shows now, and one of its sections on screen
+    // (in screen pixels, m_scale of them per layout pixel).
     CSkinDescription Skin(const char* folder) const { return CSkinDescription(Folder().string(), folder); }
+    QRect Scaled(const QRect& layout) const { return QRect(layout.topLeft() * m_scale, layout.size() * m_scale); }
+    QSize WindowSize(const char* folder) const { return Skin(folder).Rect("Wnd0").size() * m_scale; }
     QRect OnScreen(const QRect& window, const CSkinDescription& skin, const char* section) const {
-        return skin.Rect(section).translated(window.topLeft());
+        return Scaled(skin.Rect(section)).translated(window.topLeft());
     }
     QPoint PanelControl(const char* section) const { return OnScreen(Panel(), Skin(m_skin), section).center(); }
     QPoint PlayerControl(const char* skinFolder, const char* section) const {
@@ -222,7 +271,7 @@ protected:
     // A row of a list or of the album tree, a little right of its left edge.
     QPoint Row(const char* section, int row, int rowHeight) const {
         const QRect list = OnScreen(Panel(), Skin(m_skin), section);
-        return {list.left() + 60, list.top() + row * rowHeight + rowHeight / 2};
+        return {list.left() + 60 * m_scale, list.top() + (row * rowHeight + rowHeight / 2) * m_scale};
     }
 
     int TraceCount(const std::string& part) const { return m_folder.TraceCount(part); }
@@ -240,12 +289,17 @@ protected:
     // Leaves a picture of the program's windows (of the whole screen with
     // `wholeScreen`) when pictures are wanted.
     void Shot(const char* name, bool wholeScreen = false) const {
-        if (m_shots.empty()) return;
-        QThread::msleep(400);  // the compositor's next frame
         QRect area;
         for (const QRect& place : Shown()) area = area.united(place);
-        if (wholeScreen) area = QRect(0, 0, 1024, 768);
-        const QImage image = m_screen.Grab(area.adjusted(-20, -20, 20, 20).intersected(QRect(0, 0, 1024, 768)));
+        ShotOf(name, wholeScreen ? QRect(QPoint(0, 0), ScreenSize()) : area);
+    }
+    // The same of a part of the screen, with a margin.
+    void ShotOf(const char* name, const QRect& area) const {
+        if (m_shots.empty()) return;
+        QThread::msleep(400);  // the compositor's next frame
+        const int margin = 20 * m_scale;
+        const QImage image =
+            m_screen.Grab(area.adjusted(-margin, -margin, margin, margin).intersected(QRect(QPoint(0, 0), ScreenSize())));
         image.save(QString::fromStdString((m_shots / (std::string(name) + ".png")).string()));
     }
 
@@ -260,32 +314,68 @@ protected:
     std::unique_ptr<QProcess> m_player;
     const char* m_skin = "Skin2";
     std::filesystem::path m_shots;
+    int m_scale = 1;  // QT_SCALE_FACTOR of the program
+
+    // The first start, the player with the play list docked under it, and a
+    // double-clicked song playing (its audio fetched, the player reporting
+    // it, the title rolling, the time moving). `shots` prefixes the shots.
+    void FirstStartAndASongPlays(const std::string& shots) {
+        ASSERT_NO_FATAL_FAILURE(Start());
+        EXPECT_EQ(Player().size(), WindowSize("Skin2")) << "a new user sees the \"Skin2\" skin";
+        ASSERT_TRUE(WaitUntil([&] { return Docked(); }, 30s)) << "the panel is docked under the player";
+        ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(OnScreen(Panel(), Skin(m_skin), "List100"))) > 8; }, 30s))
+            << "the play list shows its songs";
+        Shot((shots + "01-start").c_str());
+
+        const std::string& chosen = m_seeded.at(2);
+        ASSERT_TRUE(m_screen.Click(Row("List100", 2, kListRow), true));
+        ASSERT_TRUE(WaitForTrace("New State:3")) << "the song did not start playing:\n" << m_folder.Trace();
+        EXPECT_GE(m_standIn.RequestsFor("/songhall/audio/" + chosen + ".wav").size(), 1u) << "the double-clicked song plays";
+        EXPECT_TRUE(m_standIn.WaitForPlayReports(1, 30s));
+        const QRect title = OnScreen(Player(), Skin(m_skin), "Static0");
+        const QRect elapsed = OnScreen(Player(), Skin(m_skin), "Static1");
+        const QImage titleBefore = m_screen.Grab(title);
+        const QImage timeBefore = m_screen.Grab(elapsed);
+        EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(title) != titleBefore; }, 20s)) << "the title rolls";
+        EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(elapsed) != timeBefore; }, 20s)) << "the time moves";
+        Shot((shots + "02-playing").c_str());
+    }
+};
+
+// The road with a session bus of its own, where the program offers its
+// media-player object (what the desktop sees of it).
+class RoadOnASessionBus : public RoadTest {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(RoadTest::SetUp());
+        ASSERT_TRUE(m_bus.IsRunning()) << m_bus.Why().toStdString();
+        m_folder.SetEnvironment(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.Address());
+    }
+    QVariant Property(const char* name) const { return PlayerProperty(m_bus.Connection(), QString::fromLatin1(name)); }
+    QString Status() const { return Property("PlaybackStatus").toString(); }
+    // The song the player plays now, by the id the stand-in gave it.
+    std::string PlayingId() const {
+        const QVariantMap metadata = qdbus_cast<QVariantMap>(Property("Metadata"));
+        const QString track = metadata.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path();
+        return track.section(QLatin1Char('/'), -1).toStdString();
+    }
+
+    PrivateBus m_bus;
+};
+
+// The same road at twice the scale (QT_SCALE_FACTOR=2).
+class RoadAtTwiceTheScale : public RoadTest {
+protected:
+    void SetUp() override {
+        m_scale = 2;
+        RoadTest::SetUp();
+    }
 };
 
 TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
-    // ---- The first start: the player with the play list docked under it.
-    ASSERT_NO_FATAL_FAILURE(Start());
-    const QRect player = Player();
-    EXPECT_EQ(player.size(), Skin("Skin2").Rect("Wnd0").size()) << "a new user sees the \"Skin2\" skin";
-    ASSERT_TRUE(WaitUntil([&] { return Docked(); }, 30s)) << "the panel is docked under the player";
-    ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(OnScreen(Panel(), Skin(m_skin), "List100"))) > 8; }, 30s))
-        << "the play list shows its songs";
-    Shot("01-start");
-
-    // ---- A double-clicked song plays: its audio is fetched, the player
-    // reports it, the title rolls and the time moves.
-    const std::string& chosen = m_seeded.at(2);
-    ASSERT_TRUE(m_screen.Click(Row("List100", 2, kListRow), true));
-    ASSERT_TRUE(WaitForTrace("New State:3")) << "the song did not start playing:\n" << m_folder.Trace();
-    EXPECT_GE(m_standIn.RequestsFor("/songhall/audio/" + chosen + ".wav").size(), 1u) << "the double-clicked song plays";
-    EXPECT_TRUE(m_standIn.WaitForPlayReports(1, 30s));
-    const QRect title = OnScreen(Player(), Skin(m_skin), "Static0");
-    const QRect elapsed = OnScreen(Player(), Skin(m_skin), "Static1");
-    const QImage titleBefore = m_screen.Grab(title);
-    const QImage timeBefore = m_screen.Grab(elapsed);
-    EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(title) != titleBefore; }, 20s)) << "the title rolls";
-    EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(elapsed) != timeBefore; }, 20s)) << "the time moves";
-    Shot("02-playing");
+    // ---- The first start: the player with the play list docked under it,
+    // and a double-clicked song plays.
+    ASSERT_NO_FATAL_FAILURE(FirstStartAndASongPlays(""));
 
     // ---- The lyric window from the player's lyric button: another song
     // played, its lines move.
@@ -564,6 +654,152 @@ TEST_F(RoadTest, ANewUsersRoadFromTheFirstStartToARestart) {
     EXPECT_EQ(m_folder.RunCloseTool(), 0);
     EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
     EXPECT_EQ(PlayListIds(Folder() / "Playlist.xls"), listed) << "the play list is kept across starts";
+}
+
+// At 200 % the road's first steps go as at 100 %: the player in its skin's
+// layout at twice the size, the panel docked under it, a double-clicked
+// song plays; the lyric window from the player's button keeps its layout.
+TEST_F(RoadAtTwiceTheScale, ThePlayerDocksThePanelAndASongPlays) {
+    ASSERT_NO_FATAL_FAILURE(FirstStartAndASongPlays("200-"));
+    ShotOf("player-200", Player());
+    ShotOf("panel-200", Player().united(Panel()));
+    ASSERT_TRUE(m_screen.Click(PlayerControl(m_skin, "Btn12")));
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLyricTitle) != 0; }, 30s)) << "the lyric window did not show";
+    const unsigned long lyric = m_screen.Window(kLyricTitle);
+    EXPECT_TRUE(WaitUntil([&] { return m_screen.Geometry(lyric).size() == Skin(m_skin).Rect("Wnd_Lyric").size() * 2; }, 20s))
+        << "the lyric window's size";
+    const QRect lines = OnScreen(m_screen.Geometry(lyric), Skin(m_skin), "Wnd_Lyric_Static");
+    const QImage linesBefore = m_screen.Grab(lines);
+    EXPECT_TRUE(WaitUntil([&] { return m_screen.Grab(lines) != linesBefore; }, 30s)) << "the lyric moves";
+    ShotOf("lyric-200", m_screen.Geometry(lyric));
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
+}
+
+// The player and the panel with the keyboard alone, real X key events: Space
+// plays and pauses, Ctrl+Right goes to the next song, Down and Up move the
+// volume, Right seeks on, Ctrl+F and a typed text with Enter search, Enter
+// on a row plays it and Delete on a row takes it out of the play list (as
+// the menus' "删除", which asks nothing for play-list songs; the album's
+// question is a step of the road above). Seen from outside: the program's
+// media-player object on the bus, the stand-in's requests and the saved
+// play list.
+TEST_F(RoadOnASessionBus, TheKeysAloneDriveThePlayerAndThePanel) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(WaitUntil([&] { return Docked(); }, 30s)) << "the panel is docked under the player";
+    ASSERT_TRUE(WaitUntil([&] { return Status() == QLatin1String("Stopped"); }, 30s)) << "no media-player object on the bus";
+    PlayerSignals told;
+    ASSERT_TRUE(told.Listen(m_bus.Connection(), QStringLiteral("org.mpris.MediaPlayer2.tonvikmusic")));
+    ASSERT_TRUE(WaitUntil([&] { return Colours(m_screen.Grab(OnScreen(Panel(), Skin(m_skin), "List100"))) > 8; }, 30s));
+
+    // ---- Space plays the selected song, pauses, plays on.
+    ASSERT_TRUE(m_screen.Click(Row("List100", 0, kListRow)));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("space")}));
+    ASSERT_TRUE(WaitUntil([&] { return Status() == QLatin1String("Playing"); }, 30s)) << "Space did not play:\n" << m_folder.Trace();
+    const std::string first = PlayingId();
+    EXPECT_EQ(first, m_seeded.at(0));
+    EXPECT_TRUE(m_standIn.WaitForRequests(1, 20s, "/songhall/audio/" + first + ".wav"));
+    // (The song's note may hold the keyboard while it shows: the list takes it back.)
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+    ASSERT_TRUE(m_screen.Click(Row("List100", 0, kListRow)));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("space")}));
+    EXPECT_TRUE(WaitUntil([&] { return Status() == QLatin1String("Paused"); }, 20s)) << "Space did not pause:\n" << m_folder.Trace();
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("space")}));
+    ASSERT_TRUE(WaitUntil([&] { return Status() == QLatin1String("Playing"); }, 20s)) << "Space did not play on";
+
+    // ---- Ctrl+Right: the next song of the play list.
+    const auto at = std::find(m_seeded.begin(), m_seeded.end(), first);
+    ASSERT_TRUE(at != m_seeded.end() && at + 1 != m_seeded.end()) << first;
+    const std::string next = *(at + 1);
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("ctrl+Right")}));
+    EXPECT_TRUE(WaitUntil([&] { return PlayingId() == next; }, 20s)) << "Ctrl+Right: " << PlayingId() << " plays, not " << next;
+    EXPECT_TRUE(m_standIn.WaitForRequests(1, 20s, "/songhall/audio/" + next + ".wav"));
+    ASSERT_TRUE(WaitUntil([&] { return Status() == QLatin1String("Playing"); }, 20s));
+
+    // The player takes the keyboard (a click on its picture where no
+    // control lies): the arrows are the player's there, not the list's.
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+    ASSERT_TRUE(m_screen.Click(Player().topLeft() + QPoint(60, 14)));
+
+    // ---- Right: five seconds on (the desktop is told where the song went),
+    // early in the song (the stand-in's songs are short).
+    const size_t seeks = told.seeks.size();
+    const qlonglong before = Property("Position").toLongLong();
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Right")}));
+    ASSERT_TRUE(WaitUntil([&] { return told.seeks.size() > seeks; }, 20s)) << "Right did not seek";
+    EXPECT_GE(told.seeks.back() - before, 4'000'000) << "from " << before << " to " << told.seeks.back();
+
+    // ---- Down and Up: the volume by a tenth each.
+    const double volume = Property("Volume").toDouble();
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Down")}));
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(Property("Volume").toDouble() - (volume - 0.1)) < 0.011; }, 20s))
+        << "Down: " << Property("Volume").toDouble() << " after " << volume;
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Up")}));
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(Property("Volume").toDouble() - volume) < 0.011; }, 20s))
+        << "Up: " << Property("Volume").toDouble() << " after " << volume - 0.1;
+
+    // ---- Ctrl+F, a text and Enter: the library pane shows the search.
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("ctrl+f")}));
+    QThread::msleep(300);  // the box takes the keyboard on the key's own event
+    ASSERT_TRUE(m_screen.Type(QStringLiteral("Copper")));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Return")}));
+    EXPECT_TRUE(m_standIn.WaitForRequests(1, 30s, "/songhall/tonvik/search.php")) << "no search";
+    const auto searches = m_standIn.RequestsFor("/songhall/tonvik/search.php");
+    ASSERT_FALSE(searches.empty());
+    EXPECT_NE(searches.back().target.find("key=Copper"), std::string::npos) << searches.back().target;
+    ASSERT_TRUE(WaitUntil([&] { return m_screen.Window(kLibraryTitle) != 0; }, 30s)) << "the library pane did not show";
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+
+    // ---- Enter on a row of the play list plays its song.
+    ASSERT_TRUE(m_screen.Click(Row("List100", 5, kListRow)));
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Return")}));
+    EXPECT_TRUE(WaitUntil([&] { return PlayingId() == m_seeded.at(5); }, 20s)) << "Enter: " << PlayingId() << " plays";
+    EXPECT_TRUE(m_standIn.WaitForRequests(1, 20s, "/songhall/audio/" + m_seeded.at(5) + ".wav"));
+
+    // ---- Delete on a row takes its song out of the play list.
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+    ASSERT_TRUE(m_screen.Click(Row("List100", 7, kListRow)));
+    const int deletions = TraceCount("OnDelsel page");
+    ASSERT_TRUE(m_screen.Keys({QStringLiteral("Delete")}));
+    ASSERT_TRUE(WaitForTrace("OnDelsel page", deletions + 1)) << "Delete did nothing";
+    ASSERT_NO_FATAL_FAILURE(WaitForNoTip());
+    Shot("keys-after-delete");
+
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
+    std::vector<std::string> kept = m_seeded;
+    kept.erase(kept.begin() + 7);
+    EXPECT_EQ(PlayListIds(Folder() / "Playlist.xls"), kept) << "the deleted song is out of the saved play list";
+}
+
+// With the accessibility bridge always on, a screen reader reads the skinned
+// buttons over AT-SPI: the accessibility bus's address from the session
+// bus, the objects walked from the registry, the play button a push button
+// named by its tooltip.
+TEST_F(RoadOnASessionBus, AScreenReaderReadsTheSkinnedButtonsOverAtSpi) {
+    m_folder.SetEnvironment(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    QDBusMessage ask = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                                      QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
+    const QDBusMessage address = m_bus.Connection().call(ask, QDBus::Block, 20000);
+    ASSERT_EQ(address.type(), QDBusMessage::ReplyMessage) << "no accessibility bus (at-spi2-core): " << address.errorMessage().toStdString();
+    const QString connectionName = QStringLiteral("road-a11y");
+    {
+        const QDBusConnection a11y = QDBusConnection::connectToBus(address.arguments().value(0).toString(), connectionName);
+        ASSERT_TRUE(a11y.isConnected()) << a11y.lastError().message().toStdString();
+        std::vector<std::pair<QString, QString>> read;
+        const std::pair<QString, QString> play{QStringLiteral("播放"), QStringLiteral("push button")};
+        const bool found = WaitUntil([&] {
+            read = ReadOverAtSpi(a11y);
+            return std::find(read.begin(), read.end(), play) != read.end();
+        }, 60s);
+        std::string seen;
+        for (const auto& [name, role] : read) seen += name.toStdString() + " (" + role.toStdString() + ")\n";
+        EXPECT_TRUE(found) << "the play button is not read:\n" << seen;
+    }
+    QDBusConnection::disconnectFromBus(connectionName);
+    EXPECT_EQ(m_folder.RunCloseTool(), 0);
+    EXPECT_EQ(WaitForExit(*m_player, 30s), 0);
 }
 
 // On an X server without GL (the X11 GL integration switched off, as on

@@ -232,6 +232,20 @@ TEST_F(LibraryPaneTest, OfflineTheLocalPageShowsAndRefreshAfterReconnectionShows
     EXPECT_FALSE(dialog->Browser().IsLocalPage());
 }
 
+// F5 shows the page afresh as the refresh button does, whether the
+// keyboard is in the page or on the window.
+TEST_F(LibraryPaneTest, F5ShowsThePageAfresh) {
+    const std::string page = "/songhall/tonvik/newrecommand.shtml";
+    dialog->activateWindow();
+    for (QWidget* target : {View()->focusProxy(), static_cast<QWidget*>(dialog.get())}) {
+        const size_t asked = standIn.RequestsFor(page).size();
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_F5);
+        EXPECT_TRUE(RunUntil([&] { return standIn.RequestsFor(page).size() > asked; }, kLoadMs)) << Diagnosis();
+        ASSERT_TRUE(Shows(page));
+    }
+}
+
 TEST_F(LibraryPaneTest, BackAndForwardFollowTheHistory) {
     EXPECT_FALSE(ButtonEnabled(IDC_LIB_BACK));
     EXPECT_FALSE(ButtonEnabled(IDC_LIB_FORWARD));

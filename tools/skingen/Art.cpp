@@ -79,10 +79,18 @@ QFont UiFont(double pixelSize, bool bold) {
     return font;
 }
 
-QImage Canvas(int width, int height) {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+QImage Canvas(int width, int height, int scale) {
+    QImage image(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     return image;
+}
+
+QSizeF LayoutSize(const QImage& image) { return image.deviceIndependentSize(); }
+
+QImage CropLayout(const QImage& image, const QRect& rect) {
+    const int scale = int(std::lround(image.devicePixelRatio()));
+    return image.copy(QRect(rect.topLeft() * scale, rect.size() * scale));
 }
 
 void FillRounded(QPainter& p, const QRectF& rect, double radius, const QColor& top, const QColor& bottom) {
@@ -97,6 +105,7 @@ void FillRounded(QPainter& p, const QRectF& rect, double radius, const QColor& t
 QImage Keyed(const QImage& argb, QRgb key, const QColor& matte) {
     const QImage source = argb.convertToFormat(QImage::Format_ARGB32);
     QImage out(source.size(), QImage::Format_RGB32);
+    out.setDevicePixelRatio(source.devicePixelRatio());
     const QRgb nudged = qRgb(qRed(key), qGreen(key), std::min(255, qBlue(key) + 1) == qBlue(key) ? qBlue(key) - 1 : qBlue(key) + 1);
     for (int y = 0; y < source.height(); ++y) {
         for (int x = 0; x < source.width(); ++x) {
@@ -394,7 +403,7 @@ QImage ButtonFace(const QImage& background, const Theme& t, ButtonLook look, But
     QPainter p(&face);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    const QRectF r(0, 0, face.width(), face.height());
+    const QRectF r(QPointF(0, 0), LayoutSize(face));
     const bool pressed = state == ButtonState::Click;
     const QPointF shift = pressed ? QPointF(0, 1) : QPointF(0, 0);
     switch (look) {

@@ -24,6 +24,9 @@ struct Theme {
     QColor listA, listB;         // list row stripes
     QColor panelText;
     QColor pill, pillHover, pillPressed, pillText, pillBorder;
+    // Picture pixels per layout pixel: 1, or 2 for the double-size
+    // pictures of high-density screens (the same shapes, twice as sharp).
+    int scale = 1;
 };
 
 Theme ClassicTheme();
@@ -59,7 +62,12 @@ QImage ButtonFace(const QImage& background, const Theme& theme, ButtonLook look,
 // `matte`. No kept pixel equals the key.
 QImage Keyed(const QImage& argb, QRgb key, const QColor& matte);
 
-// A new transparent canvas.
-QImage Canvas(int width, int height);
+// A new transparent canvas of `width` × `height` layout pixels, `scale`
+// picture pixels each; painters on it draw in layout pixels.
+QImage Canvas(int width, int height, int scale = 1);
+// The size of a picture in layout pixels.
+QSizeF LayoutSize(const QImage& image);
+// `rect` of layout pixels of `image` (a canvas or a piece of one).
+QImage CropLayout(const QImage& image, const QRect& rect);
 
 void FillRounded(QPainter& p, const QRectF& rect, double radius, const QColor& top, const QColor& bottom);

@@ -72,7 +72,7 @@ void CWindowParts::Slider(const std::string& section, const QRect& rect, const s
 }
 
 QImage SliderThumb(const Theme& theme) {
-    QImage thumb = Canvas(12, 12);
+    QImage thumb = Canvas(12, 12, theme.scale);
     QPainter p(&thumb);
     p.setRenderHint(QPainter::Antialiasing);
     QRadialGradient g(QPointF(4.5, 4), 8);

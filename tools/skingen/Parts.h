@@ -16,7 +16,7 @@ public:
         : m_writer(writer), m_theme(theme), m_window(window) {}
 
     const QImage& Window() const { return m_window; }
-    QImage Crop(const QRect& rect) const { return m_window.copy(rect); }
+    QImage Crop(const QRect& rect) const { return CropLayout(m_window, rect); }
 
     // Normal, "Over" and "Click" images, plus "Disable" or "Current" when asked.
     void Button(const std::string& section, const QRect& rect, const std::string& name, ButtonLook look, Glyph glyph,

@@ -27,7 +27,8 @@ QByteArray BitmapBytes(const QImage& image) {
     return bytes;
 }
 
-CSkinWriter::CSkinWriter(QString dataDir, QString folder) : m_dataDir(std::move(dataDir)), m_folder(std::move(folder)) {}
+CSkinWriter::CSkinWriter(QString dataDir, QString folder, int scale)
+    : m_dataDir(std::move(dataDir)), m_folder(std::move(folder)), m_scale(scale) {}
 
 void CSkinWriter::Set(const std::string& section, const std::string& key, const std::string& value) {
     for (auto& [name, keys] : m_sections) {
@@ -63,17 +64,22 @@ void CSkinWriter::WriteFile(const QString& path, const QByteArray& bytes) {
     }
 }
 
-void CSkinWriter::Bitmap(const std::string& name, const QImage& image) { WriteFile(FilePath(name, ".bmp"), BitmapBytes(image)); }
+void CSkinWriter::Bitmap(const std::string& name, const QImage& image) {
+    WriteFile(FilePath(m_scale == 1 ? name : name + "@" + std::to_string(m_scale) + "x", ".bmp"), BitmapBytes(image));
+}
 
 void CSkinWriter::Icon(const std::string& name, const QList<QImage>& sizes) {
+    if (m_scale != 1) return;
     WriteFile(FilePath(name, ".ico"), EncodeIcon(sizes));
 }
 
 void CSkinWriter::Gif(const std::string& name, const QList<QImage>& frames, int delay) {
+    if (m_scale != 1) return;
     WriteFile(FilePath(name, ".gif"), EncodeAnimatedGif(frames, delay));
 }
 
 bool CSkinWriter::Finish() {
+    if (m_scale != 1) return m_ok;
     std::string text;
     for (const auto& [section, keys] : m_sections) {
         if (!text.empty()) text += "\r\n";

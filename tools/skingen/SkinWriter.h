@@ -14,8 +14,11 @@
 
 class CSkinWriter {
 public:
-    // `folder` relative to `dataDir`, e.g. "Skin2/MiniSkin".
-    CSkinWriter(QString dataDir, QString folder);
+    // `folder` relative to `dataDir`, e.g. "Skin2/MiniSkin". A writer of
+    // scale 2 writes only the double-size twins of the bitmaps
+    // ("Name@2x.bmp"): the description, icons and animated pictures come
+    // from the writer of scale 1.
+    CSkinWriter(QString dataDir, QString folder, int scale = 1);
 
     void Set(const std::string& section, const std::string& key, const std::string& value);
     void Set(const std::string& section, const std::string& key, int value) { Set(section, key, std::to_string(value)); }
@@ -38,6 +41,7 @@ private:
 
     QString m_dataDir;
     QString m_folder;
+    int m_scale = 1;
     std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> m_sections;
     bool m_ok = true;
 };

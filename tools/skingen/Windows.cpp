@@ -99,7 +99,7 @@ void PaintBrand(QPainter& p, const Theme& t, QPointF at, double size, const QStr
 }
 
 QImage PlayerBackground(const Theme& t, const PlayerLayout& l, QRgb key, const QString& caption) {
-    QImage canvas = Canvas(l.size.width(), l.size.height());
+    QImage canvas = Canvas(l.size.width(), l.size.height(), t.scale);
     QPainter p(&canvas);
     PaintFrame(p, t, l.size, l.radius, true, l.roundBottom);
     if (!l.display.isEmpty()) PaintInset(p, t, l.display, t.display, 6);
@@ -126,7 +126,7 @@ QImage Equaliser(const QImage& background, const Theme& t, int phase) {
     QPainter p(&frame);
     p.setRenderHint(QPainter::Antialiasing);
     const int bars = 7;
-    const double w = frame.width(), h = frame.height();
+    const double w = LayoutSize(frame).width(), h = LayoutSize(frame).height();
     const double slot = (w - 6) / bars;
     for (int i = 0; i < bars; ++i) {
         double level = 0.12;
@@ -156,8 +156,9 @@ QImage Record(const QImage& background, const Theme& t, int phase) {
     QImage frame = background.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QPainter p(&frame);
     p.setRenderHint(QPainter::Antialiasing);
-    const double d = std::min(frame.width(), frame.height()) - 4;
-    const QPointF c(frame.width() / 2.0, frame.height() / 2.0);
+    const QSizeF size = LayoutSize(frame);
+    const double d = std::min(size.width(), size.height()) - 4;
+    const QPointF c(size.width() / 2.0, size.height() / 2.0);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x14, 0x0e, 0x0a));
     p.drawEllipse(c, d / 2, d / 2);
@@ -215,7 +216,8 @@ void WritePlayer(CSkinWriter& w, const SkinDesign& d, const PlayerLayout& l, boo
             w.Set(section, "FontWeight", section == std::string("Static1") ? 700 : 400);
         }
     }
-    if (!l.animation.isEmpty()) {
+    // The animation is composed at layout size; it has no double-size twin.
+    if (!l.animation.isEmpty() && t.scale == 1) {
         parts.Picture("Static4", l.animation, "Playing");
         const QImage under = parts.Crop(l.animation);
         QList<QImage> frames;
@@ -256,7 +258,8 @@ PanelGeometry PanelLayout(const QSize& s, bool squareTop) {
 }
 
 QImage ListStripes(const Theme& t, int width) {
-    QImage stripes(width, 36, QImage::Format_RGB32);
+    QImage stripes(width * t.scale, 36 * t.scale, QImage::Format_RGB32);
+    stripes.setDevicePixelRatio(t.scale);
     QPainter p(&stripes);
     p.fillRect(0, 0, width, 18, t.listA);
     p.fillRect(0, 18, width, 18, t.listB);
@@ -268,7 +271,7 @@ void WritePanel(CSkinWriter& w, const SkinDesign& d) {
     const Theme& t = d.theme;
     const QSize size = d.panel.size();
     const PanelGeometry g = PanelLayout(size, d.panelSquareTop);
-    QImage canvas = Canvas(size.width(), size.height());
+    QImage canvas = Canvas(size.width(), size.height(), t.scale);
     {
         QPainter p(&canvas);
         PaintFrame(p, t, size, 10, !d.panelSquareTop, true);
@@ -276,7 +279,7 @@ void WritePanel(CSkinWriter& w, const SkinDesign& d) {
         PaintInset(p, t, QRectF(g.list.adjusted(-2, -2, g.scrollColumn.width() + 4, 2)), t.listB, 4);
         const QImage stripes = ListStripes(t, g.list.width());
         for (int y = g.list.top(); y < g.list.bottom(); y += 36)
-            p.drawImage(QPoint(g.list.left(), y), stripes, QRect(0, 0, g.list.width(), std::min(36, g.list.bottom() + 1 - y)));
+            p.drawImage(QPoint(g.list.left(), y), CropLayout(stripes, QRect(0, 0, g.list.width(), std::min(36, g.list.bottom() + 1 - y))));
         p.fillRect(g.scrollColumn, t.dark ? QColor(0x17, 0x19, 0x1c) : QColor(0x2b, 0x2b, 0x2b));
         PaintInset(p, t, QRectF(g.pane), t.dark ? QColor(0x1a, 0x1c, 0x20) : QColor(0xff, 0xf4, 0xe8), 4);
         // A hair line under the tabs.
@@ -359,7 +362,8 @@ void WritePanel(CSkinWriter& w, const SkinDesign& d) {
             p.fillRect(QRectF(4, 54, 9, 1), body.darker(130));
         }
         p.end();
-        w.Bitmap("Scroll\\Scrollthumb", Keyed(source, kMagenta, t.outline));
+        // The thumb is cut up by rows at layout size; it has no double-size twin.
+        if (t.scale == 1) w.Bitmap("Scroll\\Scrollthumb", Keyed(source, kMagenta, t.outline));
     }
 
     // The lists, the tree and the page texts share the list area.
@@ -539,7 +543,7 @@ void WriteLyric(CSkinWriter& w, const SkinDesign& d) {
     const Theme& t = d.theme;
     const QSize size = d.lyric.size();
     const QRect area(10, 42, size.width() - 20, size.height() - 84);
-    QImage canvas = Canvas(size.width(), size.height());
+    QImage canvas = Canvas(size.width(), size.height(), t.scale);
     {
         QPainter p(&canvas);
         PaintFrame(p, t, size, 10, true, true);
@@ -564,7 +568,7 @@ void WriteLibrary(CSkinWriter& w, const SkinDesign& d) {
     const Theme& t = d.theme;
     const QSize size = d.library.size();
     const QRect client(8, 36, size.width() - 16, size.height() - 44);
-    QImage canvas = Canvas(size.width(), size.height());
+    QImage canvas = Canvas(size.width(), size.height(), t.scale);
     {
         QPainter p(&canvas);
         PaintFrame(p, t, size, 10, true, true);
@@ -584,12 +588,10 @@ void WriteLibrary(CSkinWriter& w, const SkinDesign& d) {
     parts.Button("Wnd_Lib_Btn3", QRect(size.width() - 28, 9, 18, 18), "LibClose", ButtonLook::Flat, Glyph::Close);
 }
 
-}  // namespace
-
-bool WriteSkin(const QString& dataDir, const SkinDesign& d) {
+bool WriteSkinAt(const QString& dataDir, const SkinDesign& d) {
     bool ok = true;
     {
-        CSkinWriter w(dataDir, d.folder);
+        CSkinWriter w(dataDir, d.folder, d.theme.scale);
         w.Set("Info", "Caption", d.caption.toStdString());
         WritePlayer(w, d, d.player, false);
         WritePanel(w, d);
@@ -599,10 +601,21 @@ bool WriteSkin(const QString& dataDir, const SkinDesign& d) {
         ok = w.Finish() && ok;
     }
     for (const auto& [folder, layout] : d.minis) {
-        CSkinWriter w(dataDir, d.folder + "/" + folder);
+        CSkinWriter w(dataDir, d.folder + "/" + folder, d.theme.scale);
         w.Set("Info", "Caption", d.caption.toStdString());
         WritePlayer(w, d, layout, true);
         ok = w.Finish() && ok;
     }
     return ok;
+}
+
+}  // namespace
+
+bool WriteSkin(const QString& dataDir, const SkinDesign& design) {
+    // The pictures at layout size, then their double-size twins for
+    // high-density screens, drawn anew rather than enlarged.
+    SkinDesign twice = design;
+    twice.theme.scale = 2;
+    const bool ok = WriteSkinAt(dataDir, design);
+    return WriteSkinAt(dataDir, twice) && ok;
 }

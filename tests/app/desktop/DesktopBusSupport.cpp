@@ -140,3 +140,13 @@ std::vector<QString> NotificationRecorder::DesktopEntries() const {
     std::lock_guard lock(m_mutex);
     return m_entries;
 }
+
+QVariant PlayerProperty(const QDBusConnection& connection, const QString& name) {
+    QDBusMessage get = QDBusMessage::createMethodCall(QStringLiteral("org.mpris.MediaPlayer2.tonvikmusic"),
+                                                      QStringLiteral("/org/mpris/MediaPlayer2"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.mpris.MediaPlayer2.Player") << name;
+    const QDBusMessage reply = connection.call(get, QDBus::Block, 5000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    return reply.arguments()[0].value<QDBusVariant>().variant();
+}

@@ -60,6 +60,10 @@ QString FindProgram(const char* name);
 // when it is not installed.
 QString FindQdbus();
 
+// A property of the player's "org.mpris.MediaPlayer2.Player" object
+// (asked with a bound); invalid when the player did not answer.
+QVariant PlayerProperty(const QDBusConnection& connection, const QString& name);
+
 // Records the player's PropertiesChanged and Seeked signals.
 class PlayerSignals : public QObject {
     Q_OBJECT

@@ -83,13 +83,7 @@ protected:
                          QStringList{"--session", "--print-reply", "--dest=" + kService, kPath, method} + arguments, Environment());
     }
     QString Status() { return Playerctl({"status"}).out; }
-    QVariant Property(const QString& name) {
-        QDBusMessage get = QDBusMessage::createMethodCall(kService, kPath, "org.freedesktop.DBus.Properties", "Get");
-        get << kPlayer << name;
-        const QDBusMessage reply = bus.Connection().call(get, QDBus::Block, 5000);
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-        return reply.arguments()[0].value<QDBusVariant>().variant();
-    }
+    QVariant Property(const QString& name) { return PlayerProperty(bus.Connection(), name); }
     QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Property("Metadata")); }
     QString Title() { return Metadata().value("xesam:title").toString(); }
     bool Lookups(const std::string& id) {

@@ -45,7 +45,9 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
@@ -59,6 +61,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <mutex>
 
 namespace {
@@ -778,4 +781,145 @@ TEST_F(MainFrameStripTest, OnlyTheUsersClickInTheStripChoosesASong) {
                                << [&] { std::string all; for (auto& l : traces.Lines()) all += l + "\n"; return all; }();
     EXPECT_EQ(PlayListIds(), (std::vector<std::string>{"20001"}));
     EXPECT_EQ(traces.CountContaining("OnBeforeNavigate===Refused"), 4);
+}
+
+// ---- High-density screens ---------------------------------------------------
+
+namespace {
+
+QString RegionText(const QRegion& region) {
+    QStringList rects;
+    for (const QRect& r : region) rects << QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    return rects.join(QLatin1Char(' '));
+}
+
+QString SizeText(const QSize& size) { return QStringLiteral("%1x%2").arg(size.width()).arg(size.height()); }
+
+// How many pixels of `shown` differ from the same layout pixels of the
+// picture file `expected`, both at the ratio of `shown`.
+int Mismatches(const QImage& shown, const QImage& expected, const QPoint& layoutOrigin) {
+    const int ratio = qRound(shown.devicePixelRatio());
+    int differ = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            differ += (shown.pixel(x, y) & 0xFFFFFF) != (expected.pixel(layoutOrigin.x() * ratio + x, layoutOrigin.y() * ratio + y) & 0xFFFFFF);
+    return differ;
+}
+
+// Among the aligned 2 x 2 blocks of a picture drawn at twice its size that
+// are not in a flat area, the share whose four pixels are the same: 1 for
+// an enlargement that repeats pixels, well under it for a smooth one.
+double BlockyShare(const QImage& image) {
+    int edges = 0, blocky = 0;
+    for (int y = 0; y + 3 < image.height(); y += 2)
+        for (int x = 0; x + 3 < image.width(); x += 2) {
+            const QRgb a = image.pixel(x, y);
+            if (a == image.pixel(x + 2, y) && a == image.pixel(x, y + 2)) continue;  // flat here
+            ++edges;
+            blocky += a == image.pixel(x + 1, y) && a == image.pixel(x, y + 1) && a == image.pixel(x + 1, y + 1);
+        }
+    return edges == 0 ? 1.0 : double(blocky) / edges;
+}
+
+}  // namespace
+
+// Not run on its own: the program run by the test below, once per screen
+// scale, writes what it sees into the file TONVIK_DENSITY_REPORT names.
+TEST_F(MainFrameWindowsTest, DISABLED_ReportsTheWindowsAtTheScreensScale) {
+    const QString reportFile = qEnvironmentVariable("TONVIK_DENSITY_REPORT");
+    ASSERT_FALSE(reportFile.isEmpty());
+    CPlayMainDlg* player = frame->Player();
+    CListManage* panel = frame->ListManage();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->isVisible() && panel->isVisible(); }, kWaitMs));
+    QTest::mouseClick(player->Button(IDC_LYRIC), Qt::LeftButton);
+    QTest::mouseClick(player->Button(IDC_LIBRARY), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame->LyricDlg()->isVisible() && frame->MiniWeb()->isVisible(); }, kWaitMs));
+
+    QStringList lines;
+    const auto window = [&](const char* name, QWidget* widget) {
+        lines << QStringLiteral("%1-size %2").arg(QLatin1String(name), SizeText(widget->size()));
+        lines << QStringLiteral("%1-region %2").arg(QLatin1String(name), RegionText(widget->mask()));
+    };
+    window("player", player);
+    window("panel", panel);
+    window("lyric", frame->LyricDlg());
+    window("library", frame->MiniWeb());
+    const QPoint docked = panel->pos() - player->pos();
+    lines << QStringLiteral("panel-docked-at %1,%2").arg(docked.x()).arg(docked.y());
+
+    // What the screen shows of the player's background (its brand, where no
+    // control lies) and of the play button's middle, against the pictures.
+    const qreal ratio = qApp->devicePixelRatio();
+    const std::filesystem::path skin = program / "Skin2";
+    const auto file = [&](const char* name) {
+        const std::string stem = (skin / name).string();
+        return QImage(QString::fromStdString(ratio >= 1.5 ? stem + "@2x.bmp" : stem + ".bmp"));
+    };
+    const QRect brand(8, 4, 40, 20);
+    const QImage shownBrand = player->grab(brand).toImage();
+    lines << QStringLiteral("shown-ratio %1").arg(shownBrand.devicePixelRatio());
+    lines << QStringLiteral("background-mismatches %1").arg(Mismatches(shownBrand, file("PlayerBack"), brand.topLeft()));
+    QWidget* play = player->Button(IDC_PLAY_PAUSE);
+    const QRect middle(play->width() / 2 - 5, play->height() / 2 - 5, 10, 10);
+    lines << QStringLiteral("play-mismatches %1").arg(Mismatches(play->grab(middle).toImage(), file("Play"), middle.topLeft()));
+
+    // A button whose picture has no double-size twin.
+    TempDir single;
+    std::filesystem::copy_file(skin / "Play.bmp", single / "Play.bmp");
+    CSkinButtonEx lone;
+    lone.SetImages((single / "Play.bmp").string(), {}, {});
+    lone.resize(lone.sizeHint());
+    lines << QStringLiteral("lone-size %1").arg(SizeText(lone.size()));
+    lines << QStringLiteral("lone-blocky %1").arg(BlockyShare(lone.grab().toImage()), 0, 'f', 2);
+
+    QFile out(reportFile);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(lines.join(QLatin1Char('\n')).toUtf8());
+}
+
+// At 150 % and 200 % every window keeps its size, its region and its place
+// under the player; at 200 % the double-size pictures are what the screen
+// shows, and a picture without one is enlarged smoothly.
+TEST(HighDensityScreens, TheWindowsKeepTheirLayoutAndShowSharpPictures) {
+    TempDir reports;
+    const auto report = [&](const char* scale) {
+        std::map<QString, QString> values;
+        const QString file = QString::fromStdString((reports / (std::string("at-") + scale)).string());
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(scale));
+        environment.insert(QStringLiteral("TONVIK_DENSITY_REPORT"), file);
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_also_run_disabled_tests"),
+                     QStringLiteral("--gtest_filter=MainFrameWindowsTest.DISABLED_ReportsTheWindowsAtTheScreensScale")});
+        if (!child.waitForFinished(90000)) child.kill();
+        EXPECT_EQ(child.exitCode(), 0) << "at scale " << scale << ":\n" << child.readAllStandardOutput().toStdString();
+        QFile in(file);
+        if (in.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : in.readAll().split('\n')) {
+                const int space = line.indexOf(' ');
+                if (space > 0) values[QString::fromUtf8(line.left(space))] = QString::fromUtf8(line.mid(space + 1));
+            }
+        return values;
+    };
+    const auto normal = report("1");
+    ASSERT_FALSE(normal.empty());
+    EXPECT_FALSE(normal.at("player-region").isEmpty());
+    EXPECT_EQ(normal.at("background-mismatches"), "0");
+    std::map<std::string, std::map<QString, QString>> scaled;
+    for (const char* scale : {"1.5", "2"}) {
+        scaled[scale] = report(scale);
+        ASSERT_FALSE(scaled[scale].empty()) << scale;
+        for (const char* key : {"player-size", "player-region", "panel-size", "panel-region", "panel-docked-at", "lyric-size",
+                                "lyric-region", "library-size", "library-region", "lone-size"})
+            EXPECT_EQ(scaled[scale].at(key), normal.at(key)) << key << " at scale " << scale;
+    }
+    const auto& twice = scaled["2"];
+    EXPECT_EQ(twice.at("shown-ratio"), "2");
+    EXPECT_EQ(twice.at("background-mismatches"), "0") << "the double-size background is shown";
+    EXPECT_EQ(twice.at("play-mismatches"), "0") << "the double-size play button is shown";
+    EXPECT_LT(twice.at("lone-blocky").toDouble(), 0.5) << "a picture without a twin is enlarged smoothly";
 }
