@@ -4,6 +4,7 @@
 #include "app/TonvikMusicApp.h"
 #include "common/MessageIds.h"
 #include "common/PlayerClose.h"
+#include "common/ProgramVersion.h"
 #include "common/TraceSettings.h"
 #include "common/WellKnownPaths.h"
 #include "common/WindowChannel.h"
@@ -50,7 +51,7 @@ int main(int argc, char* argv[]) {
     const std::vector<std::string> given(argv + 1, argv + argc);
     switch (ParseLaunchRequest(given)) {
     case LaunchRequest::Version:
-        std::printf("TonvikMusic %s\n", TONVIK_VERSION);
+        std::printf("TonvikMusic %s\n", kProgramVersion);
         return 0;
     case LaunchRequest::Help:
         std::fputs(LaunchUsage().c_str(), stdout);
