@@ -99,7 +99,9 @@ private:
             const QString storage = QDir(QString::fromStdString(m_setup.storageFolder)).absolutePath();
             profile = new QWebEngineProfile(QStringLiteral("TonvikMusic"), QCoreApplication::instance());
             profile->setPersistentStoragePath(storage);
-            profile->setCachePath(storage + QStringLiteral("/Cache"));
+            profile->setCachePath(m_setup.cacheFolder.empty()
+                                      ? storage + QStringLiteral("/Cache")
+                                      : QDir(QString::fromStdString(m_setup.cacheFolder)).absolutePath());
             profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
             profile->setHttpCacheMaximumSize(int(m_setup.cacheBytes));
         }

@@ -67,7 +67,7 @@ printf '[Hosts]\r\nService=%s\r\nLogin=%s\r\nComment=%s\r\nLyricSearch=%s\r\n[Tr
 (cd "$folder" && find . -printf '%p %s %T@\n' | sort) >"$work/before.txt"
 
 # The user's folders, with a play list of two songs of the stand-in.
-export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/config
+export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/config XDG_CACHE_HOME=$work/home/cache
 export XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$XDG_DATA_HOME/Velora/TonvikMusic" "$XDG_RUNTIME_DIR"
