@@ -4,6 +4,7 @@
 #include "app/TonvikMusicApp.h"
 #include "common/MessageIds.h"
 #include "common/PlayerClose.h"
+#include "common/Trace.h"
 #include "common/ProgramVersion.h"
 #include "common/TraceSettings.h"
 #include "common/WellKnownPaths.h"
@@ -34,6 +35,17 @@ bool ForwardDesktopAction(char* program, std::uintptr_t action) {
     const RemoteSendStatus status =
         SendMessageToWindow(kMainFrameTitle, WM_FRAME_DESKTOPACTION, action, 0, kRequestTimeout);
     return status == RemoteSendStatus::Delivered;
+}
+
+// Where the windows run, for the trace: on X11 in a Wayland session with
+// an X server, or where the desktop places them.
+void TraceDisplayPlatform(const std::string& chosen) {
+    if (!chosen.empty()) {
+        Trace("main===Wayland session with an X server: the windows run on %s.", chosen.c_str());
+    } else if (!tonvik::platform::WindowsPlaceThemselves()) {
+        Trace("main===Running on %s: the desktop places the windows, they do not dock to each other.",
+              QGuiApplication::platformName().toStdString().c_str());
+    }
 }
 
 int ClosePlayerNow(char* program) {
@@ -71,6 +83,10 @@ int main(int argc, char* argv[]) {
     // The program takes no other arguments, not even the framework's own.
     int argumentCount = 1;
     char* arguments[] = {argv[0], nullptr};
+    // The windows place themselves and dock to each other, which needs X11:
+    // in a Wayland session with an X server the program runs there, unless
+    // the user chose a platform.
+    const std::string displayPlatform = tonvik::platform::ApplyPreferredDisplayPlatform();
     const std::jthread mediaSetUp = StartMediaFrameworkSetUp();
     PrepareWebEngine();
     // Qt's X11 platform takes the startup id out of the environment.
@@ -79,6 +95,7 @@ int main(int argc, char* argv[]) {
     // The desktop matches the windows to the desktop entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.velora.TonvikMusic"));
     RouteTraceBySettings(OptionsFileFor(tonvik::platform::ProgramFolder()));
+    TraceDisplayPlatform(displayPlatform);
 
     CTonvikMusicApp app;
     app.SetLaunchToken(std::move(launchToken));
