@@ -13,12 +13,9 @@ source=$1
 build=$2
 version=$3
 catalogue=$4
-for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli readelf file; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (packages cmake dpkg-dev lintian desktop-file-utils appstream binutils file)"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/session_support.sh"
+require_tools "cmake dpkg-dev lintian desktop-file-utils appstream binutils file" \
+  cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli readelf file
 
 work=$(mktemp -d)
 standin=
@@ -115,20 +112,10 @@ done
 
 # The installed program, started through its command, against a stand-in,
 # and closed in order: what it writes goes to the user's folders.
-"$build/bin/tonvik-standin" --port 0 --state "$work" >"$work/standin.log" 2>&1 &
-standin=$!
-for _ in $(seq 1 100); do grep -q "listening on" "$work/standin.log" && break; sleep 0.1; done
-host=$(sed -n 's/.*listening on \(127\.0\.0\.1:[0-9]*\).*/\1/p' "$work/standin.log")
-[ -n "$host" ] || fail "the stand-in did not start"
-printf '[Hosts]\r\nService=%s\r\nLogin=%s\r\nComment=%s\r\nLyricSearch=%s\r\n[Trace]\r\nFile=trace.log\r\n' \
-  "$host" "$host" "$host" "$host" >"$folder/TonvikMusic.ini"
+start_standin "$build" "$folder"
 (cd "$folder" && find . -printf '%p %s %T@\n' | sort) >"$work/before.txt"
-export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/config XDG_CACHE_HOME=$work/home/cache
-export XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=offscreen
-unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
-mkdir -p "$XDG_DATA_HOME/Velora/TonvikMusic" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-"$source/tools/scripts/playlist.sh" "$catalogue" 2 >"$XDG_DATA_HOME/Velora/TonvikMusic/Playlist.xls"
+user_folders "$catalogue" 2
+export QT_QPA_PLATFORM=offscreen
 trace=$XDG_CONFIG_HOME/Velora/TonvikMusic/trace.log
 "$root/usr/bin/tonvikmusic" >"$work/player.log" 2>&1 &
 player=$!

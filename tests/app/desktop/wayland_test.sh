@@ -12,12 +12,8 @@
 set -euo pipefail
 build=$1
 catalogue=$2
-for tool in weston weston-debug Xvfb xwininfo; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (packages weston xvfb x11-utils)"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/session_support.sh"
+require_tools "weston xvfb x11-utils" weston weston-debug Xvfb xwininfo
 if ! ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1; then
   echo "SKIP: Qt's Wayland platform is not installed (package qt6-wayland)"
   exit 77
@@ -36,12 +32,7 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "install"; }
 folder=$prefix/lib/tonvikmusic
 
-export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/config XDG_CACHE_HOME=$work/home/cache
-export XDG_RUNTIME_DIR=$work/run ASAN_OPTIONS=detect_leaks=0
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM XDG_SESSION_TYPE DBUS_SESSION_BUS_ADDRESS
-mkdir -p "$XDG_DATA_HOME/Velora/TonvikMusic" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-"$(dirname "$0")/../../../tools/scripts/playlist.sh" "$catalogue" 2 >"$XDG_DATA_HOME/Velora/TonvikMusic/Playlist.xls"
+user_folders "$catalogue" 2
 trace=$XDG_CONFIG_HOME/Velora/TonvikMusic/trace.log
 
 socket=tonvik-test-$$
@@ -55,13 +46,7 @@ surfaces() {
     sed -n "s/.*role xdg_toplevel.* top-level window \('.*'\) of com\.velora\.TonvikMusic.*/\1/p" | sort
 }
 
-"$build/bin/tonvik-standin" --port 0 --state "$work" >"$work/standin.log" 2>&1 &
-standin=$!
-for _ in $(seq 1 100); do grep -q "listening on" "$work/standin.log" && break; sleep 0.1; done
-host=$(sed -n 's/.*listening on \(127\.0\.0\.1:[0-9]*\).*/\1/p' "$work/standin.log")
-[ -n "$host" ] || fail "the stand-in did not start"
-printf '[Hosts]\r\nService=%s\r\nLogin=%s\r\nComment=%s\r\nLyricSearch=%s\r\n[Trace]\r\nFile=trace.log\r\n' \
-  "$host" "$host" "$host" "$host" >"$folder/TonvikMusic.ini"
+start_standin "$build" "$folder"
 
 # Starts the player with the environment given, and waits for its frame.
 start_player() {
