@@ -44,6 +44,9 @@ TEST(WebStoresTest, TheCacheIsInTheUsersCacheFolderAndTheProfileInTheDataFolder)
     EXPECT_EQ(tonvik::platform::PermissionBits(cache), 0700);
     EXPECT_EQ(tonvik::platform::PermissionBits(profile), 0700);
     EXPECT_FALSE(fs::exists(profile / "Cache")) << "the cache is in the profile's folder";
+    // Nothing of the engine's lands beside the program's data folder.
+    for (const fs::directory_entry& entry : fs::directory_iterator(std::getenv("XDG_DATA_HOME")))
+        EXPECT_EQ(entry.path().filename(), "Velora") << "the engine wrote into " << entry.path();
     dialog.reset();
     standIn.Stop();
 }
