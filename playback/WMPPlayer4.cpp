@@ -142,9 +142,9 @@ CWMPPlayer4::~CWMPPlayer4() {
 }
 
 // Each pipeline's HTTP source would make an HTTP session of its own, with a
-// thread of its own that outlives the pipeline when the session's messages
-// are taken off the bus at once (as here): a thread and its memory per song.
-// The first session made is kept and handed to every later source instead.
+// thread and a connection pool of its own: a thread made and ended, and a
+// connection opened again, for every song. The first session made is kept
+// and handed to every later source instead.
 // Runs on GStreamer's threads, from the bus's synchronous handler.
 void CWMPPlayer4::ShareSession(GstMessage* message) {
     static constexpr const char* kSessionContext = "gst.soup.session";
@@ -178,7 +178,11 @@ void CWMPPlayer4::Adopt(std::unique_ptr<Pipeline> pipeline) {
             auto* player = static_cast<CWMPPlayer4*>(data);
             player->ShareSession(message);
             const std::uint64_t epoch = player->m_epoch.load();
-            std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
+            // A message the handler drops is the handler's to release: the
+            // bus gives its reference over. Kept one reference too many, each
+            // message kept its sender, and so each song's whole pipeline, for
+            // the life of the program.
+            std::shared_ptr<GstMessage> held(message, gst_message_unref);
             QMetaObject::invokeMethod(
                 player,
                 [player, epoch, held] {

@@ -4,6 +4,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/WavFile.h"
 
+#include <gst/audio/streamvolume.h>
 #include <gst/gst.h>
 
 #include <QSignalSpy>
@@ -284,4 +285,54 @@ TEST_F(Engine, StreamsOverHttp) {
 
     server.stop();
     serving.join();
+}
+
+// Every element a song's pipeline made is gone once the next song plays:
+// one message kept too long keeps its sender, and so its whole pipeline; a
+// long run grew by a pipeline a song.
+TEST_F(Engine, SongAfterSongLeavesNoPipelineBehind) {
+    struct Made {
+        std::mutex mutex;
+        std::vector<std::unique_ptr<GWeakRef>> elements;
+        std::size_t Count() {
+            std::lock_guard lock(mutex);
+            return elements.size();
+        }
+    } made;
+    const guint signal = g_signal_lookup("element-added", GST_TYPE_BIN);
+    const gulong hook = g_signal_add_emission_hook(
+        signal, 0,
+        [](GSignalInvocationHint*, guint count, const GValue* params, gpointer data) -> gboolean {
+            if (count < 2) return TRUE;
+            auto element = std::make_unique<GWeakRef>();
+            g_weak_ref_init(element.get(), g_value_get_object(&params[1]));
+            auto* made = static_cast<Made*>(data);
+            std::lock_guard lock(made->mutex);
+            made->elements.push_back(std::move(element));
+            return TRUE;
+        },
+        &made, nullptr);
+    const auto song = WriteToneWav(dir / "song.wav", 0.3).string();
+    std::size_t byEarlierSongs = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (i == 2) byEarlierSongs = made.Count();
+        states->clear();
+        player->put_URL(song);
+        player->play();
+        ASSERT_TRUE(WaitForState(wmppsStopped));
+    }
+    QTest::qWait(100);  // the messages still on their way to this thread
+    g_signal_remove_emission_hook(signal, hook);
+    EXPECT_GT(byEarlierSongs, 8u);
+    std::size_t alive = 0;
+    for (std::size_t i = 0; i < made.elements.size(); ++i) {
+        if (GObject* element = static_cast<GObject*>(g_weak_ref_get(made.elements[i].get()))) {
+            // The framework's output chain keeps each song's software volume
+            // element (a few kilobytes, nothing of the song's data).
+            if (i < byEarlierSongs && !GST_IS_STREAM_VOLUME(element)) ++alive;
+            g_object_unref(element);
+        }
+        g_weak_ref_clear(made.elements[i].get());
+    }
+    EXPECT_EQ(alive, 0u) << "of " << byEarlierSongs << " elements of the earlier songs";
 }
