@@ -2,6 +2,7 @@
 
 #include "albums/AboutTexts.h"
 #include "albums/AlbumDialogIds.h"
+#include "common/ProgramVersion.h"
 #include "skin/ProgramResources.h"
 #include "skin/SkinPaths.h"
 
@@ -24,7 +25,7 @@ CAboutDlg::CAboutDlg(QWidget* owner) : QDialog(owner) {
 
     auto* icon = new QLabel(this);
     icon->setPixmap(ProgramIconPixmap());
-    m_pVersion = new QLabel(QString::fromUtf8(kAboutBoxVersionText), this);
+    m_pVersion = new QLabel(QString::fromUtf8(kAboutBoxVersionText).arg(QString::fromUtf8(kProgramVersion)), this);
     m_pOwnership = new QLabel(QString::fromUtf8(kAboutBoxOwnershipNotice), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

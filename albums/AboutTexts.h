@@ -12,6 +12,7 @@ inline constexpr const char* kAboutBoxOwnershipNotice = "Copyright (C) 2026";
 
 inline constexpr const char* kAboutTonvikCaption = "关于Tonvik Player";
 inline constexpr const char* kHomePageCaption = "网址：";
-inline constexpr const char* kTonvikVersionText = "软件版本：Tonvik Player 1.0 Beta 1.1";
+// The version lines, each followed (or framed) by the program's version.
+inline constexpr const char* kTonvikVersionCaption = "软件版本：Tonvik Player ";
 inline constexpr const char* kAboutBoxCaption = "关于 TonvikMusic";
-inline constexpr const char* kAboutBoxVersionText = "TonvikMusic 1.0.0.1 版";
+inline constexpr const char* kAboutBoxVersionText = "TonvikMusic %1 版";

@@ -3,6 +3,7 @@
 #include "albums/AboutDlg.h"
 #include "albums/AboutTexts.h"
 #include "albums/AlbumDialogIds.h"
+#include "common/ProgramVersion.h"
 #include "service/ServiceHosts.h"
 #include "skin/controls/Label.h"
 
@@ -38,7 +39,7 @@ CAboutTonvik::CAboutTonvik(QWidget* owner) : QDialog(owner) {
     m_pLink->SetFontUnderline(true);
     m_pLink->SetLinkCursor(QCursor(Qt::PointingHandCursor));
 
-    m_pVersion = new QLabel(QString::fromUtf8(kTonvikVersionText), this);
+    m_pVersion = new QLabel(QString::fromUtf8(kTonvikVersionCaption) + QString::fromUtf8(kProgramVersion), this);
     m_pOwnership = new QLabel(QString::fromUtf8(kTonvikOwnershipNotice), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -4,6 +4,8 @@
 #include "app/TonvikMusicApp.h"
 #include "common/MessageIds.h"
 #include "common/PlayerClose.h"
+#include "common/Trace.h"
+#include "common/ProgramVersion.h"
 #include "common/TraceSettings.h"
 #include "common/WellKnownPaths.h"
 #include "common/WindowChannel.h"
@@ -35,6 +37,17 @@ bool ForwardDesktopAction(char* program, std::uintptr_t action) {
     return status == RemoteSendStatus::Delivered;
 }
 
+// Where the windows run, for the trace: on X11 in a Wayland session with
+// an X server, or where the desktop places them.
+void TraceDisplayPlatform(const std::string& chosen) {
+    if (!chosen.empty()) {
+        Trace("main===Wayland session with an X server: the windows run on %s.", chosen.c_str());
+    } else if (!tonvik::platform::WindowsPlaceThemselves()) {
+        Trace("main===Running on %s: the desktop places the windows, they do not dock to each other.",
+              QGuiApplication::platformName().toStdString().c_str());
+    }
+}
+
 int ClosePlayerNow(char* program) {
     int count = 1;
     char* arguments[] = {program, nullptr};
@@ -50,7 +63,7 @@ int main(int argc, char* argv[]) {
     const std::vector<std::string> given(argv + 1, argv + argc);
     switch (ParseLaunchRequest(given)) {
     case LaunchRequest::Version:
-        std::printf("TonvikMusic %s\n", TONVIK_VERSION);
+        std::printf("TonvikMusic %s\n", kProgramVersion);
         return 0;
     case LaunchRequest::Help:
         std::fputs(LaunchUsage().c_str(), stdout);
@@ -70,6 +83,10 @@ int main(int argc, char* argv[]) {
     // The program takes no other arguments, not even the framework's own.
     int argumentCount = 1;
     char* arguments[] = {argv[0], nullptr};
+    // The windows place themselves and dock to each other, which needs X11:
+    // in a Wayland session with an X server the program runs there, unless
+    // the user chose a platform.
+    const std::string displayPlatform = tonvik::platform::ApplyPreferredDisplayPlatform();
     const std::jthread mediaSetUp = StartMediaFrameworkSetUp();
     PrepareWebEngine();
     // Qt's X11 platform takes the startup id out of the environment.
@@ -78,6 +95,7 @@ int main(int argc, char* argv[]) {
     // The desktop matches the windows to the desktop entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.velora.TonvikMusic"));
     RouteTraceBySettings(OptionsFileFor(tonvik::platform::ProgramFolder()));
+    TraceDisplayPlatform(displayPlatform);
 
     CTonvikMusicApp app;
     app.SetLaunchToken(std::move(launchToken));

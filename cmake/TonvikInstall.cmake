@@ -6,7 +6,6 @@
 include(GNUInstallDirs)
 
 set(TONVIK_INSTALL_PROGRAM_DIR "${CMAKE_INSTALL_LIBDIR}/tonvikmusic")
-set(TONVIK_APP_ID "com.velora.TonvikMusic")
 
 install(TARGETS TonvikMusic TonvikClose TonvikWebEngine Patchwell PatchwellEngine
   RUNTIME DESTINATION "${TONVIK_INSTALL_PROGRAM_DIR}"
@@ -33,6 +32,6 @@ install(CODE "
 
 install(FILES "${PROJECT_SOURCE_DIR}/data/desktop/${TONVIK_APP_ID}.desktop"
   DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
-install(FILES "${PROJECT_SOURCE_DIR}/data/desktop/${TONVIK_APP_ID}.metainfo.xml"
+install(FILES "${TONVIK_METAINFO_FILE}"
   DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/data/icons/hicolor" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons")

@@ -1,6 +1,9 @@
 #include "notify/BodyDrag.h"
 
+#include "platform/DesktopSession.h"
+
 #include <QMouseEvent>
+#include <QWindow>
 
 CBodyDrag::CBodyDrag(QWidget& window, CWndShadow& shadow) : m_window(window), m_shadow(shadow) {
     m_window.installEventFilter(this);
@@ -12,6 +15,11 @@ bool CBodyDrag::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton) return false;
+        // Where the desktop places the windows, it moves this one too.
+        if (!tonvik::platform::WindowsPlaceThemselves()) {
+            if (QWindow* handle = m_window.windowHandle()) handle->startSystemMove();
+            return true;
+        }
         m_dragOffset = mouse->globalPosition().toPoint() - m_window.pos();
         return true;
     }

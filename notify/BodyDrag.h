@@ -1,8 +1,9 @@
 #pragma once
 // Moving a borderless window by any point of its body: a left press on the
 // window itself (not on one of its controls) takes it, the mouse moves it,
-// and the release lets it go, the shadow then catching up. Works as an
-// event filter on the window.
+// and the release lets it go, the shadow then catching up. Where the
+// desktop places the windows (Wayland), the press hands the move to it.
+// Works as an event filter on the window.
 
 #include "notify/WndShadow.h"
 

@@ -2,6 +2,7 @@
 
 #include "common/Trace.h"
 #include "platform/Composition.h"
+#include "platform/DesktopSession.h"
 #include "skin/SkinChoice.h"
 
 #include <QEvent>
@@ -62,9 +63,11 @@ CWndShadow::~CWndShadow() {
 
 bool CWndShadow::ShadowsAvailable() {
     // Where see-through pixels come out black the shadow would be a dark
-    // band around the window: better none at all.
+    // band around the window: better none at all. The shadow is a window of
+    // its own around its owner: where the desktop places the windows it
+    // would stand anywhere, so none there either.
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr &&
-           tonvik::platform::TranslucentWindowsShown();
+           tonvik::platform::TranslucentWindowsShown() && tonvik::platform::WindowsPlaceThemselves();
 }
 
 bool CWndShadow::Create(QWidget* parent) {

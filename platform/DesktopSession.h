@@ -11,12 +11,32 @@ class QWindow;
 
 namespace tonvik::platform {
 
-// The windowing platform to ask Qt for: "xcb" in a Wayland session that
-// has an X server (XWayland) when the user chose no platform
-// (QT_QPA_PLATFORM), since windows that place themselves and dock to each
-// other need X11; empty for Qt's own choice. Read before the application
-// object exists.
-std::string PreferredDisplayPlatform();
+// What the session says about its windowing systems.
+struct DisplaySession {
+    std::string chosenPlatform;  // QT_QPA_PLATFORM: the user's own choice
+    std::string sessionType;     // XDG_SESSION_TYPE ("wayland", "x11", "tty")
+    std::string waylandDisplay;  // WAYLAND_DISPLAY
+    std::string xDisplay;        // DISPLAY: an X server (XWayland in a Wayland session)
+};
+
+// This process's session, from its environment.
+DisplaySession ReadDisplaySession();
+
+// The windowing platform to ask Qt for: "xcb" in a Wayland session (by its
+// type or its display) that has an X server (XWayland) when the user chose
+// no platform, since windows that place themselves and dock to each other
+// need X11; empty for Qt's own choice.
+std::string PreferredDisplayPlatform(const DisplaySession& session);
+
+// Before the application object exists: asks Qt for the preferred platform
+// of this process's session (programs started from here get the user's
+// own environment) and returns it; empty when Qt chooses.
+std::string ApplyPreferredDisplayPlatform();
+
+// Whether the windowing system lets a window place itself (X11, Windows);
+// a Wayland compositor places the windows, and moves one only when asked
+// to during a press of the user's (QWindow::startSystemMove).
+bool WindowsPlaceThemselves();
 
 // The launch's token, as a launcher sets it for the program it starts.
 struct LaunchToken {

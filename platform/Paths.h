@@ -18,6 +18,9 @@ std::filesystem::path UserDataFolder();
 // The per-user configuration folder (XDG config home).
 std::filesystem::path UserConfigFolder();
 
+// The per-user cache folder (XDG cache home): what may be thrown away.
+std::filesystem::path UserCacheFolder();
+
 // The user's runtime folder (XDG runtime directory): private to the user,
 // kept in memory and emptied when the user's session ends. Made when
 // missing; empty when there is none to be had.

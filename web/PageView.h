@@ -79,11 +79,14 @@ protected:
 // What the program hands the engine when it opens it.
 struct St_WebEngineSetup {
     // Raised whenever this header changes what crosses between the two.
-    static constexpr int kVersion = 1;
+    static constexpr int kVersion = 2;
     int version = kVersion;
-    // The profile's folder (cookies, the pages' storage and cache), made
-    // private to the user; empty keeps everything in memory.
+    // The profile's folder (cookies and the pages' storage), made private to
+    // the user; empty keeps everything in memory.
     std::string storageFolder;
+    // The pages' disk cache, private to the user too; empty keeps it in the
+    // profile's folder.
+    std::string cacheFolder;
     long long cacheBytes = 32LL * 1024 * 1024;
 };
 

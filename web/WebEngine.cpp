@@ -45,6 +45,18 @@ std::string ProfileFolder() {
     return (data / kWebProfileFolder).string();
 }
 
+// The pages' cache in the user's cache folder, private to the user; empty
+// (the cache stays in the profile's folder) when it cannot be made there.
+std::string CacheFolder() {
+    const std::filesystem::path base = tonvik::platform::UserCacheFolder();
+    const std::filesystem::path folder = base / "Velora" / "TonvikMusic" / kWebProfileFolder;
+    if (base.empty() || !tonvik::platform::MakePrivateFolder(folder)) {
+        Trace("SharedWebProfile===No private cache folder, the pages' cache stays in the profile.");
+        return {};
+    }
+    return folder.string();
+}
+
 }  // namespace
 
 void PrepareWebEngine() {
@@ -87,6 +99,7 @@ IWebEngine* OpenWebEngine() {
     }
     St_WebEngineSetup setup;
     setup.storageFolder = ProfileFolder();
+    if (!setup.storageFolder.empty()) setup.cacheFolder = CacheFolder();
     g_pEngine = entry(&setup);
     if (!g_pEngine) Trace("OpenWebEngine===%s refused to start (version %d).", file.string().c_str(), setup.version);
     return g_pEngine;

@@ -27,7 +27,9 @@ void KeepWebProfileInMemory();
 // one beside the program (tests and tools that live elsewhere).
 void SetWebEngineLibrary(const std::filesystem::path& library);
 
-// Where the profile is kept, in the user's data folder for the program.
+// Where the profile is kept, in the user's data folder for the program, and
+// the pages' cache, in the user's cache folder for the program
+// ($XDG_CACHE_HOME/Velora/TonvikMusic/WebEngine).
 inline constexpr const char* kWebProfileFolder = "WebEngine";
 
 // The engine, its library loaded and the profile's folder made private to

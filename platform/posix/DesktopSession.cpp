@@ -1,5 +1,7 @@
 #include "platform/DesktopSession.h"
 
+#include "platform/Shell.h"
+
 #include <QGuiApplication>
 #include <QWindow>
 
@@ -62,13 +64,26 @@ private:
 
 }  // namespace
 
-std::string PreferredDisplayPlatform() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return {};
-    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-                         qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
-    const bool xServer = !qEnvironmentVariableIsEmpty("DISPLAY");
-    return wayland && xServer ? "xcb" : std::string();
+DisplaySession ReadDisplaySession() {
+    return {Environment("QT_QPA_PLATFORM"), Environment("XDG_SESSION_TYPE"), Environment("WAYLAND_DISPLAY"),
+            Environment("DISPLAY")};
 }
+
+std::string PreferredDisplayPlatform(const DisplaySession& session) {
+    if (!session.chosenPlatform.empty()) return {};
+    const bool wayland = !session.waylandDisplay.empty() || session.sessionType == "wayland";
+    return wayland && !session.xDisplay.empty() ? "xcb" : std::string();
+}
+
+std::string ApplyPreferredDisplayPlatform() {
+    const std::string platform = PreferredDisplayPlatform(ReadDisplaySession());
+    if (platform.empty()) return {};
+    qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
+    KeepFromChildren("QT_QPA_PLATFORM");
+    return platform;
+}
+
+bool WindowsPlaceThemselves() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
 std::string LaunchToken::Encode() const {
     std::string text;

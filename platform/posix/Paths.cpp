@@ -29,6 +29,11 @@ std::filesystem::path UserConfigFolder() {
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString());
 }
 
+std::filesystem::path UserCacheFolder() {
+    return std::filesystem::path(
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation).toStdString());
+}
+
 std::filesystem::path RuntimeFolder() {
     // Qt checks that the folder is the user's own and private, and makes a
     // private one of its own when the session names none.

@@ -9,7 +9,7 @@ TONVIK_PACKAGES=(
   libcurl4-openssl-dev libxml2-dev libicu-dev libxcb1-dev libssl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-wqy-microhei xvfb xauth x11-utils imagemagick xcompmgr xdotool wmdocker curl
-  dbus libglib2.0-bin playerctl desktop-file-utils appstream file
+  dbus libglib2.0-bin playerctl desktop-file-utils appstream file dpkg-dev lintian weston qt6-wayland
 )
 
 tonvik_install_deps() {

@@ -57,6 +57,34 @@ void ApplyPaneSettings(QWebEngineSettings* settings) {
 
 QPointer<QWebEngineProfile> g_pProfile;
 
+// The engine sets a profile with a name up in the application's data
+// location (<data home>/<organisation>/<application>) before it can be told
+// where the profile lives, and leaves its first preferences there. For that
+// moment the location is the folder that holds the profile's (the
+// program's data folder), so nothing lands beside it.
+class ProfileSetUpLocation {
+public:
+    explicit ProfileSetUpLocation(const QString& storage)
+        : m_organisation(QCoreApplication::organizationName()), m_application(QCoreApplication::applicationName()) {
+        QDir folder(storage);
+        if (!folder.cdUp()) return;
+        const QString application = folder.dirName();
+        if (!folder.cdUp()) return;
+        QCoreApplication::setOrganizationName(folder.dirName());
+        QCoreApplication::setApplicationName(application);
+    }
+    ~ProfileSetUpLocation() {
+        QCoreApplication::setOrganizationName(m_organisation);
+        QCoreApplication::setApplicationName(m_application);
+    }
+    ProfileSetUpLocation(const ProfileSetUpLocation&) = delete;
+    ProfileSetUpLocation& operator=(const ProfileSetUpLocation&) = delete;
+
+private:
+    QString m_organisation;
+    QString m_application;
+};
+
 // The profile goes before the engine: the engine ends in a routine of the
 // application's end, and routines added later run first.
 void DeleteProfile() { delete g_pProfile.data(); }
@@ -97,9 +125,14 @@ private:
             profile = new QWebEngineProfile(QCoreApplication::instance());
         } else {
             const QString storage = QDir(QString::fromStdString(m_setup.storageFolder)).absolutePath();
-            profile = new QWebEngineProfile(QStringLiteral("TonvikMusic"), QCoreApplication::instance());
+            {
+                const ProfileSetUpLocation setUpLocation(storage);
+                profile = new QWebEngineProfile(QStringLiteral("TonvikMusic"), QCoreApplication::instance());
+            }
             profile->setPersistentStoragePath(storage);
-            profile->setCachePath(storage + QStringLiteral("/Cache"));
+            profile->setCachePath(m_setup.cacheFolder.empty()
+                                      ? storage + QStringLiteral("/Cache")
+                                      : QDir(QString::fromStdString(m_setup.cacheFolder)).absolutePath());
             profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
             profile->setHttpCacheMaximumSize(int(m_setup.cacheBytes));
         }

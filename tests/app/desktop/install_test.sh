@@ -11,12 +11,9 @@
 set -euo pipefail
 build=$1
 catalogue=$2
-for tool in desktop-file-validate appstreamcli dbus-run-session playerctl gdbus iconv; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (packages desktop-file-utils appstream dbus playerctl libglib2.0-bin)"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/session_support.sh"
+require_tools "desktop-file-utils appstream dbus playerctl libglib2.0-bin" \
+  desktop-file-validate appstreamcli dbus-run-session playerctl gdbus iconv
 
 work=$(mktemp -d)
 standin=
@@ -51,28 +48,17 @@ for file in TonvikMusic TonvikClose libPatchwell.so libPatchwellEngine.so Skin2/
   [ -e "$folder/$file" ] || fail "no $file in the program folder $folder"
 done
 
-# A stand-in of the service.
-"$build/bin/tonvik-standin" --port 0 --state "$work" >"$work/standin.log" 2>&1 &
-standin=$!
-for _ in $(seq 1 100); do grep -q "listening on" "$work/standin.log" && break; sleep 0.1; done
-host=$(sed -n 's/.*listening on \(127\.0\.0\.1:[0-9]*\).*/\1/p' "$work/standin.log")
-[ -n "$host" ] || fail "the stand-in did not start"
-
-# Options shipped beside the program. The folder stays writable to this
-# user: the installed marker, not the folder's rights, keeps the player out.
-printf '[Hosts]\r\nService=%s\r\nLogin=%s\r\nComment=%s\r\nLyricSearch=%s\r\n[Trace]\r\nFile=trace.log\r\n' \
-  "$host" "$host" "$host" "$host" >"$folder/TonvikMusic.ini"
+# A stand-in of the service, and options shipped beside the program naming
+# it. The folder stays writable to this user: the installed marker, not the
+# folder's rights, keeps the player out.
+start_standin "$build" "$folder"
 [ -f "$folder/TonvikMusic.installed" ] || fail "no installed marker in $folder"
 [ -w "$folder" ] || fail "$folder is not writable to $(id -un)"
 (cd "$folder" && find . -printf '%p %s %T@\n' | sort) >"$work/before.txt"
 
 # The user's folders, with a play list of two songs of the stand-in.
-export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_CONFIG_HOME=$work/home/config
-export XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
-unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$XDG_DATA_HOME/Velora/TonvikMusic" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-"$(dirname "$0")/../../../tools/scripts/playlist.sh" "$catalogue" 2 >"$XDG_DATA_HOME/Velora/TonvikMusic/Playlist.xls"
+user_folders "$catalogue" 2
+export QT_QPA_PLATFORM=offscreen
 first=$(awk '/^name: / { print substr($0, 7); exit }' "$catalogue")
 
 cat >"$work/session.sh" <<SESSION
