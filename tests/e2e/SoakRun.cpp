@@ -83,15 +83,17 @@ std::optional<St_Options> ParseArguments(const QStringList& arguments) {
     return options;
 }
 
-// Resident memory of a process, and of it with every process it started
-// (the web engine's), in KiB; 0 when it is gone.
-double ResidentKib(qint64 pid) {
+// One figure of a process's memory ("VmRSS:" resident, "RssAnon:" the
+// resident part that is no file's: where a leak shows, while the libraries'
+// code comes in as it first runs), in KiB; 0 when it is gone.
+double StatusKib(qint64 pid, std::string_view key = "VmRSS:") {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6);
+        if (line.rfind(key, 0) == 0) return std::atof(line.c_str() + key.size());
     return 0;
 }
+double ResidentKib(qint64 pid) { return StatusKib(pid); }
 
 double TreeResidentKib(qint64 root) {
     std::vector<std::pair<qint64, qint64>> parents;  // (pid, parent)
@@ -172,7 +174,8 @@ public:
         auto nextSample = start;
         auto nextUser = start + kUserPeriod;
         auto nextOffline = start + kFirstOffline;
-        std::printf("%8s %12s %14s %7s %10s\n", "minutes", "program MB", "with children", "songs", "recoveries");
+        std::printf("%8s %12s %10s %14s %7s %10s\n", "minutes", "program MB", "anonymous", "with children", "songs",
+                    "recoveries");
         while (Clock::now() < end) {
             Pause(std::chrono::seconds(1));
             const auto now = Clock::now();
@@ -424,9 +427,10 @@ private:
     void Sample(double minutes) {
         const qint64 pid = m_player->processId();
         const double program = ResidentKib(pid) / 1024;
+        const double anonymous = StatusKib(pid, "RssAnon:") / 1024;
         const double tree = TreeResidentKib(pid) / 1024;
-        m_memory.emplace_back(minutes, program);
-        std::printf("%8.1f %12.1f %14.1f %7zu %10d\n", minutes, program, tree, m_songs, m_recoveries);
+        m_memory.push_back({minutes, program, anonymous});
+        std::printf("%8.1f %12.1f %10.1f %14.1f %7zu %10d\n", minutes, program, anonymous, tree, m_songs, m_recoveries);
         std::fflush(stdout);
     }
 
@@ -442,13 +446,16 @@ private:
     }
 
     int Report(bool closed) const {
-        double atOne = 0;
-        for (const auto& [minute, mb] : m_memory)
-            if (minute <= 1.05) atOne = mb;
-        const double last = m_memory.empty() ? 0 : m_memory.back().second;
+        Memory atOne;
+        for (const Memory& sample : m_memory)
+            if (sample.minutes <= 1.05) atOne = sample;
+        const Memory last = m_memory.empty() ? Memory{} : m_memory.back();
         const bool listIntact = PlayListIds() == m_seeded;
-        std::printf("\nminutes: %.1f\n", m_memory.empty() ? 0 : m_memory.back().first);
-        std::printf("resident memory: %.1f MB at 1 minute, %.1f MB at the end (%+.1f MB)\n", atOne, last, last - atOne);
+        std::printf("\nminutes: %.1f\n", last.minutes);
+        std::printf("resident memory: %.1f MB at 1 minute, %.1f MB at the end (%+.1f MB)\n", atOne.resident,
+                    last.resident, last.resident - atOne.resident);
+        std::printf("of it anonymous: %.1f MB at 1 minute, %.1f MB at the end (%+.1f MB)\n", atOne.anonymous,
+                    last.anonymous, last.anonymous - atOne.anonymous);
         std::printf("songs played: %zu\n", m_songs);
         std::printf("recoveries of broken streams: %d (given up: %d)\n", m_recoveries, m_givenUp);
         std::printf("crashes: %d\n", m_crashes);
@@ -471,7 +478,12 @@ private:
     std::unique_ptr<QProcess> m_player;
     CTraceTail m_trace;
     std::vector<std::string> m_seeded;
-    std::vector<std::pair<double, double>> m_memory;  // (minutes, program MB)
+    struct Memory {
+        double minutes = 0;
+        double resident = 0;   // MB
+        double anonymous = 0;  // MB
+    };
+    std::vector<Memory> m_memory;
     std::optional<Clock::time_point> m_boxSince;
     Clock::time_point m_lastSong = Clock::now();
     size_t m_songs = 0;
