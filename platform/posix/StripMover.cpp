@@ -4,6 +4,8 @@
 
 #include <xcb/xcb.h>
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <bit>
 #include <condition_variable>
@@ -95,7 +97,11 @@ public:
             std::lock_guard lock(m_mutex);
             if (!m_shown) return;
             m_running = true;
-            if (!m_thread.joinable()) m_thread = std::thread([this] { Run(); });
+            if (!m_thread.joinable()) {
+                m_thread = std::thread([this] { Run(); });
+                // Told apart from the program's other threads in a process list.
+                pthread_setname_np(m_thread.native_handle(), "strip mover");
+            }
         }
         m_wake.notify_all();
     }

@@ -187,10 +187,12 @@ void CRollTextStatic::SetRollInterval(std::chrono::milliseconds interval)
 {
     m_rollInterval = interval;
     m_rollTimer.setInterval(int(interval.count()));
-    if (!m_bMoverShows) {
-        m_pMover.reset();
-        m_bMoverMade = false;
-    }
+    // The window system's mover keeps the time it was made with.
+    LeaveMover();
+    m_pMover.reset();
+    m_bMoverMade = false;
+    if (m_bRolling)
+        FollowRoll();
 }
 
 void CRollTextStatic::FollowRoll()
@@ -251,7 +253,8 @@ bool CRollTextStatic::ShowOnMover()
         if (m_bMoverShows)
             m_roll = CRollPosition(m_pMover->Position());
         m_bMoverShows = false;
-        Trace("CRollTextStatic::ShowOnMover : the window system cannot move the title, it is repainted each step");
+        if (!std::exchange(m_bMoverFailTraced, true))
+            Trace("CRollTextStatic::ShowOnMover : the window system cannot move the title, it is repainted each step");
         return false;
     }
     m_bMoverShows = true;

@@ -68,7 +68,8 @@ public:
     bool MovedByWindowSystem() const { return m_bMoverShows; }
     // Whether the window system may move it; true unless told otherwise.
     void SetWindowSystemMotion(bool allowed);
-    // The time between two steps, taken by the next StartRolling.
+    // The time between two steps (a seam for tests: steps then come only
+    // by hand when it is long).
     void SetRollInterval(std::chrono::milliseconds interval);
     // The drawn width of the title (both fonts in Skin2 skins).
     int TextWidth() const;
@@ -142,5 +143,6 @@ private:
     bool m_bMoverAllowed = true;
     bool m_bMoverMade = false;  // asked for once: null where there is none
     bool m_bMoverShows = false;
+    bool m_bMoverFailTraced = false;
     std::chrono::milliseconds m_rollInterval{kRollIntervalMs};
 };
