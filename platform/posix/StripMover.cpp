@@ -236,7 +236,9 @@ private:
         m_running = false;
         if (m_shown) {
             xcb_unmap_window(m_connection, m_frame);
-            xcb_flush(m_connection);
+            // Gone from the screen when this returns: what the program
+            // draws there next is not covered by a late picture.
+            Synced();
         }
         m_shown = false;
     }
