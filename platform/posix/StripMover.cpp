@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 
+#include <xcb/sync.h>
 #include <xcb/xcb.h>
 
 #include <pthread.h>
@@ -10,6 +11,8 @@
 #include <bit>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
+#include <deque>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -17,11 +20,18 @@
 namespace tonvik::platform {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct FreeReply {
     void operator()(void* reply) const { std::free(reply); }
 };
 template <typename T>
 using Reply = std::unique_ptr<T, FreeReply>;
+
+xcb_sync_int64_t Int64(int64_t value) {
+    return {int32_t(value >> 32), uint32_t(value & 0xFFFFFFFF)};
+}
+int64_t FromInt64(xcb_sync_int64_t value) { return (int64_t(value.hi) << 32) | int64_t(value.lo); }
 
 // X11: the frame is a child window of the program's window whose background
 // is the ground; the strip is a child of the frame whose background is the
@@ -29,6 +39,14 @@ using Reply = std::unique_ptr<T, FreeReply>;
 // server copies what stays visible and paints what comes into view from the
 // background. Neither window takes input: pointer events go on to the
 // program's window beneath as if they were not there.
+//
+// The steps are not sent one a period: the mover's thread sends the next
+// few seconds' of them at once on a connection of its own, each behind a
+// wait for the server's clock (the SYNC extension's "SERVERTIME" counter),
+// and the server takes each when it is due. The thread wakes about once a
+// second. Steps sent but not yet due are dropped (a stop, a new scene, a
+// step by hand) by taking away the window they move, and by a counter of
+// the batch that ends their waits at once.
 class CX11StripMover final : public IStripMover {
 public:
     explicit CX11StripMover(std::chrono::milliseconds period) : m_period(period) {}
@@ -41,9 +59,11 @@ public:
         m_wake.notify_all();
         if (m_thread.joinable()) m_thread.join();
         if (m_connection) {
+            DropBatchLocked();
             DestroyWindows();
             xcb_disconnect(m_connection);
         }
+        if (m_ticker) xcb_disconnect(m_ticker);
     }
 
     bool Show(const Scene& scene, int position) override {
@@ -52,9 +72,10 @@ public:
             HideLocked();
             return false;
         }
+        DropBatchLocked();
         if (scene.window != m_parent || m_frame == 0) {
             DestroyWindows();
-            if (!CreateWindows(static_cast<xcb_window_t>(scene.window))) {
+            if (!CreateFrame(static_cast<xcb_window_t>(scene.window))) {
                 HideLocked();
                 return false;
             }
@@ -62,33 +83,34 @@ public:
         m_rule = scene.rule;
         m_position = position;
         const QRect& frame = scene.frame;
-        SetBackground(m_frame, scene.ground);
-        SetBackground(m_strip, scene.strip);
+        const xcb_pixmap_t ground = Upload(scene.ground);
+        const uint32_t background = ground;
+        xcb_change_window_attributes(m_connection, m_frame, XCB_CW_BACK_PIXMAP, &background);
+        // The window keeps its own reference.
+        xcb_free_pixmap(m_connection, ground);
+        if (m_stripPixmap != 0) xcb_free_pixmap(m_connection, m_stripPixmap);
+        m_stripPixmap = Upload(scene.strip);
+        m_stripSize = scene.strip.size();
         const uint32_t frameGeometry[] = {uint32_t(frame.x()), uint32_t(frame.y()), uint32_t(frame.width()),
                                           uint32_t(frame.height()), XCB_STACK_MODE_ABOVE};
         xcb_configure_window(m_connection, m_frame,
                              XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                                  XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
                              frameGeometry);
-        const uint32_t stripGeometry[] = {uint32_t(-position), 0, uint32_t(scene.strip.width()),
-                                          uint32_t(scene.strip.height())};
-        xcb_configure_window(m_connection, m_strip,
-                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
-                                 XCB_CONFIG_WINDOW_HEIGHT,
-                             stripGeometry);
         // A new background shows only where the window is painted again.
         xcb_clear_area(m_connection, 0, m_frame, 0, 0, 0, 0);
-        xcb_clear_area(m_connection, 0, m_strip, 0, 0, 0, 0);
-        xcb_map_window(m_connection, m_strip);
+        PlaceStrip();
         xcb_map_window(m_connection, m_frame);
         // One round trip: whatever the server refused shows now, not as a
         // picture that silently never came.
-        if (!Synced()) {
+        if (!Synced(m_connection)) {
             DestroyWindows();
             m_running = false;
             return false;
         }
         m_shown = true;
+        lock.unlock();
+        m_wake.notify_all();
         return true;
     }
 
@@ -107,17 +129,26 @@ public:
     }
 
     void Step() override {
-        std::lock_guard lock(m_mutex);
-        if (!m_shown) return;
-        StepLocked();
-        // A step taken by hand is on the screen when it returns.
-        if (m_shown) Synced();
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_shown) return;
+            DropBatchLocked();
+            m_position = m_rule(m_position);
+            PlaceStrip();
+            // A step taken by hand is on the screen when it returns.
+            Synced(m_connection);
+        }
+        m_wake.notify_all();
     }
 
     void Stop() override {
         {
             std::lock_guard lock(m_mutex);
             m_running = false;
+            if (m_shown && m_batch != 0) {
+                DropBatchLocked();
+                Synced(m_connection);
+            }
         }
         m_wake.notify_all();
     }
@@ -142,13 +173,20 @@ public:
 
     int Position() const override {
         std::lock_guard lock(m_mutex);
+        CatchUpLocked();
         return m_position;
     }
 
 private:
-    // Every so many steps the connection's queue is looked at: errors
-    // (the program's window went away) are the only thing that arrives.
-    static constexpr int kStepsPerErrorCheck = 50;
+    static constexpr int kMaxSide = 32767;
+    // How far ahead the steps are sent, and when the next ones go.
+    static constexpr std::chrono::milliseconds kAhead{2000};
+    static constexpr std::chrono::milliseconds kRefill{1000};
+
+    struct Queued {
+        Clock::time_point due;
+        int position;
+    };
 
     bool Acceptable(const Scene& scene) const {
         const QRect& frame = scene.frame;
@@ -157,17 +195,48 @@ private:
                scene.strip.width() <= kMaxSide && scene.rule;
     }
 
+    // The program's windows are on the display of its environment: it takes
+    // no command line that would name another.
+    static xcb_connection_t* Connect() { return xcb_connect(nullptr, nullptr); }
+
     bool Connected() {
         if (m_connection) return xcb_connection_has_error(m_connection) == 0;
-        // The program's windows are on the display of its environment: it
-        // takes no command line that would name another.
-        m_connection = xcb_connect(nullptr, nullptr);
+        m_connection = Connect();
         if (xcb_connection_has_error(m_connection) != 0) return false;
         const xcb_setup_t* setup = xcb_get_setup(m_connection);
         // Pictures are sent as the host's 32-bit words.
         m_bLsbFirst = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
         m_nMaxRequestBytes = std::min<size_t>(size_t(xcb_get_maximum_request_length(m_connection)) * 4, 1 << 20);
+        m_serverTime = ServerTimeCounter(m_connection);
         return true;
+    }
+
+    // The server's clock in milliseconds, or 0 where it has no SYNC.
+    static xcb_sync_counter_t ServerTimeCounter(xcb_connection_t* connection) {
+        const xcb_query_extension_reply_t* sync = xcb_get_extension_data(connection, &xcb_sync_id);
+        if (!sync || !sync->present) return 0;
+        const Reply<xcb_sync_initialize_reply_t> version(xcb_sync_initialize_reply(
+            connection, xcb_sync_initialize(connection, XCB_SYNC_MAJOR_VERSION, XCB_SYNC_MINOR_VERSION), nullptr));
+        if (!version) return 0;
+        const Reply<xcb_sync_list_system_counters_reply_t> counters(xcb_sync_list_system_counters_reply(
+            connection, xcb_sync_list_system_counters(connection), nullptr));
+        if (!counters) return 0;
+        // Each entry: the counter (4 bytes), its resolution (8), the name's
+        // length (2) and the name, padded to 4 bytes. Read by hand, within
+        // the reply's length.
+        const auto* data = reinterpret_cast<const uint8_t*>(counters.get() + 1);
+        const size_t size = size_t(counters->length) * 4;
+        size_t at = 0;
+        for (uint32_t i = 0; i < counters->counters_len && at + 14 <= size; ++i) {
+            uint32_t counter = 0;
+            uint16_t length = 0;
+            std::memcpy(&counter, data + at, 4);
+            std::memcpy(&length, data + at + 12, 2);
+            if (at + 14 + length > size) break;
+            if (length == 10 && std::memcmp(data + at + 14, "SERVERTIME", 10) == 0) return counter;
+            at += (14 + size_t(length) + 3) & ~size_t(3);
+        }
+        return 0;
     }
 
     // The parent's depth and visual, when the mover can draw in them:
@@ -177,7 +246,7 @@ private:
             xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, parent), nullptr));
         const Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
             m_connection, xcb_get_window_attributes(m_connection, parent), nullptr));
-        if (!geometry || !attributes) return false;
+        if (!geometry || !attributes || m_serverTime == 0) return false;
         if (!m_bLsbFirst || std::endian::native != std::endian::little) return false;
         if (geometry->depth != 24 && geometry->depth != 32) return false;
         const xcb_setup_t* setup = xcb_get_setup(m_connection);
@@ -204,21 +273,35 @@ private:
         return false;
     }
 
-    bool CreateWindows(xcb_window_t parent) {
-        if (!TakeParent(parent)) return false;
-        m_parent = parent;
-        m_frame = xcb_generate_id(m_connection);
-        m_strip = xcb_generate_id(m_connection);
+    xcb_window_t NewWindow(xcb_window_t parent, QRect geometry) {
+        const xcb_window_t window = xcb_generate_id(m_connection);
         // No event mask: the windows take no input, the pointer's events
         // go on to the program's window.
         const uint32_t values[] = {0, 0, XCB_COPY_FROM_PARENT};
-        const uint32_t mask = XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_COLORMAP;
-        xcb_create_window(m_connection, m_depth, m_frame, parent, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          m_visual, mask, values);
-        xcb_create_window(m_connection, m_depth, m_strip, m_frame, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          m_visual, mask, values);
-        m_nStepsSinceCheck = 0;
+        xcb_create_window(m_connection, m_depth, window, parent, int16_t(geometry.x()), int16_t(geometry.y()),
+                          uint16_t(geometry.width()), uint16_t(geometry.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          m_visual, XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_COLORMAP, values);
+        return window;
+    }
+
+    bool CreateFrame(xcb_window_t parent) {
+        if (!TakeParent(parent)) return false;
+        m_parent = parent;
+        m_frame = NewWindow(parent, QRect(0, 0, 1, 1));
         return true;
+    }
+
+    // The strip at the position, in a window of its own made for it: steps
+    // still on their way to the server move the window before it, which is
+    // gone. The new one goes on top before the old one goes, so the title
+    // never blinks.
+    void PlaceStrip() {
+        const xcb_window_t old = m_strip;
+        m_strip = NewWindow(m_frame, QRect(QPoint(-m_position, 0), m_stripSize));
+        const uint32_t background = m_stripPixmap;
+        xcb_change_window_attributes(m_connection, m_strip, XCB_CW_BACK_PIXMAP, &background);
+        xcb_map_window(m_connection, m_strip);
+        if (old != 0) xcb_destroy_window(m_connection, old);
     }
 
     void DestroyWindows() {
@@ -227,7 +310,8 @@ private:
             xcb_destroy_window(m_connection, m_frame);
             xcb_flush(m_connection);
         }
-        m_frame = m_strip = 0;
+        if (m_stripPixmap != 0 && m_connection) xcb_free_pixmap(m_connection, m_stripPixmap);
+        m_frame = m_strip = m_stripPixmap = 0;
         m_parent = 0;
         m_shown = false;
     }
@@ -235,21 +319,20 @@ private:
     void HideLocked() {
         m_running = false;
         if (m_shown) {
+            DropBatchLocked();
             xcb_unmap_window(m_connection, m_frame);
             // Gone from the screen when this returns: what the program
             // draws there next is not covered by a late picture.
-            Synced();
+            Synced(m_connection);
         }
         m_shown = false;
     }
 
-    // The picture becomes the window's background: the server paints it
-    // wherever the window comes into view. The pixmap can go at once, the
-    // window keeps its own reference.
-    void SetBackground(xcb_window_t window, const QImage& picture) {
+    xcb_pixmap_t Upload(const QImage& picture) {
         const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
         const xcb_pixmap_t pixmap = xcb_generate_id(m_connection);
-        xcb_create_pixmap(m_connection, m_depth, pixmap, window, uint16_t(pixels.width()), uint16_t(pixels.height()));
+        xcb_create_pixmap(m_connection, m_depth, pixmap, m_frame, uint16_t(pixels.width()),
+                          uint16_t(pixels.height()));
         const xcb_gcontext_t gc = xcb_generate_id(m_connection);
         xcb_create_gc(m_connection, gc, pixmap, 0, nullptr);
         const size_t rowBytes = size_t(pixels.bytesPerLine());
@@ -262,72 +345,121 @@ private:
                           pixels.constScanLine(top));
         }
         xcb_free_gc(m_connection, gc);
-        const uint32_t value = pixmap;
-        xcb_change_window_attributes(m_connection, window, XCB_CW_BACK_PIXMAP, &value);
-        xcb_free_pixmap(m_connection, pixmap);
+        return pixmap;
     }
 
     // Waits for the server to have handled everything sent; false when any
     // of it was refused or the connection broke.
-    bool Synced() {
-        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
-        return !TookErrors() && xcb_connection_has_error(m_connection) == 0;
+    static bool Synced(xcb_connection_t* connection) {
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        return !TookErrors(connection) && xcb_connection_has_error(connection) == 0;
     }
 
-    bool TookErrors() {
+    static bool TookErrors(xcb_connection_t* connection) {
         bool errors = false;
-        while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
             errors = errors || event->response_type == 0;
             std::free(event);
         }
         return errors;
     }
 
-    void StepLocked() {
-        m_position = m_rule(m_position);
-        const uint32_t x = uint32_t(-m_position);
-        xcb_configure_window(m_connection, m_strip, XCB_CONFIG_WINDOW_X, &x);
-        if (++m_nStepsSinceCheck >= kStepsPerErrorCheck) {
-            m_nStepsSinceCheck = 0;
-            // The program's window (and with it the scene) went away: the
-            // motion ends until the scene is shown again.
-            if (TookErrors() || xcb_connection_has_error(m_connection) != 0) {
-                m_frame = m_strip = 0;
-                m_parent = 0;
-                m_shown = false;
-                m_running = false;
-                return;
-            }
+    // The steps that fell due since the last look.
+    void CatchUpLocked() const {
+        const Clock::time_point now = Clock::now();
+        while (!m_queued.empty() && m_queued.front().due <= now) {
+            m_position = m_queued.front().position;
+            m_queued.pop_front();
         }
-        xcb_flush(m_connection);
     }
 
-    // The ticks, on an absolute schedule: a late tick does not push the
-    // ones after it, a long delay (the machine was busy) is not made up in
-    // a burst.
+    // The steps on their way are dropped: the strip stays where the last
+    // due one put it.
+    void DropBatchLocked() {
+        if (m_batch == 0) return;
+        CatchUpLocked();
+        m_queued.clear();
+        // Their window goes first, so that none of them shows; then their
+        // waits end at once. The ticker frees the counter after them.
+        PlaceStrip();
+        xcb_sync_set_counter(m_connection, m_batch, Int64(1));
+        xcb_flush(m_connection);
+        xcb_sync_destroy_counter(m_ticker, m_batch);
+        xcb_flush(m_ticker);
+        m_batch = 0;
+    }
+
+    // A new batch: its counter, and where the server's clock stands.
+    bool BeginBatchLocked() {
+        if (!m_ticker) {
+            m_ticker = Connect();
+            std::free(xcb_sync_initialize_reply(
+                m_ticker, xcb_sync_initialize(m_ticker, XCB_SYNC_MAJOR_VERSION, XCB_SYNC_MINOR_VERSION), nullptr));
+        }
+        if (xcb_connection_has_error(m_ticker) != 0) return false;
+        TookErrors(m_ticker);
+        const xcb_sync_counter_t batch = xcb_generate_id(m_ticker);
+        xcb_sync_create_counter(m_ticker, batch, Int64(0));
+        // The clock is read on the ticker's own connection: the reply also
+        // says that the counter exists before anyone sets it.
+        const Reply<xcb_sync_query_counter_reply_t> time(
+            xcb_sync_query_counter_reply(m_ticker, xcb_sync_query_counter(m_ticker, m_serverTime), nullptr));
+        if (!time) return false;
+        m_batch = batch;
+        m_batchServerStart = FromInt64(time->counter_value);
+        m_batchLocalStart = Clock::now();
+        m_batchStrip = m_strip;
+        m_nQueuedSteps = 0;
+        m_queuedPosition = m_position;
+        return true;
+    }
+
+    // Sends the steps due up to kAhead from now; the time the next ones go.
+    Clock::time_point FillLocked() {
+        const Clock::time_point until = Clock::now() + kAhead;
+        Clock::time_point due;
+        do {
+            ++m_nQueuedSteps;
+            const auto offset = m_period * m_nQueuedSteps;
+            due = m_batchLocalStart + offset;
+            m_queuedPosition = m_rule(m_queuedPosition);
+            const xcb_sync_waitcondition_t waits[] = {
+                {{m_serverTime, XCB_SYNC_VALUETYPE_ABSOLUTE, Int64(m_batchServerStart + offset.count()),
+                  XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON},
+                 Int64(0)},
+                {{m_batch, XCB_SYNC_VALUETYPE_ABSOLUTE, Int64(1), XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON}, Int64(0)}};
+            xcb_sync_await(m_ticker, 2, waits);
+            const uint32_t x = uint32_t(-m_queuedPosition);
+            xcb_configure_window(m_ticker, m_batchStrip, XCB_CONFIG_WINDOW_X, &x);
+            m_queued.push_back({due, m_queuedPosition});
+        } while (due < until);
+        xcb_flush(m_ticker);
+        // The only thing that comes back: errors of steps whose window went.
+        TookErrors(m_ticker);
+        return m_queued.back().due - kRefill;
+    }
+
     void Run() {
         std::unique_lock lock(m_mutex);
-        auto next = std::chrono::steady_clock::now() + m_period;
-        bool wasRunning = false;
         while (!m_quit) {
-            if (!m_running) {
-                wasRunning = false;
-                m_wake.wait(lock, [this] { return m_quit || m_running; });
+            if (!m_running || !m_shown) {
+                m_wake.wait(lock, [this] { return m_quit || (m_running && m_shown); });
                 continue;
             }
-            if (!wasRunning) {
-                wasRunning = true;
-                next = std::chrono::steady_clock::now() + m_period;
+            // Steps that fell more than a period behind (the thread was
+            // held up) are not made up in a burst: the batch starts anew.
+            if (m_batch != 0 && m_batchLocalStart + m_period * (m_nQueuedSteps + 1) < Clock::now() - m_period)
+                DropBatchLocked();
+            if (m_batch == 0 && !BeginBatchLocked()) {
+                // No clock to wait for: the strip stands still.
+                m_running = false;
+                continue;
             }
-            if (m_wake.wait_until(lock, next, [this] { return m_quit || !m_running; })) continue;
-            StepLocked();
-            next += m_period;
-            const auto now = std::chrono::steady_clock::now();
-            if (next <= now) next = now + m_period;
+            const Clock::time_point next = FillLocked();
+            const xcb_sync_counter_t batch = m_batch;
+            m_wake.wait_until(lock, next, [this, batch] { return m_quit || !m_running || m_batch != batch; });
         }
     }
-
-    static constexpr int kMaxSide = 32767;
 
     const std::chrono::milliseconds m_period;
     mutable std::mutex m_mutex;
@@ -337,18 +469,29 @@ private:
     bool m_running = false;
     bool m_shown = false;
 
-    xcb_connection_t* m_connection = nullptr;
+    xcb_connection_t* m_connection = nullptr;  // the windows, their pictures
+    xcb_connection_t* m_ticker = nullptr;      // the steps and their waits
     bool m_bLsbFirst = false;
     size_t m_nMaxRequestBytes = 0;
+    xcb_sync_counter_t m_serverTime = 0;
     uint8_t m_depth = 0;
     xcb_visualid_t m_visual = 0;
     xcb_window_t m_parent = 0;
     xcb_window_t m_frame = 0;
     xcb_window_t m_strip = 0;
+    xcb_pixmap_t m_stripPixmap = 0;
+    QSize m_stripSize;
 
     StepRule m_rule;
-    int m_position = 0;
-    int m_nStepsSinceCheck = 0;
+    mutable int m_position = 0;
+
+    xcb_sync_counter_t m_batch = 0;  // 0: no steps on their way
+    int64_t m_batchServerStart = 0;
+    Clock::time_point m_batchLocalStart;
+    xcb_window_t m_batchStrip = 0;
+    int m_nQueuedSteps = 0;
+    int m_queuedPosition = 0;
+    mutable std::deque<Queued> m_queued;
 };
 
 }  // namespace
