@@ -1,11 +1,12 @@
 #pragma once
 // A picture strip that slides across a fixed frame of a native window one
 // step a period, moved by the window system itself: the frame and the strip
-// are windows of their own whose pictures the display server keeps, and a
-// thread of the mover keeps the time, so the program's user-interface
-// thread neither wakes nor paints for the motion. Where the window system
-// offers no such thing, CreateStripMover gives nothing and the caller draws
-// the motion itself.
+// are windows of their own whose pictures the display server keeps, the
+// steps go to the server ahead of time and it takes each when it is due, and
+// a thread of the mover sends the next ones about once a second. The
+// program's user-interface thread neither wakes nor paints for the motion.
+// Where the window system offers no such thing, CreateStripMover gives
+// nothing and the caller draws the motion itself.
 
 #include <QImage>
 #include <QRect>
@@ -54,7 +55,7 @@ public:
 
 // A mover for the running application's window system, or null where there
 // is none (only X11 has one). Its thread starts with the first Start and
-// ends, within a period, with the mover.
+// ends at once with the mover.
 std::unique_ptr<IStripMover> CreateStripMover(std::chrono::milliseconds period);
 
 }  // namespace tonvik::platform
