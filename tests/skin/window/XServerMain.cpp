@@ -14,7 +14,10 @@ int main(int argc, char** argv) {
     QProcess server;
     if (!GTEST_FLAG_GET(list_tests) && !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
         // -displayfd: the server writes the number it took to our output.
+        // -terminate: it ends when its last client goes, so a test program
+        // that crashed leaves no server behind.
         server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                              QStringLiteral("-terminate"),
                                               QStringLiteral("-nolisten"), QStringLiteral("tcp"),
                                               QStringLiteral("-screen"), QStringLiteral("0"),
                                               QStringLiteral("640x240x24")});
