@@ -62,20 +62,25 @@ while IFS=$'\t' read -r _ id name singer album; do
 done <<<"$songs"
 
 # Our program's folder: the program and its files, settings naming the
-# stand-in, the play list.
+# stand-in, the play list. BENCH_PROGRAM names another build of the player
+# to measure in its place; BENCH_BASELINE one to measure beside it, in the
+# same rounds, as "Baseline" (a build before a change).
+program_folder() {  # program_folder <folder> <program>
+  mkdir -p "$1"
+  # The programs are copied: each takes its folder from its own file.
+  for entry in "$bin"/*; do ln -s "$(realpath "$entry")" "$1/"; done
+  rm "$1/TonvikMusic" "$1/TonvikClose"
+  cp "$2" "$1/TonvikMusic"
+  cp "$bin/TonvikClose" "$1/"
+  printf '[Hosts]\r\nService=%s\r\nLogin=%s\r\nComment=%s\r\nLyricSearch=%s\r\n[Trace]\r\nFile=trace.log\r\n' \
+    "$host" "$host" "$host" "$host" \
+    >"$1/TonvikMusic.ini"
+  printf '[Hosts]\r\nUpdate=%s\r\nGamePatch=%s\r\n' "$host" "$host" >"$1/Patchwell.ini"
+  iconv -f UTF-8 -t GBK "$work/Playlist.utf8" >"$1/Playlist.xls"
+}
 ours="$work/tonvik"
-mkdir -p "$ours"
-# The programs are copied: each takes its folder from its own file.
-for entry in "$bin"/*; do ln -s "$(realpath "$entry")" "$ours/"; done
-# BENCH_PROGRAM names another build of the player to measure in its place.
-rm "$ours/TonvikMusic" "$ours/TonvikClose"
-cp "${BENCH_PROGRAM:-$bin/TonvikMusic}" "$ours/TonvikMusic"
-cp "$bin/TonvikClose" "$ours/"
-printf '[Hosts]\r\nService=%s\r\nLogin=%s\r\nComment=%s\r\nLyricSearch=%s\r\n[Trace]\r\nFile=trace.log\r\n' \
-  "$host" "$host" "$host" "$host" \
-  >"$ours/TonvikMusic.ini"
-printf '[Hosts]\r\nUpdate=%s\r\nGamePatch=%s\r\n' "$host" "$host" >"$ours/Patchwell.ini"
-iconv -f UTF-8 -t GBK "$work/Playlist.utf8" >"$ours/Playlist.xls"
+program_folder "$ours" "${BENCH_PROGRAM:-$bin/TonvikMusic}"
+if [ -n "${BENCH_BASELINE:-}" ]; then program_folder "$work/baseline" "$BENCH_BASELINE"; fi
 
 # Processor ticks (user and system) of a process and all its descendants,
 # and of each thread of one process by name. The fields after the command
@@ -123,8 +128,9 @@ measure() {  # measure <name> <pid>: the tree's share of a core over the window
     awk -v hz="$hz" -v s="$window" '{t += $3 - $2} END {printf "%.2f", 100 * t / hz / s}') "
 }
 
-run_ours() {
-  ( cd "$ours" && exec env ${BENCH_OURS_ENV:-} dbus-run-session -- sh -c '
+run_ours() {  # run_ours <name> <folder>
+  local name=$1 folder=$2
+  ( cd "$folder" && exec env ${BENCH_OURS_ENV:-} dbus-run-session -- sh -c '
       ./TonvikMusic & player=$!
       for _ in $(seq 100); do
         dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.tonvikmusic /org/mpris/MediaPlayer2 \
@@ -138,10 +144,10 @@ run_ours() {
   sleep 2
   local player
   player=$(descendant "$shell" TonvikMusic)
-  [ -n "$player" ] || { echo "TonvikMusic did not start: $(cat "$work/ours.log")"; exit 1; }
+  [ -n "$player" ] || { echo "$name did not start: $(cat "$work/ours.log")"; exit 1; }
   pactl list sink-inputs | grep -m1 'application.name' >>"$work/ours.log" || true
-  measure TonvikMusic "$player"
-  ( cd "$ours" && ./TonvikClose >/dev/null 2>&1 ) || kill "$player" 2>/dev/null || true
+  measure "$name" "$player"
+  ( cd "$folder" && ./TonvikClose >/dev/null 2>&1 ) || kill "$player" 2>/dev/null || true
   wait "$shell" 2>/dev/null || true
 }
 
@@ -162,7 +168,8 @@ run_peer() {  # run_peer <name> <program and arguments...>
 
 for round in $(seq "$rounds"); do
   echo "round $round of $rounds"
-  run_ours
+  run_ours TonvikMusic "$ours"
+  if [ -n "${BENCH_BASELINE:-}" ]; then run_ours Baseline "$work/baseline"; fi
   if command -v audacious >/dev/null; then run_peer Audacious audacious -p "${files[@]}"; fi
   if command -v qmmp >/dev/null; then run_peer Qmmp qmmp "${files[@]}"; fi
 done
@@ -170,7 +177,7 @@ done
 median() { tr ' ' '\n' | grep . | sort -n | awk '{v[NR]=$1} END {print (NR%2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'; }
 echo
 printf '%-12s %-26s %s\n' player "% of a core (median)" "rounds"
-for name in TonvikMusic Audacious Qmmp; do
+for name in TonvikMusic Baseline Audacious Qmmp; do
   [ -n "${samples[$name]:-}" ] || continue
   printf '%-12s %-26s %s\n' "$name" "$(median <<<"${samples[$name]}")" "${samples[$name]}"
 done

@@ -146,9 +146,10 @@ void CPlayMainDlg::CreateControls() {
     }
     m_pSearch->setAccessibleDescription(CPlayerKeyMap::KeyText(PlayerKey::FocusSearch));
     connect(m_pTitle, &CRollTextStatic::lyricToggleRequested, this, [this] { OnCommand(IDC_LYRIC); });
-    // The picture's frames ride on the title's roll while it rolls: one
-    // repaint a tick for both.
-    connect(m_pTitle, &CRollTextStatic::rollingChanged, m_pAnimation, &CPictureEx::FollowTick);
+    // The picture's frames ride on the title's roll while it ticks here: one
+    // repaint a tick for both. A title the window system moves wakes nothing
+    // here, and the picture shows its frames as they come.
+    connect(m_pTitle, &CRollTextStatic::tickingChanged, m_pAnimation, &CPictureEx::FollowTick);
     connect(m_pTitle, &CRollTextStatic::rolled, m_pAnimation, &CPictureEx::Tick);
     connect(m_pSearch, &QLineEdit::returnPressed, this, [this] { OnCommand(IDC_SEARCH); });
 }

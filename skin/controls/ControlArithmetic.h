@@ -56,6 +56,7 @@ std::vector<GradientBand> GradientBands(const QColor& from, const QColor& to, in
 // starts again just beyond the right edge.
 class CRollPosition {
 public:
+    explicit CRollPosition(int position = 0) : m_nScrollPos(position) {}
     int Position() const { return m_nScrollPos; }
     int TextX() const { return -m_nScrollPos; }
     void Reset() { m_nScrollPos = 0; }

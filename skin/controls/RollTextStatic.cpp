@@ -6,6 +6,8 @@
 #include "skin/controls/SkinImage.h"
 
 #include "common/Text.h"
+#include "common/Trace.h"
+#include "platform/StripMover.h"
 #include "skin/SkinChoice.h"
 #include "skin/SkinDescription.h"
 
@@ -19,6 +21,23 @@
 #include <utility>
 
 namespace {
+
+// The ground the window system can show the title on: the control's
+// background when it covers the control and each of its rows is one colour,
+// so that the title drawn over it once looks the same wherever it stands.
+QImage UniformGround(const QPixmap& background, QSize size)
+{
+    if (background.isNull() || background.hasAlphaChannel() || background.devicePixelRatio() != 1.0 ||
+        background.width() < size.width() || background.height() < size.height())
+        return {};
+    const QImage ground = background.toImage().copy(QRect(QPoint(), size)).convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < ground.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(ground.constScanLine(y));
+        if (std::any_of(row, row + ground.width(), [row](QRgb pixel) { return pixel != row[0]; }))
+            return {};
+    }
+    return ground;
+}
 
 const char* SectionOf(CRollTextStatic::Variant variant, bool isTimeText)
 {
@@ -105,6 +124,8 @@ void CRollTextStatic::TitleChanged()
     m_nTextWidth = -1;
     m_bStripValid = false;
     update();
+    if (m_bRolling)
+        FollowRoll();
 }
 
 void CRollTextStatic::UpdateOpacity()
@@ -125,29 +146,157 @@ QString CRollTextStatic::DisplayText() const { return PlayTimeDisplayText(m_strT
 
 void CRollTextStatic::StartRolling()
 {
-    const bool was = std::exchange(m_bRolling, true);
+    m_bRolling = true;
+    // From the start again, wherever the roll was: the window system's
+    // scene, if it shows, is shown again at 0.
+    m_bMoverShows = false;
     m_roll.Reset();
-    m_rollTimer.start();
+    FollowRoll();
     update();
-    if (!was)
-        emit rollingChanged(true);
 }
 
 void CRollTextStatic::StopRolling()
 {
-    const bool was = std::exchange(m_bRolling, false);
-    m_rollTimer.stop();
+    m_bRolling = false;
+    FollowRoll();
     m_roll.Reset();
     update();
-    if (was)
-        emit rollingChanged(false);
 }
 
 void CRollTextStatic::RollStep()
 {
+    if (m_bMoverShows) {
+        m_pMover->Step();
+        return;
+    }
     m_roll.Step(TextWidth(), width());
     update();
     emit rolled();
+}
+
+int CRollTextStatic::ScrollPos() const { return m_bMoverShows ? m_pMover->Position() : m_roll.Position(); }
+
+void CRollTextStatic::SetWindowSystemMotion(bool allowed)
+{
+    m_bMoverAllowed = allowed;
+    if (m_bRolling)
+        FollowRoll();
+}
+
+void CRollTextStatic::SetRollInterval(std::chrono::milliseconds interval)
+{
+    m_rollInterval = interval;
+    m_rollTimer.setInterval(int(interval.count()));
+    // The window system's mover keeps the time it was made with.
+    LeaveMover();
+    m_pMover.reset();
+    m_bMoverMade = false;
+    if (m_bRolling)
+        FollowRoll();
+}
+
+void CRollTextStatic::FollowRoll()
+{
+    if (m_bRolling && ShowOnMover()) {
+        m_rollTimer.stop();
+        m_pMover->Start();
+        SetTicking(false);
+        return;
+    }
+    LeaveMover();
+    if (!m_bRolling)
+        m_rollTimer.stop();
+    else if (!m_rollTimer.isActive())
+        m_rollTimer.start();
+    SetTicking(m_bRolling);
+}
+
+bool CRollTextStatic::ShowOnMover()
+{
+    if (!m_bMoverAllowed || m_variant != Variant::Title || !isVisible() || devicePixelRatioF() != 1.0)
+        return false;
+    QWidget* top = window();
+    if (top->internalWinId() == 0)
+        return false;
+    const QImage ground = UniformGround(m_background, size());
+    if (ground.isNull())
+        return false;
+    const QPixmap& strip = TitleStrip();
+    if (strip.isNull())
+        return false;
+    if (!std::exchange(m_bMoverMade, true))
+        m_pMover = tonvik::platform::CreateStripMover(m_rollInterval);
+    if (!m_pMover)
+        return false;
+    // The strip drawn once over the ground's colours, as each step would
+    // draw it over the background.
+    QImage picture(strip.size(), QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        std::fill(row, row + picture.width(), ground.pixel(0, y));
+    }
+    {
+        QPainter painter(&picture);
+        painter.drawPixmap(0, 0, strip);
+    }
+    tonvik::platform::IStripMover::Scene scene;
+    scene.window = top->internalWinId();
+    scene.frame = QRect(mapTo(top, QPoint()), size());
+    scene.ground = ground;
+    scene.strip = picture;
+    scene.rule = [textWidth = TextWidth(), width = width()](int position) {
+        CRollPosition roll(position);
+        roll.Step(textWidth, width);
+        return roll.Position();
+    };
+    if (!m_pMover->Show(scene, ScrollPos())) {
+        if (m_bMoverShows)
+            m_roll = CRollPosition(m_pMover->Position());
+        m_bMoverShows = false;
+        if (!std::exchange(m_bMoverFailTraced, true))
+            Trace("CRollTextStatic::ShowOnMover : the window system cannot move the title, it is repainted each step");
+        return false;
+    }
+    m_bMoverShows = true;
+    return true;
+}
+
+void CRollTextStatic::LeaveMover()
+{
+    if (!m_bMoverShows)
+        return;
+    m_roll = CRollPosition(m_pMover->Position());
+    m_bMoverShows = false;
+    m_pMover->Hide();
+    update();
+}
+
+void CRollTextStatic::SetTicking(bool ticking)
+{
+    if (std::exchange(m_bTicking, ticking) != ticking)
+        emit tickingChanged(ticking);
+}
+
+void CRollTextStatic::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (m_bMoverShows)
+        FollowRoll();
+}
+
+void CRollTextStatic::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The window's native window may be a new one.
+    if (m_bRolling)
+        FollowRoll();
+}
+
+void CRollTextStatic::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (m_bMoverShows)
+        FollowRoll();
 }
 
 int CRollTextStatic::TextWidth() const

@@ -4,6 +4,13 @@
 // the " 歌词" link after it; the plain variant shows a play time ("Static1"
 // elapsed, "Static5" duration) at its left edge. The fonts and colours come
 // from the player's skin description.
+//
+// The title rolls fifty steps a second for as long as a song plays. Where
+// the window system can move a picture itself (IStripMover) and the
+// background lets the same pixels be shown that way (a background that
+// covers the control, each of its rows one colour), the window system moves
+// the pre-drawn title and this thread neither wakes nor paints for it;
+// otherwise a timer here moves it and the control repaints each step.
 
 #include "skin/controls/ControlArithmetic.h"
 
@@ -14,9 +21,13 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <memory>
 
 class CSkinDescription;
+namespace tonvik::platform {
+class IStripMover;
+}
 
 class CRollTextStatic : public QWidget {
     Q_OBJECT
@@ -48,10 +59,18 @@ public:
     void StartRolling();
     void StopRolling();
     bool IsRolling() const { return m_bRolling; }
-    // One tick of the rolling timer: move one pixel and repaint.
+    // One tick of the rolling: move one pixel and repaint.
     void RollStep();
-    int ScrollPos() const { return m_roll.Position(); }
-    int TextX() const { return m_roll.TextX(); }
+    int ScrollPos() const;
+    int TextX() const { return -ScrollPos(); }
+    // Whether the window system moves the title now (no ticks, no
+    // repaints here).
+    bool MovedByWindowSystem() const { return m_bMoverShows; }
+    // Whether the window system may move it; true unless told otherwise.
+    void SetWindowSystemMotion(bool allowed);
+    // The time between two steps (a seam for tests: steps then come only
+    // by hand when it is long).
+    void SetRollInterval(std::chrono::milliseconds interval);
     // The drawn width of the title (both fonts in Skin2 skins).
     int TextWidth() const;
     bool HasLyricLink() const;
@@ -68,14 +87,19 @@ public:
 signals:
     // A click on the lyric link: show or hide the lyric window.
     void lyricToggleRequested();
-    // The roll moved one step (a repaint is pending).
+    // The roll moved one step here (a repaint is pending).
     void rolled();
-    // The roll started or stopped.
-    void rollingChanged(bool rolling);
+    // The roll's ticks started or stopped running on this thread: while
+    // they run, each emits rolled(). A title the window system moves does
+    // not tick here.
+    void tickingChanged(bool ticking);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
@@ -90,6 +114,12 @@ private:
     // A background that covers the control makes what lies under it
     // needless to paint.
     void UpdateOpacity();
+    // Puts the rolling on the window system or on the timer, whichever can
+    // move it now, carrying the position over.
+    void FollowRoll();
+    bool ShowOnMover();
+    void LeaveMover();
+    void SetTicking(bool ticking);
 
     std::unique_ptr<CSkinDescription> m_pSkin;
     Variant m_variant;
@@ -107,5 +137,12 @@ private:
     bool m_bStripValid = false;
     CRollPosition m_roll;
     bool m_bRolling = false;
+    bool m_bTicking = false;
     QTimer m_rollTimer;
+    std::unique_ptr<tonvik::platform::IStripMover> m_pMover;
+    bool m_bMoverAllowed = true;
+    bool m_bMoverMade = false;  // asked for once: null where there is none
+    bool m_bMoverShows = false;
+    bool m_bMoverFailTraced = false;
+    std::chrono::milliseconds m_rollInterval{kRollIntervalMs};
 };

@@ -6,7 +6,7 @@ TONVIK_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
-  libcurl4-openssl-dev libxml2-dev libicu-dev libxcb1-dev libssl-dev libcpp-httplib-dev
+  libcurl4-openssl-dev libxml2-dev libicu-dev libxcb1-dev libxcb-sync-dev libssl-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-wqy-microhei xvfb xauth x11-utils imagemagick xcompmgr xdotool wmdocker curl
   dbus libglib2.0-bin playerctl desktop-file-utils appstream file dpkg-dev lintian weston qt6-wayland
