@@ -1,6 +1,7 @@
 #pragma once
 // How much memory a process and the processes it started use, for the
-// benchmarks that weigh a component living in helper processes.
+// benchmarks that weigh a component living in helper processes; and giving
+// the memory this process freed back to the system.
 
 #include <cstdint>
 #include <optional>
@@ -16,5 +17,14 @@ struct ProcessTreeMemory {
 // The memory of this process and of all its descendants; nullopt when the
 // system does not tell.
 std::optional<ProcessTreeMemory> OwnProcessTreeMemory();
+
+// The resident pages of this process that belong to no file (its heaps and
+// stacks), in KiB; nullopt when the system does not tell.
+std::optional<std::int64_t> OwnAnonymousResidentKb();
+
+// Hands the pages the allocator holds free back to the system. Threads that
+// come and go (each song's streaming threads) leave free pages scattered over
+// the allocator's heaps, which it keeps resident until told.
+void ReturnFreeMemory();
 
 }  // namespace tonvik::platform

@@ -3,6 +3,7 @@
 #include "common/MessageIds.h"
 #include "common/Text.h"
 #include "common/Trace.h"
+#include "platform/ProcessMemory.h"
 #include "service/AnswerFiles.h"
 #include "service/HttpClient.h"
 #include "service/ServiceHosts.h"
@@ -277,6 +278,10 @@ LRESULT CPlayController::PlaySong(WPARAM generation, LPARAM lParam) {
     m_curSong = *reinterpret_cast<const St_SongInfo*>(lParam);
     m_window.SetTitle("");
     m_window.SetTitleScrolling(false);
+    // By now the song before has let its pipeline and streaming threads go:
+    // what they held goes back to the system, or a long evening of songs
+    // would keep it all resident.
+    tonvik::platform::ReturnFreeMemory();
     PlaySongChecked(m_curSong);
     return 1;
 }

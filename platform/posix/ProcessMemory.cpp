@@ -1,6 +1,11 @@
 #include "platform/ProcessMemory.h"
 
 #include <unistd.h>
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" void __sanitizer_purge_allocator();  // the checking allocator's own
+#elif defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -66,6 +71,25 @@ std::optional<ProcessTreeMemory> OwnProcessTreeMemory() {
     if (!AddRollup(tree.front(), sum)) return std::nullopt;
     for (size_t at = 1; at < tree.size(); ++at) AddRollup(tree[at], sum);  // a child may just have ended
     return sum;
+}
+
+std::optional<std::int64_t> OwnAnonymousResidentKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("RssAnon:", 0) == 0) return std::stoll(line.substr(8));
+    }
+    return std::nullopt;
+}
+
+void ReturnFreeMemory() {
+#if defined(__SANITIZE_ADDRESS__)
+    // The checking build's allocator keeps freed blocks aside for a while
+    // and its free pages in its own heaps.
+    __sanitizer_purge_allocator();
+#elif defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
 }
 
 }  // namespace tonvik::platform
