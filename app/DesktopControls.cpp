@@ -90,7 +90,9 @@ MprisListPlace CPlayerMediaPort::ListPlace() const {
     CSongList* list = panel && kind >= 0 ? panel->ListOfKind(kind) : nullptr;
     if (list == nullptr) return {};
     CMFAutoLock lock(*list);
-    return {list->GetCount(), list->GetPlayingIndex()};
+    // A song still being looked up has no row marked yet: its row counts.
+    const int playing = list->GetPlayingIndex();
+    return {list->GetCount(), playing >= 0 ? playing : m_player.Controller().CurIndex()};
 }
 
 bool CPlayerMediaPort::HasSongToStart() const {
