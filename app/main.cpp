@@ -11,6 +11,7 @@
 #include "common/WindowChannel.h"
 #include "platform/DesktopSession.h"
 #include "platform/Paths.h"
+#include "platform/ProcessMemory.h"
 #include "playback/WMPPlayer4.h"
 #include "web/WebEngine.h"
 
@@ -60,6 +61,7 @@ int ClosePlayerNow(char* program) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    tonvik::platform::LimitAllocatorHeaps();
     const std::vector<std::string> given(argv + 1, argv + argc);
     switch (ParseLaunchRequest(given)) {
     case LaunchRequest::Version:

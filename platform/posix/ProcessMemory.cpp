@@ -7,6 +7,7 @@ extern "C" void __sanitizer_purge_allocator();  // the checking allocator's own
 #include <malloc.h>
 #endif
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -89,6 +90,12 @@ void ReturnFreeMemory() {
     __sanitizer_purge_allocator();
 #elif defined(__GLIBC__)
     ::malloc_trim(0);
+#endif
+}
+
+void LimitAllocatorHeaps() {
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+    if (std::getenv("MALLOC_ARENA_MAX") == nullptr) ::mallopt(M_ARENA_MAX, 2);
 #endif
 }
 
