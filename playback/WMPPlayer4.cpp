@@ -292,7 +292,12 @@ void CWMPPlayer4::HandleMessage(GstMessage* message) {
         if (newState == GST_STATE_PLAYING) {
             m_played = true;
             SetState(wmppsPlaying);
-        } else if (newState == GST_STATE_PAUSED && oldState == GST_STATE_PLAYING && !m_buffering) SetState(wmppsPaused);
+        } else if (newState == GST_STATE_PAUSED && oldState == GST_STATE_PLAYING && !m_wantPlaying) {
+            // Only the user's pause is news. The engine's own (to fill up,
+            // or while a seek settles) may be read after it ended: a filling
+            // up reports itself, a seek comes back to playing on its own.
+            SetState(wmppsPaused);
+        }
         break;
     }
     case GST_MESSAGE_BUFFERING: {

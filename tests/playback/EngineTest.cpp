@@ -336,3 +336,25 @@ TEST_F(Engine, SongAfterSongLeavesNoPipelineBehind) {
     }
     EXPECT_EQ(alive, 0u) << "of " << byEarlierSongs << " elements of the earlier songs";
 }
+
+// Only the user's pause is told as a pause: the engine's own pause to fill
+// up may be read after it ended, and telling it would flash "paused" on the
+// player and the desktop.
+TEST_F(Engine, OnlyTheUsersPauseIsToldAsAPause) {
+    SinkCatcher catcher;
+    player->put_URL(WriteToneWav(dir / "long.wav", 30).string());
+    player->play();
+    ASSERT_TRUE(WaitForState(wmppsPlaying));
+    states->clear();
+    // Both reports wait in the queue before the pause they cause is read.
+    ASSERT_TRUE(catcher.PostBuffering(40));
+    ASSERT_TRUE(catcher.PostBuffering(100));
+    ASSERT_TRUE(WaitForState(wmppsBuffering));
+    ASSERT_TRUE(WaitForState(wmppsPlaying));
+    QTest::qWait(100);  // the pause's own report comes after the play
+    const auto seen = States();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), wmppsPaused), 0);
+    EXPECT_EQ(seen.back(), wmppsPlaying);
+    player->pause();
+    EXPECT_TRUE(WaitForState(wmppsPaused));
+}
