@@ -227,7 +227,8 @@ TEST_F(MediaControlsProcessTest, TheDesktopDrivesThePlayerAsItsButtonsDo) {
         << folder.Trace();
     EXPECT_TRUE(Lookups(songs[1].id));
     const std::vector<QVariant> statuses = told.ValuesOf("PlaybackStatus");
-    for (size_t i = statusesBefore; i < statuses.size(); ++i) EXPECT_EQ(statuses[i].toString(), "Playing") << i;
+    for (size_t i = statusesBefore; i < statuses.size(); ++i)
+        EXPECT_EQ(statuses[i].toString(), "Playing") << i << "\n" << folder.Trace();
     EXPECT_TRUE(WaitUntil([&] { return notes.Notes().size() >= 2 && notes.Notes().back().first == second; }, 10s));
 
     // Stop: no song.
