@@ -64,7 +64,7 @@ std::optional<MprisTrack> CPlayerMediaPort::Track() const {
     track.title = FromAnsi(song.name);
     track.artist = FromAnsi(song.singer);
     track.album = FromAnsi(song.album);
-    if (state == kStatePlaying || state == kStatePaused) {
+    if (controller.SongLoaded()) {
         const double seconds = m_player.Engine().get_duration();
         if (std::isfinite(seconds) && seconds > 0) track.lengthUs = static_cast<std::int64_t>(seconds * 1e6);
     }

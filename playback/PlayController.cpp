@@ -489,6 +489,7 @@ void CPlayController::ModeCommon(CSongList& list, int mode) {
 void CPlayController::OnPlayStateChange(int newState) {
     Trace("New State:%d  %s", newState, m_lastSong.name.c_str());
     const int previous = m_nState;
+    m_bRefilling = newState == wmppsBuffering && !m_bInitState;
     switch (newState) {
     case wmppsStopped:
         m_nState = 2;
@@ -592,7 +593,7 @@ void CPlayController::JumpTo(uint32_t positionMs) {
 }
 
 void CPlayController::SeekTo(uint32_t positionMs) {
-    if (m_bClosing || (m_nState != 0 && m_nState != 1)) return;
+    if (m_bClosing || !SongLoaded()) return;
     JumpTo(positionMs);
 }
 
@@ -601,7 +602,7 @@ void CPlayController::OnSliderDragEnd(int control) {
         const bool timerRan = std::exchange(m_bTimerBeforeDrag, false);
         // Only loaded media can be moved in; while it is still loading the
         // time display just goes on.
-        if (m_nState == 0 || m_nState == 1) {
+        if (SongLoaded()) {
             const int seconds = std::max(0, m_window.SliderValue(kCtrlPositionSlider));
             JumpTo(static_cast<uint32_t>(seconds) * 1000u);
             emit PositionMoved(seconds);

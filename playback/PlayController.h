@@ -75,6 +75,9 @@ public:
 
     // State for the window and for tests.
     int State() const { return m_nState; }
+    // The song's media is loaded (playing, paused, or filling up again after
+    // it played): it can be moved in and knows its length.
+    bool SongLoaded() const { return m_nState == 0 || m_nState == 1 || m_bRefilling; }
     const St_SongInfo& CurSong() const { return m_curSong; }
     const St_SongInfo& LastSong() const { return m_lastSong; }
     int CurIndex() const { return m_nCurIndex; }
@@ -133,6 +136,7 @@ private:
     int m_bInitState = 1;
     int m_bForceStop = 0;
     int m_nState = 2;
+    bool m_bRefilling = false;  // state 3 because a song that played fills up again
     int m_bSyncLyric = 0;
     int m_bClosing = 0;
     int m_bMute = 0;

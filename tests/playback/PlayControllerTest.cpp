@@ -464,7 +464,8 @@ TEST_F(PlayController, SlidersSeekAndSetTheVolume) {
 }
 
 // A drag while the song is still loading seeks nothing, but the time display
-// goes on; a song that ended during the drag keeps it still.
+// goes on; a song that ended during the drag keeps it still. A song that
+// played and fills up again (after a seek, say) is moved in as one playing.
 TEST_F(PlayController, DragWhileBufferingRestartsThePositionTimer) {
     panel.mode = kModeSingle;  // nothing follows the end of the song
     Start(0);
@@ -478,6 +479,21 @@ TEST_F(PlayController, DragWhileBufferingRestartsThePositionTimer) {
     drag(WM_SLIDER_DRAGEND);
     EXPECT_TRUE(controller.PositionTimerActive());
     EXPECT_EQ(engine.position, 0);
+
+    controller.SeekTo(7000);
+    EXPECT_EQ(engine.position, 0);
+
+    engine.Report(wmppsPlaying);
+    engine.Report(wmppsBuffering);
+    EXPECT_TRUE(controller.SongLoaded());
+    window.positionValue = 42;
+    drag(WM_SLIDER_DRAGSTART);
+    drag(WM_SLIDER_DRAGEND);
+    EXPECT_EQ(engine.position, 42);
+    controller.SeekTo(7000);
+    EXPECT_EQ(engine.position, 7);
+    engine.Report(wmppsReconnecting);
+    EXPECT_FALSE(controller.SongLoaded());
 
     drag(WM_SLIDER_DRAGSTART);
     engine.Report(wmppsStopped);
