@@ -111,6 +111,25 @@ void CPictureSurface::RestoreArea() {
     m_saveRect = QRect();
 }
 
+// --- composing --------------------------------------------------------------
+
+void DrawFrame(CPictureSurface& surface, const CAnimationFrame& frame) {
+    if (frame.disposal == 3) surface.SaveArea(frame.Rect());
+    surface.Draw(frame.image, frame.Rect());
+}
+
+int NextFrame(CPictureSurface& surface, const CAnimationFrames& frames, int index, const QImage& background) {
+    const CAnimationFrame& frame = frames[static_cast<size_t>(index)];
+    if (frame.disposal == 2) {
+        surface.Draw(background, QRect(QPoint(0, 0), background.size()));
+    } else if (frame.disposal == 3) {
+        surface.RestoreArea();
+    }
+    if (++index < static_cast<int>(frames.size())) return index;
+    surface.Draw(background, QRect(QPoint(0, 0), background.size()));
+    return 0;
+}
+
 // --- CAnimationThread -------------------------------------------------------
 
 struct CAnimationThread::State {
@@ -166,28 +185,18 @@ int CAnimationThread::CurrentFrame() const { return m_state ? m_state->current.l
 void CAnimationThread::Run(const std::shared_ptr<State>& state) {
     const Setup& setup = state->setup;
     const CAnimationFrames& frames = *setup.frames;
-    const int count = static_cast<int>(frames.size());
     CPictureSurface& surface = *setup.surface;
     try {
         int index = state->current;
         while (!state->stopRequested) {
             const CAnimationFrame& frame = frames[static_cast<size_t>(index)];
-            if (frame.disposal == 3) surface.SaveArea(frame.Rect());
-            surface.Draw(frame.image, frame.Rect());
+            DrawFrame(surface, frame);
             if (setup.frameDrawn) setup.frameDrawn();
             if (setup.observer) setup.observer(index);
 
             if (state->stop.Wait(FrameWait(frame.delay)) || state->stopRequested) break;
 
-            if (frame.disposal == 2) {
-                surface.Draw(setup.background, QRect(QPoint(0, 0), setup.background.size()));
-            } else if (frame.disposal == 3) {
-                surface.RestoreArea();
-            }
-            if (++index >= count) {
-                index = 0;
-                surface.Draw(setup.background, QRect(QPoint(0, 0), setup.background.size()));
-            }
+            index = NextFrame(surface, frames, index, setup.background);
             state->current = index;
         }
     } catch (const std::exception& error) {

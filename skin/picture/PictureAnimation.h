@@ -79,6 +79,13 @@ private:
     QRect m_saveRect;
 };
 
+// Draws `frame` over what the surface holds (remembering the area under it
+// first when the frame asks for that).
+void DrawFrame(CPictureSurface& surface, const CAnimationFrame& frame);
+// Disposes of the frame at `index` as it asks and gives the index of the
+// next one; a new loop starts over `background`.
+int NextFrame(CPictureSurface& surface, const CAnimationFrames& frames, int index, const QImage& background);
+
 class CAnimationThread {
 public:
     struct Setup {
@@ -108,8 +115,8 @@ public:
     bool Running() const;
     // The frame the thread draws next (or drew last when stopped in its delay).
     int CurrentFrame() const;
-    // Makes the next start begin at frame 0 (when no thread runs).
-    void ResetFrame() { if (!m_state) m_lastFrame = 0; }
+    // Makes the next start begin at `frame` (when no thread runs).
+    void ResetFrame(int frame = 0) { if (!m_state) m_lastFrame = frame; }
 
 private:
     struct State;

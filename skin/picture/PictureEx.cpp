@@ -23,6 +23,9 @@
 
 namespace {
 
+// The widest strip a window system is given (X11 counts in 16 bits).
+constexpr int kMaxStripWidth = 32767;
+
 const QEvent::Type kFrameDrawnEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 const CAnimationFrames& NoFrames() {
@@ -181,9 +184,15 @@ bool CPictureEx::LoadGif(std::string_view data) {
     return PrepareSurface(screen.width, screen.height);
 }
 
+namespace {
+
+QColor SurfaceFill() { return QApplication::palette("QMenu").color(QPalette::Window); }
+
+}  // namespace
+
 bool CPictureEx::PrepareSurface(int width, int height) {
     resize(width, height);
-    const QColor menu = QApplication::palette("QMenu").color(QPalette::Window);
+    const QColor menu = SurfaceFill();
     if (!m_surface->Prepare(QSize(width, height), menu)) {
         Trace("CPictureEx::PrepareSurface : %d x %d not allocated", width, height);
         return false;
@@ -213,7 +222,7 @@ int CPictureEx::ShowPicture() {
     if (!m_bIsInitialized) return 0;
     const CAnimationFrames& frames = Frames();
     if (frames.size() > 1) {
-        if (m_thread.Running()) return 0;
+        if (IsPlaying() || StartOnMover()) return 0;
         CutUpdateLink();
         m_link = std::make_shared<CUpdateLink>(this);
         CAnimationThread::Setup setup;
@@ -240,7 +249,79 @@ void CPictureEx::CutUpdateLink() {
     m_link.reset();
 }
 
+int CPictureEx::CurrentFrame() const {
+    if (!m_bMoverShows) return m_thread.CurrentFrame();
+    return m_strip->frameOfSlot[static_cast<size_t>(m_pMover->Position() / m_strip->slotWidth)];
+}
+
+bool CPictureEx::StartOnMover() {
+    if (!m_bMoverAllowed || !isVisible() || devicePixelRatioF() != 1.0 || size() != PictureSize()) return false;
+    QWidget* top = window();
+    if (top->internalWinId() == 0) return false;
+    if (!std::exchange(m_bStripComposed, true))
+        m_strip = ComposeAnimationStrip(Frames(), PictureSize(), SurfaceFill(), BackgroundImage(), kMaxStripWidth);
+    if (!m_strip) return false;
+    if (m_moverPeriod != m_strip->period) {
+        m_pMover = tonvik::platform::CreateStripMover(m_strip->period);
+        m_moverPeriod = m_strip->period;
+    }
+    if (!m_pMover) return false;
+    tonvik::platform::IStripMover::Scene scene;
+    scene.window = top->internalWinId();
+    scene.frame = QRect(mapTo(top, QPoint()), size());
+    scene.ground = m_strip->strip.copy(0, 0, m_strip->slotWidth, height());
+    scene.strip = m_strip->strip;
+    scene.rule = [width = m_strip->slotWidth, total = m_strip->strip.width()](int position) {
+        return (position + width) % total;
+    };
+    if (!m_pMover->Show(scene, m_strip->SlotOf(m_thread.CurrentFrame()) * m_strip->slotWidth)) {
+        if (!std::exchange(m_bMoverFailTraced, true))
+            Trace("CPictureEx::ShowPicture : the window system cannot show the animation, it is repainted each frame");
+        return false;
+    }
+    m_bMoverShows = true;
+    m_pMover->Start();
+    return true;
+}
+
+void CPictureEx::LeaveMover() {
+    if (!std::exchange(m_bMoverShows, false)) return;
+    // The control shows the picture the window system showed last, and a
+    // later start goes on from there.
+    const int slot = m_pMover->Position() / m_strip->slotWidth;
+    m_pMover->Hide();
+    m_surface->Draw(m_strip->strip.copy(slot * m_strip->slotWidth, 0, m_strip->slotWidth, m_strip->strip.height()),
+                    QRect(QPoint(0, 0), PictureSize()));
+    m_thread.ResetFrame(m_strip->frameOfSlot[static_cast<size_t>(slot)]);
+    update();
+}
+
+void CPictureEx::FollowMotion() {
+    // A playing animation is shown again the way that suits where the
+    // control is now.
+    if (!IsPlaying()) return;
+    Stop();
+    ShowPicture();
+}
+
+void CPictureEx::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (m_bMoverShows) FollowMotion();
+}
+
+void CPictureEx::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The window's native window may be a new one.
+    if (m_bMoverAllowed) FollowMotion();
+}
+
+void CPictureEx::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (m_bMoverShows) FollowMotion();
+}
+
 void CPictureEx::Stop() {
+    LeaveMover();
     const CAnimationThread::StopResult result = m_thread.Stop(m_stopTimeout);
     CutUpdateLink();
     if (result == CAnimationThread::StopResult::Abandoned) {
@@ -266,6 +347,8 @@ void CPictureEx::UnLoad() {
         m_bIsGif = false;
         m_bIsInitialized = false;
         m_thread.ResetFrame();
+        m_strip.reset();
+        m_bStripComposed = false;
     } catch (const std::exception&) {
         Trace("CPictureEx::UnLoad()===Exception.");
     }

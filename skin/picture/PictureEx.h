@@ -2,10 +2,14 @@
 // CPictureEx: a static control that shows a picture file. An animated GIF
 // is cut into its frames (GifFrames.h), each decoded on its own, and played
 // by an animation thread that composes them into a surface the control
-// copies when it paints; every other picture the image loader reads (BMP,
+// copies when it paints (or, where the window system can slide a picture
+// strip by itself, composed once into a strip that the window system moves
+// on: then nothing of the program wakes for the frames); every other picture the image loader reads (BMP,
 // PNG, JPEG, a one-frame GIF) is shown still. Used by the player window for
 // the skin's "Static4" animation.
 
+#include "platform/StripMover.h"
+#include "skin/picture/AnimationStrip.h"
 #include "skin/picture/PictureAnimation.h"
 
 #include <QWidget>
@@ -14,6 +18,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -57,10 +62,10 @@ public:
 
     bool IsGif() const { return m_bIsGif; }
     bool IsReady() const { return m_bIsInitialized; }
-    bool IsPlaying() const { return m_thread.Running(); }
+    bool IsPlaying() const { return m_thread.Running() || m_bMoverShows; }
     QSize PictureSize() const { return QSize(m_nWidth, m_nHeight); }
     const CAnimationFrames& Frames() const;
-    int CurrentFrame() const { return m_thread.CurrentFrame(); }
+    int CurrentFrame() const;
     // A copy of the composed picture.
     QImage Surface() const;
 
@@ -71,6 +76,11 @@ public:
     // A tick of that motion: shows the frame drawn since the last one.
     void Tick();
 
+    // Whether a playing animation may be moved by the window system (on by
+    // default); applies from the next start.
+    void SetWindowSystemMotion(bool allowed) { m_bMoverAllowed = allowed; }
+    bool MovedByWindowSystem() const { return m_bMoverShows; }
+
     // Seams for measurement and tests.
     void SetStopTimeout(std::chrono::milliseconds timeout) { m_stopTimeout = timeout; }
     void SetFrameObserver(std::function<void(int)> observer) { m_observer = std::move(observer); }
@@ -78,6 +88,9 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool event(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     class CUpdateLink;
@@ -87,6 +100,9 @@ private:
     bool PrepareSurface(int width, int height);
     QImage BackgroundImage() const;
     void CutUpdateLink();
+    bool StartOnMover();
+    void LeaveMover();
+    void FollowMotion();
 
     std::string m_strSkinRoot;
     std::string m_strSkinFolder;
@@ -107,4 +123,12 @@ private:
     std::function<void(int)> m_observer;
     bool m_bFollowTick = false;
     bool m_bFramePending = false;
+
+    std::optional<CAnimationStrip> m_strip;
+    bool m_bStripComposed = false;  // tried once a picture: nothing where it cannot be
+    std::unique_ptr<tonvik::platform::IStripMover> m_pMover;
+    std::optional<std::chrono::milliseconds> m_moverPeriod;  // the one the mover (or its absence) was asked with
+    bool m_bMoverAllowed = true;
+    bool m_bMoverShows = false;
+    bool m_bMoverFailTraced = false;
 };
