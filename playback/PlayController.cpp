@@ -497,6 +497,9 @@ void CPlayController::OnPlayStateChange(int newState) {
         m_window.SetTitle("");
         m_window.SetTitleScrolling(false);
         m_window.SetTimeText("00:00");
+        // The thumb goes back with the time: left where the song ended, it
+        // stood at the end of the next song until its first tick.
+        m_window.SetPositionValue(0);
         m_window.EnablePositionSlider(false);
         PostMessage(this, WM_PLAYER_SONGEND);
         m_positionTimer.stop();

@@ -360,9 +360,11 @@ TEST_F(PlayController, SingleModeStopsAndRandomStaysInTheList) {
 TEST_F(PlayController, StopDuringPlaybackDoesNotContinue) {
     Start(0);
     ReachPlaying();
+    window.position = 9;
     controller.OnCommand(kCmdStop);
     EXPECT_EQ(controller.State(), 2);
     EXPECT_EQ(window.time, "00:00");
+    EXPECT_EQ(window.position, 0);
     EXPECT_TRUE(controller.LastSong().playUrl.empty());
     EXPECT_EQ(lyric.posts.back().first, WPARAM{ILyricSink::kStop});
     EXPECT_FALSE(controller.PositionTimerActive());
