@@ -6,6 +6,7 @@
 #include "skin/picture/PictureEx.h"
 #include "tests/skin/window/ServerPixels.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QTest>
@@ -71,6 +72,10 @@ TEST(PictureOnWindowSystem, ShowsTheThreadsPicturesInTimeWithoutRepaintingAndSto
     picture->Stop();
     picture->SetFrameObserver({});
     picture->SetWindowSystemMotion(true);
+    // A frame the thread drew just before it stopped may still wait to be
+    // shown: its report, then the repaint that report asks for.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents();
 
     PaintCounter counter;
     picture->installEventFilter(&counter);
